@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvane needs to build and test, and only those still missing.
+# Safe to run again: a machine that has everything installs nothing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ zlib1g-dev
+    # tests
+    libgtest-dev libgmock-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,154 @@
+#include "platform/ProfileFile.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/TextCase.h"
+#include "platform/TextEncoding.h"
+
+namespace corvane::platform {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Names are looked up trimmed and folded, as the Windows functions compare them.
+std::string lookupName(std::string_view s) { return foldedCopy(trimmed(s)); }
+
+std::string unquoted(std::string_view value) {
+    value = trimmed(value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+}  // namespace
+
+ProfileFile ProfileFile::parse(std::string_view text) {
+    ProfileFile file;
+    Section* current = nullptr;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = trimmed(text.substr(pos, end - pos));
+        pos = end;
+        if (pos < text.size() && text[pos] == '\r') ++pos;
+        if (pos < text.size() && text[pos] == '\n') ++pos;
+        if (line.empty()) continue;
+
+        if (line.front() == '[') {
+            const std::size_t close = line.rfind(']');
+            if (close != std::string_view::npos) {
+                const std::string_view name = trimmed(line.substr(1, close - 1));
+                file.m_sections.push_back({std::string(name), {}, {}});
+                file.m_sectionIndex.emplace(foldedCopy(name), file.m_sections.size() - 1);
+                current = &file.m_sections.back();
+                continue;
+            }
+            // Without a closing bracket the line is an ordinary entry, as Windows reads it.
+        }
+        if (current == nullptr) continue;  // entries before the first section belong to none
+
+        const std::size_t eq = line.find('=');
+        Entry entry;
+        if (eq == std::string_view::npos) {
+            entry.key = std::string(line);
+        } else {
+            entry.key = std::string(trimmed(line.substr(0, eq)));
+            entry.value = std::string(line.substr(eq + 1));
+        }
+        current->index.emplace(foldedCopy(entry.key), current->entries.size());
+        current->entries.push_back(std::move(entry));
+    }
+    return file;
+}
+
+ProfileFile ProfileFile::load(const std::filesystem::path& path) {
+    return parse(decodeProfileText(readWholeFile(path)));
+}
+
+const ProfileFile::Section* ProfileFile::findSection(std::string_view name) const {
+    const auto it = m_sectionIndex.find(lookupName(name));
+    return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
+}
+
+std::optional<std::string> ProfileFile::value(std::string_view section, std::string_view key) const {
+    const Section* s = findSection(section);
+    if (s == nullptr) return std::nullopt;
+    const auto it = s->index.find(lookupName(key));
+    if (it == s->index.end()) return std::nullopt;
+    const Entry& e = s->entries[it->second];
+    return e.value ? unquoted(*e.value) : std::string();
+}
+
+std::string ProfileFile::readString(std::string_view section, std::string_view key,
+                                    std::string_view fallback) const {
+    std::optional<std::string> v = value(section, key);
+    return v ? std::move(*v) : std::string(fallback);
+}
+
+std::vector<std::string> ProfileFile::keys(std::string_view section) const {
+    std::vector<std::string> list;
+    if (const Section* s = findSection(section)) {
+        list.reserve(s->entries.size());
+        for (const Entry& e : s->entries)
+            if (!e.key.empty()) list.push_back(e.key);
+    }
+    return list;
+}
+
+bool ProfileFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+
+ProfileFile::Section& ProfileFile::sectionForWrite(std::string_view name) {
+    const auto [it, added] = m_sectionIndex.emplace(lookupName(name), m_sections.size());
+    if (added) m_sections.push_back({std::string(name), {}, {}});
+    return m_sections[it->second];
+}
+
+void ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    Section& s = sectionForWrite(section);
+    const auto [it, added] = s.index.emplace(lookupName(key), s.entries.size());
+    if (added)
+        s.entries.push_back({std::string(key), std::string(value)});
+    else
+        s.entries[it->second].value = std::string(value);
+}
+
+std::string ProfileFile::text() const {
+    std::size_t size = 0;
+    for (const Section& s : m_sections) {
+        size += s.name.size() + 4;
+        for (const Entry& e : s.entries) size += e.key.size() + (e.value ? e.value->size() + 1 : 0) + 2;
+    }
+    std::string out;
+    out.reserve(size);
+    for (const Section& s : m_sections) {
+        out += '[';
+        out += s.name;
+        out += "]\r\n";
+        for (const Entry& e : s.entries) {
+            out += e.key;
+            if (e.value) {
+                out += '=';
+                out += *e.value;
+            }
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+void ProfileFile::save(const std::filesystem::path& path) const {
+    try {
+        writeFileAtomically(path, text());
+    } catch (const std::exception&) {
+        throw ProfileWriteError("Unable to write to " + path.string());
+    }
+}
+
+}  // namespace corvane::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/ProfileFile.h"
+
+namespace corvane::model {
+class Project;
+}
+
+namespace corvane::project {
+
+// Replaces the project's contents with those of the .zan file at path. Source files of Files
+// rows are measured again, relative paths taken from the project file's folder; rows whose file
+// cannot be opened are dropped. Throws std::runtime_error naming the file when it cannot be read.
+// Leaves projectPath and the modified flag to the caller.
+void readProjectFile(model::Project& project, const std::filesystem::path& path);
+
+// The same from an already parsed profile; projectFolder anchors relative source paths.
+void readProjectProfile(model::Project& project, const platform::ProfileFile& profile,
+                        const std::filesystem::path& projectFolder);
+
+}  // namespace corvane::project
