@@ -21,7 +21,8 @@ using model::Project;
 
 // The length of a file the reader can open, or nothing (missing, unreadable, a folder).
 std::optional<std::uint64_t> openableFileSize(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO named as a source cannot stall the load.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

@@ -1,0 +1,58 @@
+#include "cli/BuildCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "TestSupport.h"
+
+namespace corvane::cli {
+namespace {
+
+struct CommandResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CommandResult run(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = runBuildCommand(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(BuildCommand, HelpAndUsageErrors) {
+    const CommandResult help = run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("Usage: corvane-build"), std::string::npos);
+
+    for (const auto& args : {std::vector<std::string>{}, {"--bogus", "x.zan"}, {"--program-dir"}, {"a.zan", "b.zan"}}) {
+        const CommandResult r = run(args);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_NE(r.err.find("Try 'corvane-build --help'."), std::string::npos) << r.err;
+    }
+}
+
+TEST(BuildCommand, MissingProjectNamesTheFile) {
+    const CommandResult r = run({"--describe", "/no/such/project.zan"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "corvane-build: File not found: /no/such/project.zan\n");
+}
+
+TEST(BuildCommand, DescribesTheDemoProject) {
+    test::TempDir program;
+    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    test::writeFile(program / "Setup.exe", std::string(4096, 'S'));
+
+    const CommandResult r = run({"--describe", test::testData("../../examples/demo/Demo.zan").string(), "--program-dir",
+                       program.path().string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("AppName=Corvane Demo\r\n"), std::string::npos);
+    EXPECT_NE(r.out.find("DefaultLanguage=English\r\n"), std::string::npos);
+    EXPECT_NE(r.out.find("FileSize=4096\r\n[Files]\r\n<InstallDir>\\demo.cmd?"), std::string::npos);
+    EXPECT_NE(r.out.find("<InstallDir>\\data\\settings.ini?37?Skip?No=\r\n[Shortcuts]\r\n<ProgramGroup>\\Corvane Demo?"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::cli
