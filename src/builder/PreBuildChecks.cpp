@@ -1,0 +1,60 @@
+#include "builder/PreBuildChecks.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "model/Project.h"
+
+namespace corvane::builder {
+
+namespace {
+
+bool namesExistingFile(const model::Project& project, const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(project.resolvePath(path), ec);
+}
+
+// A document list without rows counts as one whose "(Default)" row has no file.
+bool defaultDocumentMissing(const std::vector<model::LanguageDocEntry>& list) {
+    return list.empty() || list.front().file.empty();
+}
+
+}  // namespace
+
+std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
+    const model::ProjectSettings& s = project.settings;
+    // "Empty" means no characters at all: a name of blanks passes, as it always has.
+    if (s.appName.empty())
+        return CheckFailure{"Application name must be specified.", PageGroup::General, "General", "AppNameEd"};
+    if (s.setupFile.empty())
+        return CheckFailure{"Setup File name must be specified.", PageGroup::General, "General", "SetupFileEd"};
+    if (!namesExistingFile(project, s.wizard))
+        return CheckFailure{"Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps", "WizardEd"};
+    if (!namesExistingFile(project, s.header))
+        return CheckFailure{"Header Bitmap must be specified.", PageGroup::General, "Bitmaps", "HeaderEd"};
+    if (project.defaultLanguageName().empty())
+        return CheckFailure{"Default Language must be specified.", PageGroup::Dialogs, "Language", "ComboBox2"};
+    if (s.license && defaultDocumentMissing(project.licenses))
+        return CheckFailure{"License File for (Default) language must be specified.", PageGroup::Dialogs,
+                            "License Agreement", "LicenseListView"};
+    if (s.readme && defaultDocumentMissing(project.readmes))
+        return CheckFailure{"Readme File for (Default) language must be specified.", PageGroup::Dialogs, "Readme",
+                            "ReadmeListView"};
+    if (s.installDir.empty())
+        return CheckFailure{"Default Installation Path must be specified.", PageGroup::Files, "InstallDir",
+                            "InstallDirEd"};
+    if (project.files.empty())
+        return CheckFailure{"Project contains no files.", PageGroup::Files, "Files", "ListView1"};
+    if (s.launchFile && s.launchFileName.empty())
+        return CheckFailure{"Program File for launching must be specified.", PageGroup::Finish, "After Installation",
+                            "LaunchFileNameCombo"};
+    if (s.viewReadme && s.viewReadmeFileName.empty())
+        return CheckFailure{"Readme File for viewing must be specified.", PageGroup::Finish, "After Installation",
+                            "ViewReadmeFileNameCombo"};
+    if (s.visitSite && s.visitSiteAddress.empty())
+        return CheckFailure{"Web Address must be specified.", PageGroup::Finish, "After Installation",
+                            "VisitSiteAddressEd"};
+    return std::nullopt;
+}
+
+}  // namespace corvane::builder

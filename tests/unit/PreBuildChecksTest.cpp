@@ -1,0 +1,122 @@
+#include "builder/PreBuildChecks.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "model/Project.h"
+#include "TestSupport.h"
+
+namespace corvane::builder {
+namespace {
+
+using model::Project;
+
+// A project that passes every check: both bitmaps exist, one language, one file.
+class PreBuildChecks : public ::testing::Test {
+protected:
+    PreBuildChecks() {
+        test::writeFile(m_program / "Languages" / "English.lng", "");
+        test::writeFile(m_program / "Wizard_0.bmp", "BM");
+        test::writeFile(m_program / "Header_0.bmp", "BM");
+    }
+    Project passingProject() const {
+        Project p(m_program.folder(), "/home/author/Setup.exe");
+        p.setLanguageSelected(0, true);
+        p.rebuildDocumentLists();
+        p.files.push_back({"/src/a.exe", "1", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
+        return p;
+    }
+
+    test::TempDir m_program;
+};
+
+struct CheckCase {
+    const char* name;
+    std::function<void(Project&, const test::TempDir&)> breakIt;
+    const char* message;
+    PageGroup group;
+    const char* tab;
+};
+
+class EachCheck : public PreBuildChecks, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(EachCheck, ReportsItsMessageAndWhereToLook) {
+    Project p = passingProject();
+    ASSERT_FALSE(firstFailedCheck(p).has_value());
+    GetParam().breakIt(p, m_program);
+    const std::optional<CheckFailure> failure = firstFailedCheck(p);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->message, GetParam().message);
+    EXPECT_EQ(failure->group, GetParam().group);
+    EXPECT_EQ(failure->tab, GetParam().tab);
+    EXPECT_FALSE(failure->control.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, EachCheck,
+    ::testing::Values(
+        CheckCase{"AppName", [](Project& p, auto&) { p.settings.appName.clear(); },
+                  "Application name must be specified.", PageGroup::General, "General"},
+        CheckCase{"SetupFile", [](Project& p, auto&) { p.settings.setupFile.clear(); },
+                  "Setup File name must be specified.", PageGroup::General, "General"},
+        CheckCase{"WizardDeleted",
+                  [](Project&, const test::TempDir& program) { std::filesystem::remove(program / "Wizard_0.bmp"); },
+                  "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+        CheckCase{"WizardIsAFolder", [](Project& p, const test::TempDir& program) { p.settings.wizard = program.folder(); },
+                  "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+        CheckCase{"Header", [](Project& p, auto&) { p.settings.header = "relative/missing.bmp"; },
+                  "Header Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+        CheckCase{"NoLanguage",
+                  [](Project& p, auto&) {
+                      p.setLanguageSelected(0, false);
+                      p.rebuildDocumentLists();
+                      p.settings.license = true;  // not reached: the language check comes first
+                  },
+                  "Default Language must be specified.", PageGroup::Dialogs, "Language"},
+        CheckCase{"License", [](Project& p, auto&) { p.settings.license = true; },
+                  "License File for (Default) language must be specified.", PageGroup::Dialogs, "License Agreement"},
+        CheckCase{"ReadmeListEmpty",
+                  [](Project& p, auto&) {
+                      p.settings.readme = true;
+                      p.readmes.clear();
+                  },
+                  "Readme File for (Default) language must be specified.", PageGroup::Dialogs, "Readme"},
+        CheckCase{"InstallDir", [](Project& p, auto&) { p.settings.installDir.clear(); },
+                  "Default Installation Path must be specified.", PageGroup::Files, "InstallDir"},
+        CheckCase{"NoFiles", [](Project& p, auto&) { p.files.clear(); }, "Project contains no files.",
+                  PageGroup::Files, "Files"},
+        CheckCase{"LaunchFile", [](Project& p, auto&) { p.setLaunchFile(true); },
+                  "Program File for launching must be specified.", PageGroup::Finish, "After Installation"},
+        CheckCase{"ViewReadme", [](Project& p, auto&) { p.setViewReadme(true); },
+                  "Readme File for viewing must be specified.", PageGroup::Finish, "After Installation"},
+        CheckCase{"VisitSite",
+                  [](Project& p, auto&) {
+                      p.setVisitSite(true);
+                      p.settings.visitSiteAddress.clear();
+                  },
+                  "Web Address must be specified.", PageGroup::Finish, "After Installation"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PreBuildChecks, WhatTheChecksLeaveToTheBuild) {
+    Project p = passingProject();
+    p.settings.appName = "   ";  // blanks are not empty
+    p.settings.protect = true;   // an empty password passes
+    p.settings.license = true;
+    p.licenses[0].file = "/gone/license.rtf";  // existence is the build's concern
+    p.files[0].source = "/gone/a.exe";
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
+}
+
+TEST_F(PreBuildChecks, RelativeBitmapsAreFoundBesideTheProject) {
+    Project p = passingProject();
+    test::TempDir work;
+    test::writeFile(work / "art" / "wizard.bmp", "BM");
+    p.settings.wizard = "art/wizard.bmp";
+    EXPECT_TRUE(firstFailedCheck(p).has_value()) << "unsaved: relative to the current folder";
+    p.projectPath = (work / "Demo.zan").string();
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
+}
+
+}  // namespace
+}  // namespace corvane::builder
