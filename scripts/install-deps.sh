@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ zlib1g-dev
+    # the editor (Qt 6 Widgets; Qt Test and the offscreen platform come with it)
+    qt6-base-dev
     # tests
     libgtest-dev libgmock-dev
 )

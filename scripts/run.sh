@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs Corvane's main job on the demo project.
+# Installs what is missing, builds, and runs Corvane on the demo project: the editor when a
+# display is present, otherwise the command-line builder.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh" release
-"$top/build/release/bin/corvane-build" --describe "$top/examples/demo/Demo.zan"
+bin="$top/build/release/bin"
+demo="$top/examples/demo/Demo.zan"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec "$bin/corvane" "$demo"
+fi
+echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): describing the demo's setup instead." >&2
+exec "$bin/corvane-build" --describe "$demo"

@@ -36,10 +36,10 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
         return CheckFailure{"Default Language must be specified.", PageGroup::Dialogs, "Language", "ComboBox2"};
     if (s.license && defaultDocumentMissing(project.licenses))
         return CheckFailure{"License File for (Default) language must be specified.", PageGroup::Dialogs,
-                            "License Agreement", "LicenseListView"};
+                            "License Agreement", "ListLicense"};
     if (s.readme && defaultDocumentMissing(project.readmes))
         return CheckFailure{"Readme File for (Default) language must be specified.", PageGroup::Dialogs, "Readme",
-                            "ReadmeListView"};
+                            "ListReadme"};
     if (s.installDir.empty())
         return CheckFailure{"Default Installation Path must be specified.", PageGroup::Files, "InstallDir",
                             "InstallDirEd"};

@@ -1,0 +1,29 @@
+// Corvane's editor: the application object, the services, the settings store and the main window.
+
+#include <QApplication>
+#include <QSettings>
+
+#include "platform/Folders.h"
+#include "ui/MainWindow.h"
+#include "ui/QtServices.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(QStringLiteral("Brennic"));
+    QApplication::setApplicationVersion(QStringLiteral("2.2.0"));
+
+    corvane::ui::QtMessageService messages;
+    corvane::ui::QtFileDialogService files;
+    corvane::ui::QtShellService shell;
+    const corvane::ui::Services services{&messages, &files, &shell};
+    // ~/.config/Brennic/Corvane.conf: the window layout and the recent projects.
+    QSettings settings(QStringLiteral("Brennic"), QStringLiteral("Corvane"));
+
+    corvane::ui::TForm1 window(services, corvane::platform::programFolder(), corvane::platform::defaultSetupFile(),
+                               settings);
+    window.show();
+    window.start(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+    return app.exec();
+}

@@ -1,0 +1,135 @@
+#include "ui/GeneralPage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QFrame>
+#include <QVBoxLayout>
+
+#include "model/Project.h"
+#include "ui/FormLayoutHelpers.h"
+#include "ui/Services.h"
+
+namespace corvane::ui {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+GeneralPage::GeneralPage(model::Project& project, const Services& services, std::function<void()> onChange,
+                         QWidget* parent)
+    : PageGroup(QStringLiteral("PageGeneral"), project, services, std::move(onChange), parent) {
+    buildGeneralTab();
+    buildBitmapsTab();
+}
+
+void GeneralPage::buildGeneralTab() {
+    QWidget* tab = addPage(tr("General"), QStringLiteral("TabGeneral"));
+    auto* form = new QFormLayout(tab);
+    m_appName = makeLineEdit(tab, QStringLiteral("AppNameEd"));
+    m_appVersion = makeLineEdit(tab, QStringLiteral("AppVersionEd"));
+    m_companyName = makeLineEdit(tab, QStringLiteral("CompanyNameEd"));
+    m_webSite = makeLineEdit(tab, QStringLiteral("WebSiteEd"));
+    m_support = makeLineEdit(tab, QStringLiteral("SupportEd"));
+    form->addRow(tr("Application name:"), m_appName);
+    form->addRow(tr("Application version:"), m_appVersion);
+    form->addRow(tr("Company name:"), m_companyName);
+    form->addRow(tr("Web site:"), m_webSite);
+    form->addRow(tr("Support link:"), m_support);
+
+    auto* rule = new QFrame(tab);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    form->addRow(rule);
+
+    m_setupFile = makeLineEdit(tab, QStringLiteral("SetupFileEd"));
+    QPushButton* browse = makeBrowseButton(tab, QStringLiteral("SetupFileButton"));
+    form->addRow(tr("Setup File:"), pathRow(tab, m_setupFile, browse));
+    m_compression =
+        makeChoice(tab, {tr("No compression"), tr("Normal"), tr("Maximal")}, QStringLiteral("CompressionTypeCombo"));
+    form->addRow(tr("Compression Type:"), m_compression);
+    // Kept and stored, but there is no control for it on screen.
+    m_silent = makeCheckBox(tab, tr("Silent Installation"), QStringLiteral("SilentCheck"));
+    m_silent->hide();
+
+    bindText(m_appName, &model::ProjectSettings::appName);
+    bindText(m_appVersion, &model::ProjectSettings::appVersion);
+    bindText(m_companyName, &model::ProjectSettings::companyName);
+    bindText(m_webSite, &model::ProjectSettings::webSite);
+    bindText(m_support, &model::ProjectSettings::support);
+    bindText(m_setupFile, &model::ProjectSettings::setupFile);
+    connect(browse, &QPushButton::clicked, this, &GeneralPage::browseSetupFile);
+    connect(m_compression, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_project.settings.compressionType = index;
+        changed();
+    });
+    connect(m_silent, &QCheckBox::toggled, this, [this](bool on) {
+        m_project.settings.silent = on;
+        changed();
+    });
+}
+
+void GeneralPage::buildBitmapsTab() {
+    QWidget* tab = addPage(tr("Bitmaps"), QStringLiteral("TabBitmaps"));
+    auto* form = new QFormLayout(tab);
+    m_wizard = makeLineEdit(tab, QStringLiteral("WizardEd"));
+    m_header = makeLineEdit(tab, QStringLiteral("HeaderEd"));
+    m_wizard->setReadOnly(true);
+    m_header->setReadOnly(true);
+    QPushButton* wizardButton = makeBrowseButton(tab, QStringLiteral("WizardButton"));
+    QPushButton* headerButton = makeBrowseButton(tab, QStringLiteral("HeaderButton"));
+    form->addRow(tr("Wizard Bitmap:"), pathRow(tab, m_wizard, wizardButton));
+    form->addRow(tr("Header Bitmap:"), pathRow(tab, m_header, headerButton));
+    bindText(m_wizard, &model::ProjectSettings::wizard);
+    bindText(m_header, &model::ProjectSettings::header);
+    connect(wizardButton, &QPushButton::clicked, this, [this] {
+        browseBitmap(m_wizard, tr("Bitmap Files 164x314 pixels (*.bmp)"));
+    });
+    connect(headerButton, &QPushButton::clicked, this, [this] {
+        browseBitmap(m_header, tr("Bitmap Files 55x55 pixels (*.bmp)"));
+    });
+}
+
+void GeneralPage::bindText(QLineEdit* edit, std::string model::ProjectSettings::*member) {
+    connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
+        m_project.settings.*member = text.toStdString();
+        changed();
+    });
+}
+
+void GeneralPage::browseSetupFile() {
+    // A bare proposed name starts in the home folder, where a new project puts its setup.
+    QString proposed = m_setupFile->text();
+    if (QFileInfo(proposed).isRelative()) proposed = QDir::home().filePath(proposed);
+    QString chosen = m_services.files->saveFile(this, tr("Exe file (*.exe)"), proposed);
+    if (chosen.isEmpty()) return;
+    // The extension is compared exactly, letter case included: Setup.EXE becomes Setup.EXE.exe.
+    if (!chosen.endsWith(QStringLiteral(".exe"))) chosen += QStringLiteral(".exe");
+    m_setupFile->setText(chosen);
+}
+
+void GeneralPage::browseBitmap(QLineEdit* edit, const QString& filter) {
+    const QString chosen = m_services.files->openPicture(this, filter, edit->text());
+    if (!chosen.isEmpty()) edit->setText(chosen);
+}
+
+void GeneralPage::loadFromProject() {
+    const model::ProjectSettings& s = m_project.settings;
+    const std::pair<QLineEdit*, const std::string*> texts[] = {
+        {m_appName, &s.appName},     {m_appVersion, &s.appVersion}, {m_companyName, &s.companyName},
+        {m_webSite, &s.webSite},     {m_support, &s.support},       {m_setupFile, &s.setupFile},
+        {m_wizard, &s.wizard},       {m_header, &s.header},
+    };
+    for (const auto& [edit, value] : texts) {
+        SignalBlocker block(edit);
+        edit->setText(qs(*value));
+    }
+    SignalBlocker blockCompression(m_compression);
+    m_compression->setCurrentIndex(s.compressionType);
+    SignalBlocker blockSilent(m_silent);
+    m_silent->setChecked(s.silent);
+}
+
+}  // namespace corvane::ui

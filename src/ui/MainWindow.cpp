@@ -1,0 +1,432 @@
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "builder/PreBuildChecks.h"
+#include "project/FormatLimits.h"
+#include "project/Lifecycle.h"
+#include "project/ProjectFileReader.h"
+#include "project/ProjectFileWriter.h"
+#include "ui/AboutDialog.h"
+#include "ui/DialogsPage.h"
+#include "ui/FilesPage.h"
+#include "ui/FinishPage.h"
+#include "ui/GeneralPage.h"
+#include "ui/SystemPage.h"
+
+namespace corvane::ui {
+
+namespace {
+
+constexpr QRect kDesignedBounds{230, 136, 563, 475};
+constexpr QSize kMinimumSize{450, 400};
+constexpr int kDesignedTreeWidth = 153;
+constexpr int kTreeMinimumWidth = 10;
+// While the splitter is dragged neither side gets narrower than this; a tree dragged to it
+// collapses to its minimum width.
+constexpr int kSplitterLimit = 30;
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+TForm1::TForm1(const Services& services, std::string programFolder, std::string defaultSetupFile,
+               QSettings& settings, QWidget* parent)
+    : QMainWindow(parent),
+      m_services(services),
+      m_settings(settings),
+      m_project(std::move(programFolder), std::move(defaultSetupFile)) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(applicationTitle());
+    setMinimumSize(kMinimumSize);
+    setGeometry(kDesignedBounds);
+    m_about = new TForm3(m_services, this);
+    buildActions();
+    buildMenus();
+    buildToolBar();
+    buildCentralArea();
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    auto* help = new QLabel(tr("For Help, press F1"), status);
+    help->setObjectName(QStringLiteral("StatusText"));
+    status->addWidget(help, 1);
+    setStatusBar(status);
+    reloadPages();
+    showPage(1);
+    m_project.clearModified();
+}
+
+TForm1::~TForm1() = default;
+
+// --- Construction ------------------------------------------------------------------------------
+
+void TForm1::buildActions() {
+    auto make = [this](const QString& text, const QString& name, std::optional<QStyle::StandardPixmap> icon,
+                       const QKeySequence& key, const QString& tip, std::function<void()> handler) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        if (icon) action->setIcon(style()->standardIcon(*icon));
+        if (!key.isEmpty()) action->setShortcut(key);
+        if (!tip.isEmpty()) action->setToolTip(tip);
+        connect(action, &QAction::triggered, this, std::move(handler));
+        return action;
+    };
+    m_newAction = make(tr("&New"), QStringLiteral("NewAction"), QStyle::SP_FileIcon, QKeySequence(Qt::CTRL | Qt::Key_N),
+                       tr("New Project"), [this] { newProject(); });
+    m_openAction = make(tr("&Open..."), QStringLiteral("OpenAction"), QStyle::SP_DialogOpenButton,
+                        QKeySequence(Qt::CTRL | Qt::Key_O), tr("Open Project"), [this] { openProject(); });
+    m_saveAction = make(tr("&Save"), QStringLiteral("SaveAction"), QStyle::SP_DialogSaveButton,
+                        QKeySequence(Qt::CTRL | Qt::Key_S), tr("Save Project"), [this] { save(); });
+    m_saveAsAction = make(tr("Save &As..."), QStringLiteral("SaveAsAction"), std::nullopt, {}, {}, [this] { saveAs(); });
+    m_exitAction = make(tr("E&xit"), QStringLiteral("ExitAction"), QStyle::SP_DialogCloseButton,
+                        QKeySequence(Qt::ALT | Qt::Key_F4), {}, [this] { close(); });
+    m_createSetupAction = make(tr("&Create Setup"), QStringLiteral("CreateSetupAction"), QStyle::SP_MediaPlay,
+                               QKeySequence(Qt::Key_F9), tr("Create Setup"), [this] { createSetup(); });
+    m_helpAction = make(tr("&Help Topics"), QStringLiteral("HelpTopicsAction"), QStyle::SP_DialogHelpButton,
+                        QKeySequence(Qt::Key_F1), tr("Help"), [this] {
+                            m_services.shell->open(qs(m_project.programFolder()) + QStringLiteral("ZAN.chm"), true);
+                        });
+    m_homePageAction = make(tr("&Visit Web Site..."), QStringLiteral("VisitWebSiteAction"), QStyle::SP_DirHomeIcon, {},
+                            tr("Home Page"), [this] { openHomePage(m_services); });
+    m_feedbackAction = make(tr("&Feedback..."), QStringLiteral("FeedbackAction"), std::nullopt, {}, {},
+                            [this] { sendFeedback(m_services); });
+    m_aboutAction =
+        make(tr("&About..."), QStringLiteral("AboutAction"), std::nullopt, {}, {}, [this] { m_about->exec(); });
+
+    const QString views[] = {tr("&General Tab"), tr("&Dialogs Tab"), tr("&Files Tab"), tr("&System Tab"),
+                             tr("F&inish Tab")};
+    const QString names[] = {QStringLiteral("ViewGeneralAction"), QStringLiteral("ViewDialogsAction"),
+                             QStringLiteral("ViewFilesAction"), QStringLiteral("ViewSystemAction"),
+                             QStringLiteral("ViewFinishAction")};
+    for (int i = 0; i < 5; ++i) {
+        auto* action = new QAction(views[i], this);
+        action->setObjectName(names[i]);
+        connect(action, &QAction::triggered, this, [this, i] { showPage(i + 1); });
+        m_viewActions.push_back(action);
+    }
+}
+
+void TForm1::buildMenus() {
+    QMenu* projectMenu = menuBar()->addMenu(tr("&Project"));
+    projectMenu->setObjectName(QStringLiteral("ProjectMenu"));
+    projectMenu->addAction(m_newAction);
+    projectMenu->addSeparator();
+    projectMenu->addAction(m_openAction);
+    m_reopenMenu = projectMenu->addMenu(tr("&Reopen"));
+    m_reopenMenu->setObjectName(QStringLiteral("ReopenMenu"));
+    projectMenu->addSeparator();
+    projectMenu->addAction(m_saveAction);
+    projectMenu->addAction(m_saveAsAction);
+    projectMenu->addSeparator();
+    projectMenu->addAction(m_exitAction);
+
+    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    for (QAction* action : m_viewActions) viewMenu->addAction(action);
+
+    QMenu* setupMenu = menuBar()->addMenu(tr("&Setup"));
+    setupMenu->setObjectName(QStringLiteral("SetupMenu"));
+    setupMenu->addAction(m_createSetupAction);
+
+    QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
+    helpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    helpMenu->addAction(m_helpAction);
+    helpMenu->addAction(m_homePageAction);
+    helpMenu->addAction(m_feedbackAction);
+    helpMenu->addSeparator();
+    helpMenu->addAction(m_aboutAction);
+}
+
+void TForm1::buildToolBar() {
+    QToolBar* bar = addToolBar(tr("Toolbar"));
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setIconSize(QSize(24, 24));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setMovable(false);
+    bar->addAction(m_newAction);
+    m_openButton = new QToolButton(bar);
+    m_openButton->setObjectName(QStringLiteral("OpenButton"));
+    m_openButton->setDefaultAction(m_openAction);
+    m_openButton->setMenu(m_reopenMenu);
+    m_openButton->setPopupMode(QToolButton::MenuButtonPopup);
+    bar->addWidget(m_openButton);
+    bar->addAction(m_saveAction);
+    bar->addSeparator();
+    bar->addAction(m_createSetupAction);
+    bar->addSeparator();
+    bar->addAction(m_homePageAction);
+    bar->addAction(m_helpAction);
+}
+
+void TForm1::buildCentralArea() {
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setChildrenCollapsible(false);
+
+    m_tree = new QTreeWidget(m_splitter);
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(false);
+    m_tree->setItemsExpandable(false);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setMouseTracking(true);
+    m_tree->setMinimumWidth(kTreeMinimumWidth);
+    QFont treeFont = m_tree->font();
+    treeFont.setPointSize(10);
+    m_tree->setFont(treeFont);
+    auto* root = new QTreeWidgetItem(m_tree, {tr("Project")});
+    root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_FileDialogInfoView, QStyle::SP_MessageBoxQuestion,
+                                            QStyle::SP_FileIcon, QStyle::SP_ComputerIcon,
+                                            QStyle::SP_DialogApplyButton};
+    const QString labels[] = {tr("General"), tr("Dialogs"), tr("Files"), tr("System"), tr("Finish")};
+    for (int i = 0; i < 5; ++i) {
+        auto* node = new QTreeWidgetItem(root, {labels[i]});
+        node->setIcon(0, style()->standardIcon(icons[i]));
+    }
+    m_tree->expandAll();
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &TForm1::treeSelectionChanged);
+
+    m_pageArea = new QStackedWidget(m_splitter);
+    m_pageArea->setObjectName(QStringLiteral("PageArea"));
+    m_pageArea->setMinimumWidth(kSplitterLimit);
+    m_pageArea->addWidget(new QWidget(m_pageArea));  // shown when no group is
+    auto changed = [this] { Action1Execute(); };
+    m_general = new GeneralPage(m_project, m_services, changed, m_pageArea);
+    m_dialogs = new DialogsPage(m_project, m_services, changed, m_pageArea);
+    m_files = new FilesPage(m_project, m_services, changed, [this] { filesChanged(); }, m_pageArea);
+    m_system = new SystemPage(m_project, m_services, changed, m_pageArea);
+    m_finish = new FinishPage(m_project, m_services, changed, m_pageArea);
+    m_groups = {m_general, m_dialogs, m_files, m_system, m_finish};
+    for (PageGroup* group : m_groups) m_pageArea->addWidget(group);
+
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth});
+    connect(m_splitter, &QSplitter::splitterMoved, this, &TForm1::splitterMoved);
+    setCentralWidget(m_splitter);
+}
+
+// --- Navigation --------------------------------------------------------------------------------
+
+void TForm1::showPage(int n) {
+    m_pageArea->setCurrentIndex(n >= 1 && n <= 5 ? n : 0);
+    QTreeWidgetItem* root = m_tree->topLevelItem(0);
+    QTreeWidgetItem* node = n == 0 ? root : (n >= 1 && n <= 5 ? root->child(n - 1) : nullptr);
+    const QSignalBlocker block(m_tree);
+    m_tree->setCurrentItem(node);
+}
+
+int TForm1::currentPage() const { return m_pageArea->currentIndex(); }
+
+void TForm1::treeSelectionChanged() {
+    QTreeWidgetItem* item = m_tree->currentItem();
+    if (item == nullptr) return;
+    QTreeWidgetItem* parent = item->parent();
+    const int position = parent != nullptr ? parent->indexOfChild(item) : m_tree->indexOfTopLevelItem(item);
+    showPage(position + 1);
+}
+
+void TForm1::splitterMoved() {
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes[0] + sizes[1];
+    if (sizes[0] <= kSplitterLimit)
+        m_splitter->setSizes({kTreeMinimumWidth, total - kTreeMinimumWidth});
+    else if (sizes[1] < kSplitterLimit)
+        m_splitter->setSizes({total - kSplitterLimit, kSplitterLimit});
+}
+
+void TForm1::Action1Execute() { m_project.markModified(); }
+
+void TForm1::reloadPages() {
+    for (PageGroup* group : m_groups) group->loadFromProject();
+    filesChanged();
+}
+
+void TForm1::filesChanged() {
+    m_files->refreshFilesPage();
+    for (PageGroup* group : m_groups) group->filesChanged();
+}
+
+void TForm1::updateCaption() { setWindowTitle(qs(project::windowCaption(m_project.projectPath))); }
+
+// --- Project commands --------------------------------------------------------------------------
+
+bool TForm1::unsavedChangesPrompt() {
+    if (!m_project.isModified()) return true;
+    using B = MessageService::Button;
+    const B answer = m_services.messages->show(this, MessageService::Icon::Question, applicationTitle(),
+                                               qs(project::unsavedChangesQuestion(m_project.projectPath)),
+                                               {B::Yes, B::No, B::Cancel}, B::Cancel);
+    if (answer == B::Cancel) return false;
+    if (answer == B::No) return true;
+    // Yes: a cancelled Save As lets the command go on; a failed save stops it.
+    return saveProject() != SaveResult::Failed;
+}
+
+void TForm1::newProject() {
+    if (!unsavedChangesPrompt()) return;
+    m_project.newProject();
+    reloadPages();
+    showPage(1);
+    updateCaption();
+    m_project.clearModified();
+}
+
+void TForm1::openProject() {
+    const QString path = m_services.files->openFile(this, tr("Corvane Projects (*.zan)"), QDir::homePath());
+    if (!path.isEmpty()) openFile(path);
+}
+
+void TForm1::openFile(const QString& path) {
+    if (!unsavedChangesPrompt()) return;
+    if (!QFileInfo(path).isFile()) {
+        showError(m_services, this, tr("File not found:") + QLatin1Char('\r') + path);
+        return;
+    }
+    m_project.projectPath = path.toStdString();
+    if (m_recent.add(m_project.projectPath)) rebuildReopenMenu();
+    try {
+        project::readProjectFile(m_project, path.toStdString());
+    } catch (const std::exception& e) {
+        showException(m_services, this, QString::fromStdString(e.what()));
+    }
+    reloadPages();
+    updateCaption();
+    m_project.clearModified();
+}
+
+bool TForm1::save() { return saveProject() == SaveResult::Saved; }
+bool TForm1::saveAs() { return saveProjectAs() == SaveResult::Saved; }
+
+TForm1::SaveResult TForm1::saveProject() {
+    if (!m_project.isSaved()) return saveProjectAs();
+    std::vector<project::FormatLimitProblem> problems;
+    try {
+        problems = project::writeProjectFile(m_project, m_project.projectPath);
+    } catch (const std::exception& e) {
+        showException(m_services, this, QString::fromStdString(e.what()));
+        return SaveResult::Failed;
+    }
+    updateCaption();
+    m_project.clearModified();
+    if (!problems.empty()) {
+        QString text = tr("The project was saved, but these values will not read back as they are:");
+        for (const project::FormatLimitProblem& problem : problems) text += QStringLiteral("\n") + qs(problem.describe());
+        showWarning(m_services, this, text);
+    }
+    return SaveResult::Saved;
+}
+
+TForm1::SaveResult TForm1::saveProjectAs() {
+    const QString proposed = QDir::home().filePath(qs(project::proposedProjectFileName(m_project.settings)));
+    const QString chosen = m_services.files->saveFile(this, tr("Corvane Projects (*.zan)"), proposed);
+    if (chosen.isEmpty()) return SaveResult::Cancelled;
+    m_project.projectPath = project::withProjectExtension(chosen.toStdString());
+    return saveProject();
+}
+
+void TForm1::rebuildReopenMenu() {
+    m_reopenMenu->clear();
+    for (const std::string& entry : m_recent.entries()) {
+        // "&" would turn into a mnemonic; the path itself travels in the action's data.
+        QAction* action = m_reopenMenu->addAction(qs(entry).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        action->setData(qs(entry));
+        connect(action, &QAction::triggered, this, [this, action] { openFile(action->data().toString()); });
+    }
+    m_openButton->setDefaultAction(m_openAction);
+    m_openButton->setToolTip(tr("Open Project"));
+}
+
+void TForm1::createSetup() {
+    if (const std::optional<builder::CheckFailure> failure = builder::firstFailedCheck(m_project)) {
+        showError(m_services, this, qs(failure->message));
+        const int group = static_cast<int>(failure->group);
+        showPage(group);
+        m_groups[static_cast<std::size_t>(group - 1)]->selectTab(qs(failure->tab));
+        if (auto* control = findChild<QWidget*>(qs(failure->control))) control->setFocus();
+        return;
+    }
+    if (m_buildRunner) m_buildRunner();
+}
+
+// --- Start and close ---------------------------------------------------------------------------
+
+void TForm1::start(const QString& commandLineProject) {
+    m_about->setVersionLine(QStringLiteral("Corvane %1").arg(QLatin1String(kProductVersion)));
+    restoreLayout();
+    m_recent.load(
+        [this](const std::string& name) -> std::optional<std::string> {
+            const QVariant value = m_settings.value(qs(name));
+            return value.isValid() ? std::optional<std::string>(value.toString().toStdString()) : std::nullopt;
+        },
+        [](const std::string& path) { return QFileInfo(qs(path)).isFile(); });
+    rebuildReopenMenu();
+    if (!commandLineProject.isEmpty())
+        openFile(QString::fromStdString(project::longPathForm(commandLineProject.toStdString()).string()));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!unsavedChangesPrompt()) {
+        event->ignore();
+        return;
+    }
+    storeLayout();
+    m_recent.store([this](const std::string& name, const std::optional<std::string>& value) {
+        if (value)
+            m_settings.setValue(qs(name), qs(*value));
+        else
+            m_settings.remove(qs(name));
+    });
+    m_settings.sync();
+    event->accept();
+}
+
+// Reads Width, Height, Left, Top and TreeViewWidth in this order, each applied at once; the
+// first value that is missing or not a number ends the reading, so a half-written store can
+// never move the window somewhere odd.
+void TForm1::restoreLayout() {
+    const char* names[] = {"Width", "Height", "Left", "Top", "TreeViewWidth"};
+    for (int i = 0; i < 5; ++i) {
+        bool ok = false;
+        const int value = m_settings.value(QLatin1String(names[i])).toInt(&ok);
+        if (!ok) return;
+        QRect bounds = geometry();
+        switch (i) {
+            case 0: resize(std::max(value, kMinimumSize.width()), height()); break;
+            case 1: resize(width(), std::max(value, kMinimumSize.height())); break;
+            case 2: move(value, bounds.top()); break;
+            case 3: move(bounds.left(), value); break;
+            default: {
+                const int tree = std::max(value, kTreeMinimumWidth);
+                const QList<int> sizes = m_splitter->sizes();
+                m_splitter->setSizes({tree, std::max(sizes[0] + sizes[1] - tree, 0)});
+            }
+        }
+    }
+}
+
+void TForm1::storeLayout() {
+    const QRect bounds = isMaximized() || isMinimized() ? QRect(pos(), size()) : geometry();
+    m_settings.setValue(QStringLiteral("Width"), bounds.width());
+    m_settings.setValue(QStringLiteral("Height"), bounds.height());
+    m_settings.setValue(QStringLiteral("Left"), x());
+    m_settings.setValue(QStringLiteral("Top"), y());
+    m_settings.setValue(QStringLiteral("TreeViewWidth"), m_splitter->sizes().value(0));
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,121 @@
+#pragma once
+
+// The main window: the page tree on the left, the five page groups on the right, the menus and
+// the toolbar that reach every command, and the project commands (New, Open, Reopen, Save,
+// Save As, Exit) with their unsaved-changes question.
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "model/Project.h"
+#include "project/RecentList.h"
+#include "ui/Services.h"
+
+class QAction;
+class QMenu;
+class QSettings;
+class QSplitter;
+class QStackedWidget;
+class QToolButton;
+class QTreeWidget;
+
+namespace corvane::ui {
+
+class DialogsPage;
+class FilesPage;
+class FinishPage;
+class GeneralPage;
+class PageGroup;
+class SystemPage;
+class TForm3;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // settings is the store of the window layout and the recent list; it must outlive the window.
+    TForm1(const Services& services, std::string programFolder, std::string defaultSetupFile, QSettings& settings,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    model::Project& project() { return m_project; }
+    const project::RecentList& recentList() const { return m_recent; }
+
+    // What happens when the window is first shown: layout and recent list restored, and the
+    // project named on the command line (if any) opened.
+    void start(const QString& commandLineProject);
+
+    // Shows page group n (1 General ... 5 Finish) and selects its node in the tree; any other n
+    // shows no group.
+    void showPage(int n);
+    int currentPage() const;
+
+    // The shared change handler of the editing controls: the project differs from its file now.
+    void Action1Execute();
+
+    // The project commands, as the menus and the toolbar run them.
+    void newProject();
+    void openProject();
+    void openFile(const QString& path);
+    bool save();
+    bool saveAs();
+    void createSetup();
+
+    // Runs the build once the checks have passed; the build dialog installs itself here.
+    void setBuildRunner(std::function<void()> runner) { m_buildRunner = std::move(runner); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class SaveResult { Saved, Cancelled, Failed };
+
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    void buildCentralArea();
+    void treeSelectionChanged();
+    void splitterMoved();
+    void rebuildReopenMenu();
+    void reloadPages();
+    void filesChanged();
+    bool unsavedChangesPrompt();
+    SaveResult saveProject();
+    SaveResult saveProjectAs();
+    void updateCaption();
+    void restoreLayout();
+    void storeLayout();
+
+    Services m_services;
+    QSettings& m_settings;
+    model::Project m_project;
+    project::RecentList m_recent;
+    std::function<void()> m_buildRunner;
+
+    QTreeWidget* m_tree = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QStackedWidget* m_pageArea = nullptr;
+    GeneralPage* m_general = nullptr;
+    DialogsPage* m_dialogs = nullptr;
+    FilesPage* m_files = nullptr;
+    SystemPage* m_system = nullptr;
+    FinishPage* m_finish = nullptr;
+    std::vector<PageGroup*> m_groups;
+    TForm3* m_about = nullptr;
+
+    QMenu* m_reopenMenu = nullptr;
+    QToolButton* m_openButton = nullptr;
+    QAction* m_newAction = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_saveAction = nullptr;
+    QAction* m_saveAsAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_createSetupAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_homePageAction = nullptr;
+    QAction* m_feedbackAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    std::vector<QAction*> m_viewActions;
+};
+
+}  // namespace corvane::ui

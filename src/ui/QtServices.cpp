@@ -1,0 +1,73 @@
+#include "ui/QtServices.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace corvane::ui {
+
+namespace {
+
+QMessageBox::StandardButton toQt(MessageService::Button b) {
+    switch (b) {
+        case MessageService::Button::Ok: return QMessageBox::Ok;
+        case MessageService::Button::Yes: return QMessageBox::Yes;
+        case MessageService::Button::No: return QMessageBox::No;
+        case MessageService::Button::Cancel: return QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QString defaultCaption(MessageService::Icon icon) {
+    switch (icon) {
+        case MessageService::Icon::Error: return QObject::tr("Error");
+        case MessageService::Icon::Warning: return QObject::tr("Warning");
+        case MessageService::Icon::Question: return QObject::tr("Confirm");
+        case MessageService::Icon::Information: return QObject::tr("Information");
+    }
+    return {};
+}
+
+}  // namespace
+
+MessageService::Button QtMessageService::show(QWidget* parent, Icon icon, const QString& caption, const QString& text,
+                                              const QList<Button>& buttons, Button defaultButton) {
+    QMessageBox box(parent);
+    box.setIcon(icon == Icon::Error      ? QMessageBox::Critical
+                : icon == Icon::Warning  ? QMessageBox::Warning
+                : icon == Icon::Question ? QMessageBox::Question
+                                         : QMessageBox::Information);
+    box.setWindowTitle(caption.isEmpty() ? defaultCaption(icon) : caption);
+    box.setText(text);
+    QMessageBox::StandardButtons standard;
+    for (Button b : buttons) standard |= toQt(b);
+    box.setStandardButtons(standard);
+    box.setDefaultButton(toQt(defaultButton));
+    switch (box.exec()) {
+        case QMessageBox::Yes: return Button::Yes;
+        case QMessageBox::No: return Button::No;
+        case QMessageBox::Cancel: return Button::Cancel;
+        default: return Button::Ok;
+    }
+}
+
+QString QtFileDialogService::openFile(QWidget* parent, const QString& filter, const QString& initialPath) {
+    return QFileDialog::getOpenFileName(parent, QString(), initialPath, filter);
+}
+
+QString QtFileDialogService::openPicture(QWidget* parent, const QString& filter, const QString& initialPath) {
+    return QFileDialog::getOpenFileName(parent, QString(), initialPath, filter);
+}
+
+QString QtFileDialogService::saveFile(QWidget* parent, const QString& filter, const QString& initialPath) {
+    return QFileDialog::getSaveFileName(parent, QString(), initialPath, filter);
+}
+
+void QtShellService::open(const QString& fileOrUrl, bool) {
+    const QUrl url = QUrl::fromUserInput(fileOrUrl, QString(), QUrl::AssumeLocalFile);
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,325 @@
+// The main window driven through its real widgets, found by object name, on the offscreen
+// platform. Every prompt is answered by the scripted services; each test starts from a fresh
+// settings file and a fresh program folder.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSettings>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "ScriptedServices.h"
+#include "TestSupport.h"
+#include "ui/MainWindow.h"
+
+using corvane::test::ScriptedFiles;
+using corvane::test::ScriptedMessages;
+using corvane::test::RecordingShell;
+using Button = corvane::ui::MessageService::Button;
+using Icon = corvane::ui::MessageService::Icon;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<corvane::test::TempDir> m_program;
+    std::unique_ptr<corvane::test::TempDir> m_work;
+    std::unique_ptr<QSettings> m_settings;
+    ScriptedMessages m_messages;
+    ScriptedFiles m_files;
+    RecordingShell m_shell;
+    std::unique_ptr<corvane::ui::TForm1> m_window;
+
+    template <class T>
+    T* widget(const char* name) {
+        T* w = m_window->findChild<T*>(QLatin1String(name));
+        if (w == nullptr) qFatal("no widget named %s", name);
+        return w;
+    }
+    QAction* action(const char* name) { return widget<QAction>(name); }
+    QString work(const QString& name) const { return QString::fromStdString((*m_work / name.toStdString()).string()); }
+
+    // A project file with the given application name, written by the editor itself.
+    QString makeProjectFile(const QString& name) {
+        const QString path = work(name + QStringLiteral(".zan"));
+        corvane::test::writeFile(path.toStdString(), "[Settings]\r\nAppName=" + name.toStdString() + "\r\n");
+        return path;
+    }
+
+    void startWindow(const QString& commandLine = {}) {
+        m_window = std::make_unique<corvane::ui::TForm1>(
+            corvane::ui::Services{&m_messages, &m_files, &m_shell}, m_program->folder(),
+            (*m_work / "Setup.exe").string(), *m_settings);
+        m_window->show();
+        m_window->start(commandLine);
+    }
+
+    void closeWindow() {
+        m_window->close();
+        m_window.reset();
+    }
+
+private slots:
+    void init() {
+        m_program = std::make_unique<corvane::test::TempDir>();
+        m_work = std::make_unique<corvane::test::TempDir>();
+        for (const char* name : {"Deutsch.lng", "English.lng"})
+            corvane::test::writeFile(*m_program / "Languages" / name, "");
+        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
+        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
+        m_settings = std::make_unique<QSettings>(work(QStringLiteral("Corvane.conf")), QSettings::IniFormat);
+        m_messages = {};
+        m_files = {};
+        m_shell = {};
+        startWindow();
+    }
+
+    void cleanup() {
+        if (m_window) {
+            m_window->project().clearModified();
+            closeWindow();
+        }
+        QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
+        QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
+        m_settings.reset();
+        m_work.reset();
+        m_program.reset();
+    }
+
+    void treeAndViewMenuSwitchPageGroups() {
+        auto* tree = widget<QTreeWidget>("TreeView1");
+        auto* pages = widget<QStackedWidget>("PageArea");
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageGeneral"));
+
+        tree->setCurrentItem(tree->topLevelItem(0)->child(3));
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageSystem"));
+        tree->setCurrentItem(tree->topLevelItem(0));  // "Project" shows General and selects it
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageGeneral"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("General"));
+
+        action("ViewFilesAction")->trigger();
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageFiles"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Files"));
+        action("ViewFinishAction")->trigger();
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageFinish"));
+        QVERIFY(!m_window->project().isModified());
+    }
+
+    void newShowsGeneralAndKeepsItsTab() {
+        widget<QTabWidget>("PageGeneral")->setCurrentIndex(1);  // Bitmaps
+        action("ViewSystemAction")->trigger();
+        action("NewAction")->trigger();
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(), QStringLiteral("PageGeneral"));
+        QCOMPARE(widget<QTabWidget>("PageGeneral")->currentIndex(), 1);
+    }
+
+    void splitterKeepsItsLimits() {
+        auto* splitter = widget<QSplitter>("Splitter1");
+        const int total = splitter->sizes()[0] + splitter->sizes()[1];
+        splitter->setSizes({25, total - 25});
+        emit splitter->splitterMoved(25, 1);
+        QCOMPARE(splitter->sizes()[0], 10);
+        splitter->setSizes({total - 5, 5});
+        emit splitter->splitterMoved(total - 5, 1);
+        QCOMPARE(splitter->sizes()[1], 30);
+    }
+
+    void unsavedChangesPromptPaths() {
+        auto* appName = widget<QLineEdit>("AppNameEd");
+        appName->setText(QStringLiteral("Edited"));
+        QVERIFY(m_window->project().isModified());
+
+        m_messages.answers = {Button::Cancel};
+        action("NewAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Save changes to project \"NewProject\"?"));
+        QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Corvane"));
+        QCOMPARE(appName->text(), QStringLiteral("Edited"));
+        QVERIFY(m_window->project().isModified());
+
+        // Yes on a never-saved project, then Save As cancelled: the changes are lost and New goes on.
+        m_messages.answers = {Button::Yes};
+        m_files.answers = {QString()};
+        action("NewAction")->trigger();
+        QCOMPARE(appName->text(), QStringLiteral("My Program"));
+        QVERIFY(!m_window->project().isModified());
+
+        // Yes on a saved project writes it before New.
+        const QString path = makeProjectFile(QStringLiteral("Saved"));
+        m_window->openFile(path);
+        appName->setText(QStringLiteral("Changed"));
+        m_messages.answers = {Button::Yes};
+        action("NewAction")->trigger();
+        QVERIFY(QString::fromStdString(corvane::test::readFile(path.toStdString())).contains("AppName=Changed\r\n"));
+
+        appName->setText(QStringLiteral("Thrown away"));
+        m_messages.answers = {Button::No};
+        action("NewAction")->trigger();
+        QCOMPARE(appName->text(), QStringLiteral("My Program"));
+    }
+
+    void saveAsProposesTheNameAndAddsTheExtension() {
+        m_files.answers = {work(QStringLiteral("Report.txt"))};
+        action("SaveAction")->trigger();  // never saved: Save runs Save As
+        QVERIFY(m_files.initialPaths.last().endsWith(QStringLiteral("/My Program 1.0.zan")));
+        QVERIFY(QFileInfo::exists(work(QStringLiteral("Report.txt.zan"))));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane - Report.txt.zan"));
+        QVERIFY2(m_window->recentList().entries().empty(), "saving does not add to the recent list");
+    }
+
+    void recentListOrderAndMissingFiles() {
+        QStringList paths;
+        for (int i = 0; i < 11; ++i) paths << makeProjectFile(QStringLiteral("P%1").arg(i));
+        for (int i = 0; i < 10; ++i) m_window->openFile(paths[i]);
+        m_window->openFile(paths[3]);  // listed already: keeps its place
+        const auto& recent = m_window->recentList().entries();
+        QCOMPARE(QString::fromStdString(recent.front()), paths[9]);
+        m_window->openFile(paths[10]);
+        QCOMPARE(recent.size(), std::size_t(10));
+        QCOMPARE(QString::fromStdString(recent.front()), paths[10]);
+        QCOMPARE(QString::fromStdString(recent.back()), paths[1]);
+
+        const QString upper = work(QStringLiteral("P9.ZAN"));
+        QFile::copy(paths[9], upper);
+        m_window->openFile(upper);
+        QCOMPARE(QString::fromStdString(recent.front()), upper);
+
+        auto* reopen = widget<QMenu>("ReopenMenu");
+        QCOMPARE(reopen->actions().size(), 10);
+        QFile::remove(paths[10]);
+        reopen->actions()[1]->trigger();  // P10, deleted since it was listed
+        QCOMPARE(m_messages.asked.last().icon, Icon::Error);
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("File not found:\r") + paths[10]);
+        QCOMPARE(QString::fromStdString(recent[1]), paths[10]);
+
+        closeWindow();
+        startWindow();
+        QCOMPARE(m_window->recentList().entries().size(), std::size_t(9));  // the deleted file is not listed
+        QVERIFY(!m_settings->contains(QStringLiteral("Recent10")));
+    }
+
+    void layoutReadingStopsAtTheFirstMissingValue() {
+        closeWindow();
+        m_settings->clear();
+        m_settings->setValue(QStringLiteral("Width"), 700);
+        m_settings->setValue(QStringLiteral("Height"), 100);
+        m_settings->setValue(QStringLiteral("Top"), 5);
+        m_settings->setValue(QStringLiteral("TreeViewWidth"), 40);
+        startWindow();
+        QCOMPARE(m_window->size(), QSize(700, 400));
+        QCOMPARE(m_window->geometry().topLeft(), QPoint(230, 136));
+        QCOMPARE(widget<QSplitter>("Splitter1")->sizes()[0], 153);
+
+        closeWindow();
+        for (const char* key : {"Width", "Height", "Left", "Top", "TreeViewWidth"})
+            QVERIFY2(m_settings->contains(QLatin1String(key)), key);
+    }
+
+    void restartGovernsTheThreeOffers() {
+        action("ViewFinishAction")->trigger();
+        auto* restart = widget<QCheckBox>("RestartCheck");
+        auto* launch = widget<QCheckBox>("LaunchFileCheck");
+        auto* launchChecked = widget<QCheckBox>("LaunchCheckedCheck");
+        auto* site = widget<QCheckBox>("VisitSiteCheck");
+        auto* address = widget<QLineEdit>("VisitSiteAddressEd");
+        launch->click();
+        QVERIFY(launchChecked->isChecked() && launchChecked->isEnabled());
+        launchChecked->click();  // the author may clear it alone
+        QVERIFY(!launchChecked->isChecked());
+        QVERIFY(launch->isChecked());
+        widget<QCheckBox>("ViewReadmeCheck")->click();
+        site->click();
+
+        restart->click();
+        for (const char* name : {"LaunchFileCheck", "ViewReadmeCheck", "VisitSiteCheck", "LaunchCheckedCheck",
+                                 "ViewReadmeCheckedCheck", "VisitSiteCheckedCheck"}) {
+            QVERIFY2(!widget<QCheckBox>(name)->isChecked(), name);
+            QVERIFY2(!widget<QCheckBox>(name)->isEnabled(), name);
+        }
+        QVERIFY(!address->isEnabled());
+        QVERIFY(!address->text().isEmpty());
+
+        restart->click();
+        QVERIFY(launch->isEnabled() && !launch->isChecked());
+        QVERIFY(!widget<QComboBox>("LaunchFileNameCombo")->isEnabled());
+        const auto& s = m_window->project().settings;
+        QVERIFY(!s.restart && !s.launchFile && !s.visitSite && !s.launchCecked);
+    }
+
+    void protectKeepsThePassword() {
+        auto* protect = widget<QCheckBox>("ProtectCheck");
+        auto* password = widget<QLineEdit>("PasswordEd");
+        QVERIFY(!password->isEnabled());
+        protect->click();
+        password->setText(QStringLiteral("s3cret"));
+        protect->click();
+        QVERIFY(!password->isEnabled());
+        protect->click();
+        QCOMPARE(password->text(), QStringLiteral("s3cret"));
+        QCOMPARE(m_window->project().settings.password, std::string("s3cret"));
+    }
+
+    void includeUninstallerSetsTheUninstallTab() {
+        auto* include = widget<QCheckBox>("IncludeUninstallerCheck");
+        include->click();
+        QCOMPARE(m_window->project().files.size(), std::size_t(1));
+        QVERIFY(widget<QCheckBox>("UninstallPageCheck")->isChecked());
+        QVERIFY(widget<QLineEdit>("UninstallAddressEd")->isEnabled());
+        QCOMPARE(widget<QTreeWidget>("ListView1")->topLevelItemCount(), 1);
+        include->click();
+        QVERIFY(!widget<QCheckBox>("ShowProgramsCheck")->isEnabled());
+        QVERIFY(!widget<QCheckBox>("UninstallPageCheck")->isChecked());
+        QVERIFY(!widget<QLineEdit>("UninstallAddressEd")->isEnabled());
+        QCOMPARE(m_window->project().files.size(), std::size_t(0));
+    }
+
+    void createSetupReportsTheFirstFailedCheckAndFocusesItsControl() {
+        action("ViewFinishAction")->trigger();
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Default Language must be specified."));
+        QCOMPARE(m_messages.asked.last().icon, Icon::Error);
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(), QStringLiteral("PageDialogs"));
+        QCOMPARE(widget<QTabWidget>("PageDialogs")->currentWidget()->objectName(), QStringLiteral("TabLanguage"));
+        QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ComboBox2"));
+
+        // Checking a language fixes it; the next press reports the next check.
+        auto* languages = widget<QListWidget>("CheckListBox1");
+        languages->item(1)->setCheckState(Qt::Checked);
+        QCOMPARE(widget<QComboBox>("ComboBox2")->currentText(), QStringLiteral("English"));
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Project contains no files."));
+        QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ListView1"));
+    }
+
+    void helpAndLinksGoThroughTheShell() {
+        action("HelpTopicsAction")->trigger();
+        action("FeedbackAction")->trigger();
+        action("VisitWebSiteAction")->trigger();
+        QCOMPARE(m_shell.opened.value(0), QStringLiteral("max:") + QString::fromStdString(m_program->folder()) +
+                                              QStringLiteral("ZAN.chm"));
+        QCOMPARE(m_shell.opened.value(1), QStringLiteral("mailto:support@example.com?subject=ZAN_2.2.0"));
+        QVERIFY(m_shell.opened.value(2).startsWith(QStringLiteral("https://")));
+    }
+
+    void screenshotOfEveryPageGroup() {
+        const QString dir = qEnvironmentVariable("CORVANE_ARTIFACTS", QDir::tempPath());
+        QDir().mkpath(dir);
+        m_window->openFile(QString::fromStdString(corvane::test::testData("../../examples/demo/Demo.zan").string()));
+        const char* views[] = {"ViewGeneralAction", "ViewDialogsAction", "ViewFilesAction", "ViewSystemAction",
+                               "ViewFinishAction"};
+        for (const char* view : views) {
+            action(view)->trigger();
+            const QString file = dir + QLatin1Char('/') + QLatin1String(view).chopped(6) + QStringLiteral(".png");
+            QVERIFY(m_window->grab().save(file));
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
