@@ -44,10 +44,7 @@ DialogsPage::DialogsPage(model::Project& project, const Services& services, std:
         applyLicenseGovernor(on);
         changed();
     });
-    connect(m_accept, &QCheckBox::toggled, this, [this](bool on) {
-        m_project.settings.accept = on;
-        changed();
-    });
+    bindCheck(m_accept, &model::ProjectSettings::accept);
     connect(m_readme, &QCheckBox::toggled, this, [this](bool on) {
         m_project.settings.readme = on;
         applyReadmeGovernor(on);
@@ -105,10 +102,7 @@ void DialogsPage::buildPasswordTab() {
         applyProtect(on);
         changed();
     });
-    connect(m_password, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_project.settings.password = text.toStdString();
-        changed();
-    });
+    bindText(m_password, &model::ProjectSettings::password);
     // A view option: it is not stored, but a click counts as an edit all the same.
     connect(m_showPassword, &QCheckBox::toggled, this, [this](bool on) {
         m_password->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);

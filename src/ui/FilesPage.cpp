@@ -57,10 +57,7 @@ void FilesPage::buildInstallDirTab() {
     layout->addStretch();
     applyGetFromRegistry(false);
 
-    connect(m_installDir, &QLineEdit::textChanged, this, [this](const QString& t) {
-        m_project.settings.installDir = t.toStdString();
-        changed();
-    });
+    bindText(m_installDir, &model::ProjectSettings::installDir);
     connect(m_getFromRegistry, &QCheckBox::toggled, this, [this](bool on) {
         m_project.settings.getFromRegistry = on;
         applyGetFromRegistry(on);
@@ -70,14 +67,8 @@ void FilesPage::buildInstallDirTab() {
         m_project.settings.rootKey = index;
         changed();
     });
-    connect(m_subkey, &QLineEdit::textChanged, this, [this](const QString& t) {
-        m_project.settings.subkey = t.toStdString();
-        changed();
-    });
-    connect(m_valueName, &QLineEdit::textChanged, this, [this](const QString& t) {
-        m_project.settings.value = t.toStdString();
-        changed();
-    });
+    bindText(m_subkey, &model::ProjectSettings::subkey);
+    bindText(m_valueName, &model::ProjectSettings::value);
 }
 
 void FilesPage::buildFilesTab() {
@@ -127,19 +118,13 @@ void FilesPage::buildUninstallTab() {
     m_uninstallPage->setEnabled(false);
     m_uninstallAddress->setEnabled(false);
 
-    connect(m_showPrograms, &QCheckBox::toggled, this, [this](bool on) {
-        m_project.settings.showPorgrams = on;
-        changed();
-    });
+    bindCheck(m_showPrograms, &model::ProjectSettings::showPorgrams);
     connect(m_uninstallPage, &QCheckBox::toggled, this, [this](bool on) {
         m_project.settings.uninstallPage = on;
         m_uninstallAddress->setEnabled(on);
         changed();
     });
-    connect(m_uninstallAddress, &QLineEdit::textChanged, this, [this](const QString& t) {
-        m_project.settings.uninstallAddress = t.toStdString();
-        changed();
-    });
+    bindText(m_uninstallAddress, &model::ProjectSettings::uninstallAddress);
 }
 
 void FilesPage::applyGetFromRegistry(bool on) {

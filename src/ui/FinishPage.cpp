@@ -55,9 +55,9 @@ FinishPage::FinishPage(model::Project& project, const Services& services, std::f
     connectMaster(m_launch, [this](bool on) { m_project.setLaunchFile(on); });
     connectMaster(m_viewReadme, [this](bool on) { m_project.setViewReadme(on); });
     connectMaster(m_visitSite, [this](bool on) { m_project.setVisitSite(on); });
-    connectCompanion(m_launchChecked, &model::ProjectSettings::launchCecked);
-    connectCompanion(m_readmeChecked, &model::ProjectSettings::viewReadmeCecked);
-    connectCompanion(m_siteChecked, &model::ProjectSettings::visitSiteCecked);
+    bindCheck(m_launchChecked, &model::ProjectSettings::launchCecked);
+    bindCheck(m_readmeChecked, &model::ProjectSettings::viewReadmeCecked);
+    bindCheck(m_siteChecked, &model::ProjectSettings::visitSiteCecked);
 
     connect(m_launchFile, &QComboBox::editTextChanged, this, [this](const QString& t) {
         m_project.settings.launchFileName = t.toStdString();
@@ -67,10 +67,7 @@ FinishPage::FinishPage(model::Project& project, const Services& services, std::f
         m_project.settings.viewReadmeFileName = t.toStdString();
         changed();
     });
-    connect(m_siteAddress, &QLineEdit::textChanged, this, [this](const QString& t) {
-        m_project.settings.visitSiteAddress = t.toStdString();
-        changed();
-    });
+    bindText(m_siteAddress, &model::ProjectSettings::visitSiteAddress);
 }
 
 // A master goes through the model, which moves its companion and applies the Restart rule;
@@ -79,13 +76,6 @@ void FinishPage::connectMaster(QCheckBox* box, std::function<void(bool)> apply) 
     connect(box, &QCheckBox::toggled, this, [this, apply = std::move(apply)](bool on) {
         apply(on);
         syncGoverned();
-        changed();
-    });
-}
-
-void FinishPage::connectCompanion(QCheckBox* box, bool model::ProjectSettings::*member) {
-    connect(box, &QCheckBox::toggled, this, [this, member](bool on) {
-        m_project.settings.*member = on;
         changed();
     });
 }

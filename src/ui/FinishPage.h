@@ -20,7 +20,6 @@ public:
 
 private:
     void connectMaster(QCheckBox* box, std::function<void(bool)> apply);
-    void connectCompanion(QCheckBox* box, bool model::ProjectSettings::*member);
     // Brings the governed controls in line with the settings (enabled states and check marks).
     void syncGoverned();
 

@@ -65,10 +65,7 @@ void GeneralPage::buildGeneralTab() {
         m_project.settings.compressionType = index;
         changed();
     });
-    connect(m_silent, &QCheckBox::toggled, this, [this](bool on) {
-        m_project.settings.silent = on;
-        changed();
-    });
+    bindCheck(m_silent, &model::ProjectSettings::silent);
 }
 
 void GeneralPage::buildBitmapsTab() {
@@ -89,13 +86,6 @@ void GeneralPage::buildBitmapsTab() {
     });
     connect(headerButton, &QPushButton::clicked, this, [this] {
         browseBitmap(m_header, tr("Bitmap Files 55x55 pixels (*.bmp)"));
-    });
-}
-
-void GeneralPage::bindText(QLineEdit* edit, std::string model::ProjectSettings::*member) {
-    connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
-        m_project.settings.*member = text.toStdString();
-        changed();
     });
 }
 

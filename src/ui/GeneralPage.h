@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/ProjectSettings.h"
 #include "ui/PageGroup.h"
 
 class QCheckBox;
@@ -21,7 +20,6 @@ public:
 private:
     void buildGeneralTab();
     void buildBitmapsTab();
-    void bindText(QLineEdit* edit, std::string model::ProjectSettings::*member);
     void browseSetupFile();
     void browseBitmap(QLineEdit* edit, const QString& filter);
 

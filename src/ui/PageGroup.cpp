@@ -1,6 +1,10 @@
 #include "ui/PageGroup.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QTabBar>
+
+#include "model/Project.h"
 
 namespace corvane::ui {
 
@@ -18,6 +22,20 @@ bool PageGroup::selectTab(const QString& caption) {
         }
     }
     return false;
+}
+
+void PageGroup::bindText(QLineEdit* edit, std::string model::ProjectSettings::*setting) {
+    connect(edit, &QLineEdit::textChanged, this, [this, setting](const QString& text) {
+        m_project.settings.*setting = text.toStdString();
+        changed();
+    });
+}
+
+void PageGroup::bindCheck(QCheckBox* box, bool model::ProjectSettings::*setting) {
+    connect(box, &QCheckBox::toggled, this, [this, setting](bool on) {
+        m_project.settings.*setting = on;
+        changed();
+    });
 }
 
 QWidget* PageGroup::addPage(const QString& caption, const QString& objectName) {

@@ -7,6 +7,12 @@
 
 #include <QTabWidget>
 #include <functional>
+#include <string>
+
+#include "model/ProjectSettings.h"
+
+class QCheckBox;
+class QLineEdit;
 
 namespace corvane::model {
 class Project;
@@ -33,6 +39,10 @@ public:
 protected:
     QWidget* addPage(const QString& caption, const QString& objectName);
     void changed() { m_changed(); }
+    // Every change of the box's text goes to the setting, as an edit.
+    void bindText(QLineEdit* edit, std::string model::ProjectSettings::*setting);
+    // A click of a plain check box (one that governs nothing) goes to the setting, as an edit.
+    void bindCheck(QCheckBox* box, bool model::ProjectSettings::*setting);
 
     model::Project& m_project;
     const Services& m_services;
