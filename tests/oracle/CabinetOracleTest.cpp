@@ -117,14 +117,15 @@ TEST_P(CabinetOracleTest, IncompressibleAndMixedData) {
     std::vector<Source> sources = {{"random.bin", randomBytes(5 * cabinet::kBlockSize + 123, 7)},
                                    {"text.txt", textBytes(300000, 8)},
                                    {"random2.bin", randomBytes(40000, 9)}};
-    // A block that repeats the previous one: only history across blocks makes it small.
-    std::vector<std::uint8_t> repeated = randomBytes(cabinet::kBlockSize, 10);
-    repeated.insert(repeated.end(), repeated.begin(), repeated.end());
+    // Random data repeated 16 KiB later, across block boundaries: only history makes it small.
+    const std::vector<std::uint8_t> half = randomBytes(cabinet::kBlockSize / 2, 10);
+    std::vector<std::uint8_t> repeated;
+    for (int i = 0; i < 5; ++i) repeated.insert(repeated.end(), half.begin(), half.end());
     sources.push_back({"repeated.bin", repeated});
     const OracleJob job = pack(writer, "mixed.cab", sources);
     if (GetParam().type == cabinet::cctMsZip) {
         // Stored blocks stay within the format's limit; repeated data gets its history.
-        EXPECT_LT(fs::file_size(job.firstCabinet), 5 * cabinet::kBlockSize + 300000 / 3 + 40000 + 50000);
+        EXPECT_LT(fs::file_size(job.firstCabinet), 5 * cabinet::kBlockSize + 300000 / 3 + 40000 + 20000);
     }
     expectOraclesAgree({job});
 }
