@@ -1,0 +1,210 @@
+#include "cli/CabCommand.h"
+
+#include <charconv>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/ESTCabinet.h"
+#include "cabinet/TSTCabWriter.h"
+
+namespace corvane::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using cabinet::TSTCabWriter;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "Usage: corvane-cab [-z none|mszip|lzx[:15-21]] [--max-files N] [--max-size BYTES] OUT.cab FILE...\n"
+    "\n"
+    "Writes the files into the cabinet OUT.cab, one folder, names as given with \"\\\" separators\n"
+    "(absolute paths and paths with \"..\" keep only their file name).\n"
+    "\n"
+    "Options:\n"
+    "  -z, --compression TYPE  none, mszip (the default) or lzx with an optional window size\n"
+    "                          (lzx:15 to lzx:21, 21 when left out)\n"
+    "  --max-files N           start a new cabinet of the set after every N files\n"
+    "  --max-size BYTES        start a new cabinet before one grows past BYTES; a file may\n"
+    "                          continue from one cabinet into the next\n"
+    "  -h, --help              show this help\n"
+    "\n"
+    "Further cabinets of a set are named after OUT.cab with their number before the extension\n"
+    "(setup.cab, setup1.cab, setup2.cab, ...).\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a cabinet cannot be written, 2 on a usage error.\n";
+
+struct Options {
+    bool help = false;
+    cabinet::TSTCabCompressionType type = cabinet::cctMsZip;
+    int lzxLevel = cabinet::kLzxMaxWindowBits;
+    std::uint32_t maxFiles = 0;
+    std::uint32_t maxSize = 0;
+    std::string output;
+    std::vector<std::string> files;
+};
+
+std::optional<std::uint32_t> parseNumber(const std::string& text) {
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+bool parseCompression(const std::string& text, Options& options) {
+    if (text == "none") {
+        options.type = cabinet::cctNone;
+    } else if (text == "mszip") {
+        options.type = cabinet::cctMsZip;
+    } else if (text == "lzx") {
+        options.type = cabinet::cctLzx;
+    } else if (text.starts_with("lzx:")) {
+        const auto level = parseNumber(text.substr(4));
+        if (!level || *level < cabinet::kLzxMinWindowBits || *level > cabinet::kLzxMaxWindowBits) return false;
+        options.type = cabinet::cctLzx;
+        options.lzxLevel = static_cast<int>(*level);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::optional<Options> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
+    Options options;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const auto value = [&]() -> const std::string* {
+            if (i + 1 == args.size()) {
+                err << "corvane-cab: " << arg << " needs a value\n";
+                return nullptr;
+            }
+            return &args[++i];
+        };
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "-z" || arg == "--compression") {
+            const std::string* text = value();
+            if (!text) return std::nullopt;
+            if (!parseCompression(*text, options)) {
+                err << "corvane-cab: unknown compression " << *text << " (none, mszip, lzx or lzx:15 to lzx:21)\n";
+                return std::nullopt;
+            }
+        } else if (arg == "--max-files" || arg == "--max-size") {
+            const std::string* text = value();
+            if (!text) return std::nullopt;
+            const auto number = parseNumber(*text);
+            if (!number || *number == 0) {
+                err << "corvane-cab: " << arg << " needs a number from 1 to 4294967295, not " << *text << "\n";
+                return std::nullopt;
+            }
+            (arg == "--max-files" ? options.maxFiles : options.maxSize) = *number;
+        } else if (arg == "--") {
+            positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            err << "corvane-cab: unknown option " << arg << "\n";
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (options.help) return options;
+    if (positional.size() < 2) {
+        err << "corvane-cab: give the cabinet and at least one file\n" << kUsage;
+        return std::nullopt;
+    }
+    options.output = positional.front();
+    options.files.assign(positional.begin() + 1, positional.end());
+    return options;
+}
+
+// The name a file gets in the cabinet.
+std::string nameInCabinet(const std::string& path) {
+    const fs::path given(path);
+    bool upward = false;
+    for (const fs::path& part : given) upward = upward || part == "..";
+    std::string name = given.is_absolute() || upward ? given.filename().string() : given.lexically_normal().string();
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    return name;
+}
+
+// Finds what would make the cabinet fail before anything is written.
+bool checkSources(const std::vector<std::string>& files, std::ostream& err) {
+    for (const std::string& file : files) {
+        std::error_code error;
+        const fs::file_status status = fs::status(file, error);
+        if (error) {
+            err << "corvane-cab: " << file << ": " << error.message() << "\n";
+            return false;
+        }
+        if (!fs::is_regular_file(status)) {
+            err << "corvane-cab: " << file << ": not a regular file\n";
+            return false;
+        }
+        const std::uintmax_t size = fs::file_size(file, error);
+        if (!error && size > cabinet::kMaxFileBytes) {
+            err << "corvane-cab: " << file << ": " << size << " bytes is more than a cabinet can hold ("
+                << cabinet::kMaxFileBytes << " bytes per file)\n";
+            return false;
+        }
+        const std::string name = nameInCabinet(file);
+        if (name.empty() || name.size() > cabinet::kMaxNameLength) {
+            err << "corvane-cab: " << file << ": its name in the cabinet must have 1 to " << cabinet::kMaxNameLength
+                << " bytes\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n')
+            line += ' ';
+        else if (c != '\r')
+            line += c;
+    }
+    return line;
+}
+
+}  // namespace
+
+int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const std::optional<Options> options = parseArguments(args, err);
+    if (!options) return kExitUsage;
+    if (options->help) {
+        out << kUsage;
+        return kExitOk;
+    }
+    if (!checkSources(options->files, err)) return kExitFailed;
+
+    TSTCabWriter writer;
+    writer.setCompressionType(options->type);
+    writer.setCompressionLzxLevel(options->lzxLevel);
+    writer.setCabinetFileCountThreshold(options->maxFiles);
+    writer.setCabinetSizeThreshold(options->maxSize);
+    std::string current = options->output;
+    try {
+        writer.Open(options->output);
+        for (const std::string& file : options->files) {
+            current = file;
+            writer.AddFile(file, nameInCabinet(file), false);
+        }
+        current = options->output;
+        writer.Close(true);
+    } catch (const cabinet::ESTCabinet& e) {
+        err << "corvane-cab: " << current << ": " << oneLine(e.what()) << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,7 @@
+#include <iostream>
+
+#include "cli/CabCommand.h"
+
+int main(int argc, char** argv) {
+    return corvane::cli::runCabCommand(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
