@@ -21,8 +21,9 @@ int main(int argc, char** argv) {
     // ~/.config/Brennic/Corvane.conf: the window layout and the recent projects.
     QSettings settings(QStringLiteral("Brennic"), QStringLiteral("Corvane"));
 
-    corvane::ui::TForm1 window(services, corvane::platform::programFolder(), corvane::platform::defaultSetupFile(),
-                               settings);
+    const corvane::ui::EditorFolders folders{corvane::platform::programFolder(), corvane::platform::defaultSetupFile(),
+                                             corvane::platform::workFolder()};
+    corvane::ui::TForm1 window(services, folders, settings);
     window.show();
     window.start(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
     return app.exec();

@@ -1,10 +1,15 @@
 #include "cli/BuildCommand.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "builder/PreBuildChecks.h"
+#include "builder/SetupBuilder.h"
 #include "builder/SetupDescription.h"
+#include "model/FormatSize.h"
 #include "model/Project.h"
 #include "platform/Folders.h"
 #include "project/ProjectFileReader.h"
@@ -13,26 +18,41 @@ namespace corvane::cli {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;  // what shells report for a command stopped by Ctrl+C
+constexpr int kBarWidth = 30;
+
 constexpr const char* kUsage =
-    "Usage: corvane-build --describe PROJECT.zan [--program-dir DIR]\n"
+    "Usage: corvane-build PROJECT.zan [-o SETUP.exe] [--check] [--program-dir DIR]\n"
+    "       corvane-build --describe PROJECT.zan [--program-dir DIR]\n"
     "\n"
-    "Reads a Corvane project and prints the setup description (zansetup.ini) it yields.\n"
+    "Builds the setup of a Corvane project: checks the project as the editor does, compresses\n"
+    "every file into its cabinet, and writes the setup file the project names (or SETUP.exe).\n"
+    "Relative paths in the project are taken from the project file's folder.\n"
     "\n"
     "Options:\n"
-    "  --describe          print the description instead of building; each Files line shows\n"
-    "                      the source file's size where the built setup holds its cabinet's\n"
-    "                      length, and FileSize is the length of the program folder's Setup.exe\n"
-    "                      (0 when there is none)\n"
-    "  --program-dir DIR   take Setup.exe, Languages/ and the bitmaps from DIR instead of the\n"
-    "                      folder of this program\n"
-    "  -h, --help          show this help\n"
+    "  -o, --output SETUP.exe  write the setup here instead of the project's setup file\n"
+    "  --check                 run the checks only; build nothing\n"
+    "  --describe              print the setup description (zansetup.ini) the project yields,\n"
+    "                          with each file's own size where the built setup holds its\n"
+    "                          cabinet's length\n"
+    "  --program-dir DIR       take Setup.exe, Languages/ and the default bitmaps from DIR\n"
+    "                          instead of the folder of this program\n"
+    "  -h, --help              show this help\n"
     "\n"
-    "Exit status: 0 on success, 1 when the project cannot be read, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when a check or the build fails, 2 on a usage error,\n"
+    "130 when interrupted.\n";
 
 struct Options {
     bool help = false;
+    bool check = false;
     bool describe = false;
     std::string project;
+    std::string output;
     std::string programDir;
 };
 
@@ -40,16 +60,27 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "--describe") {
-            options.describe = true;
-        } else if (arg == "--program-dir") {
-            if (++i == args.size()) {
-                err << "corvane-build: --program-dir needs a folder\n";
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 == args.size()) {
+                err << "corvane-build: " << arg << " needs a value\n";
                 return std::nullopt;
             }
-            options.programDir = platform::withTrailingSeparator(args[i]);
+            return args[++i];
+        };
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--describe") {
+            options.describe = true;
+        } else if (arg == "-o" || arg == "--output") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            options.output = *v;
+        } else if (arg == "--program-dir") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            options.programDir = platform::withTrailingSeparator(*v);
         } else if (!arg.empty() && arg[0] == '-') {
             err << "corvane-build: unknown option " << arg << "\n";
             return std::nullopt;
@@ -60,55 +91,161 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
             return std::nullopt;
         }
     }
+    if (!options.help && options.project.empty()) {
+        err << "corvane-build: no project given\n";
+        return std::nullopt;
+    }
     return options;
 }
 
-int describe(const Options& options, std::ostream& out, std::ostream& err) {
+void describe(const model::Project& project, std::ostream& out) {
     std::error_code ec;
-    const std::filesystem::path projectFile = std::filesystem::absolute(options.project, ec);
-    if (ec || !std::filesystem::is_regular_file(projectFile, ec)) {
-        err << "corvane-build: File not found: " << options.project << "\n";
-        return 1;
-    }
-    model::Project project(options.programDir.empty() ? platform::programFolder() : options.programDir,
-                           platform::defaultSetupFile());
-    try {
-        project::readProjectFile(project, projectFile);
-    } catch (const std::exception& e) {
-        err << "corvane-build: cannot read " << options.project << ": " << e.what() << "\n";
-        return 1;
-    }
-    project.projectPath = projectFile.string();
-
-    const auto stubSize = std::filesystem::file_size(project.programFolder() + "Setup.exe", ec);
+    const auto stubSize = fs::file_size(project.programFolder() + "Setup.exe", ec);
     builder::SetupDescriptionWriter description(platform::workFolder() + "zansetup-describe.ini");
     description.writeSettings(project, ec ? 0 : stubSize);
     for (const model::FileEntry& row : project.files)
         description.writeFileLine(row, static_cast<std::uint64_t>(model::parseSizeField(row.size)));
     description.writeOtherSections(project);
     out << description.profile().text();
-    return 0;
+}
+
+// A private work folder, so builds running side by side never share temporary cabinets.
+class PrivateWorkFolder {
+public:
+    PrivateWorkFolder() {
+        std::string pattern = platform::workFolder() + "corvane-build-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern + "/";
+    }
+    ~PrivateWorkFolder() {
+        std::error_code ec;
+        if (!m_path.empty()) fs::remove_all(m_path, ec);
+    }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Progress as a bar redrawn in place on a terminal, as plain lines elsewhere (logs, CI).
+class ProgressPrinter {
+public:
+    ProgressPrinter(std::ostream& out, bool terminal) : m_out(out), m_terminal(terminal) {}
+    ~ProgressPrinter() { endLine(); }
+
+    void status(const std::string& text) {
+        m_status = text;
+        if (!m_terminal && !text.empty()) m_out << text << "\n";
+        draw();
+    }
+    void progress(int position) {
+        m_position = position;
+        draw();
+    }
+    void endLine() {
+        if (m_terminal && m_drawn) m_out << "\n";
+        m_drawn = false;
+    }
+
+private:
+    void draw() {
+        if (!m_terminal) return;
+        const int filled = m_position * kBarWidth / 100;
+        m_out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << m_position << "%  "
+              << m_status.substr(0, 40) << "\x1b[K" << std::flush;
+        m_drawn = true;
+    }
+
+    std::ostream& m_out;
+    bool m_terminal;
+    bool m_drawn = false;
+    std::string m_status;
+    int m_position = 0;
+};
+
+int build(const Options& options, model::Project& project, std::ostream& out, std::ostream& err,
+          const CommandEnvironment& environment) {
+    PrivateWorkFolder work;
+    if (work.path().empty()) {
+        err << "corvane-build: cannot create a work folder in " << platform::workFolder() << "\n";
+        return kExitFailed;
+    }
+    builder::SetupBuilder builder(project, project.programFolder(), work.path());
+    if (!options.output.empty()) builder.setSetupFile(fs::absolute(options.output));
+
+    ProgressPrinter printer(out, environment.terminal);
+    builder::BuildCallbacks callbacks;
+    callbacks.status = [&](const std::string& text) { printer.status(text); };
+    callbacks.progress = [&](int position) { printer.progress(position); };
+    callbacks.cancelRequested = [&] { return environment.interrupted != nullptr && environment.interrupted->load(); };
+    const builder::BuildResult result = builder.run(callbacks);
+    printer.endLine();
+
+    switch (result.outcome) {
+        case builder::BuildResult::Outcome::Succeeded:
+            out << "Setup was successfully created!\n"
+                << result.setupFile.string() << " (" << model::formatSize(static_cast<std::int64_t>(result.setupSize))
+                << ")\n";
+            return kExitOk;
+        case builder::BuildResult::Outcome::Cancelled:
+            err << "corvane-build: cancelled; " << result.setupFile.string() << " was left as it was\n";
+            return kExitInterrupted;
+        case builder::BuildResult::Outcome::AccessDenied: {
+            std::string message = result.message;
+            for (char& c : message)
+                if (c == '\r') c = ' ';
+            err << "corvane-build: " << message << "\n";
+            return kExitFailed;
+        }
+        case builder::BuildResult::Outcome::Failed: break;
+    }
+    err << "corvane-build: " << result.message << "\n";
+    return kExitFailed;
 }
 
 }  // namespace
 
-int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const CommandEnvironment& environment) {
     const std::optional<Options> options = parseArguments(args, err);
     if (!options) {
         err << "Try 'corvane-build --help'.\n";
-        return 2;
+        return kExitUsage;
     }
     if (options->help) {
         out << kUsage;
-        return 0;
+        return kExitOk;
     }
-    if (options->project.empty() || !options->describe) {
-        err << (options->project.empty() ? "corvane-build: no project given\n"
-                                         : "corvane-build: building is not available yet; use --describe\n")
-            << "Try 'corvane-build --help'.\n";
-        return 2;
+
+    std::error_code ec;
+    const fs::path projectFile = fs::absolute(options->project, ec);
+    if (ec || !fs::is_regular_file(projectFile, ec)) {
+        err << "corvane-build: File not found: " << options->project << "\n";
+        return kExitFailed;
     }
-    return describe(*options, out, err);
+    model::Project project(options->programDir.empty() ? platform::programFolder() : options->programDir,
+                           platform::defaultSetupFile());
+    try {
+        project::readProjectFile(project, projectFile);
+    } catch (const std::exception& e) {
+        err << "corvane-build: cannot read " << options->project << ": " << e.what() << "\n";
+        return kExitFailed;
+    }
+    project.projectPath = projectFile.string();
+
+    if (options->describe) {
+        describe(project, out);
+        return kExitOk;
+    }
+    if (const auto failure = builder::firstFailedCheck(project)) {
+        err << "corvane-build: " << failure->message << "\n";
+        return kExitFailed;
+    }
+    if (options->check) {
+        out << options->project << ": ready to build\n";
+        return kExitOk;
+    }
+    return build(*options, project, out, err, environment);
 }
 
 }  // namespace corvane::cli

@@ -22,6 +22,7 @@
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
 #include "ui/AboutDialog.h"
+#include "ui/BuildDialog.h"
 #include "ui/DialogsPage.h"
 #include "ui/FilesPage.h"
 #include "ui/FinishPage.h"
@@ -44,17 +45,17 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-TForm1::TForm1(const Services& services, std::string programFolder, std::string defaultSetupFile,
-               QSettings& settings, QWidget* parent)
+TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings& settings, QWidget* parent)
     : QMainWindow(parent),
       m_services(services),
       m_settings(settings),
-      m_project(std::move(programFolder), std::move(defaultSetupFile)) {
+      m_project(folders.programFolder, folders.defaultSetupFile) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(applicationTitle());
     setMinimumSize(kMinimumSize);
     setGeometry(kDesignedBounds);
     m_about = new TForm3(m_services, this);
+    m_buildDialog = new TForm5(m_project, m_services, folders.workFolder, this);
     buildActions();
     buildMenus();
     buildToolBar();
@@ -361,7 +362,7 @@ void TForm1::createSetup() {
         if (auto* control = findChild<QWidget*>(qs(failure->control))) control->setFocus();
         return;
     }
-    if (m_buildRunner) m_buildRunner();
+    m_buildDialog->runBuild();
 }
 
 // --- Start and close ---------------------------------------------------------------------------

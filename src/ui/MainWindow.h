@@ -29,13 +29,21 @@ class GeneralPage;
 class PageGroup;
 class SystemPage;
 class TForm3;
+class TForm5;
+
+// Where the editor finds its files: the program folder (stub, languages, default bitmaps), the
+// setup file a new project names, and the folder for the build's temporary files.
+struct EditorFolders {
+    std::string programFolder;
+    std::string defaultSetupFile;
+    std::string workFolder;
+};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // settings is the store of the window layout and the recent list; it must outlive the window.
-    TForm1(const Services& services, std::string programFolder, std::string defaultSetupFile, QSettings& settings,
-           QWidget* parent = nullptr);
+    TForm1(const Services& services, const EditorFolders& folders, QSettings& settings, QWidget* parent = nullptr);
     ~TForm1() override;
 
     model::Project& project() { return m_project; }
@@ -61,8 +69,7 @@ public:
     bool saveAs();
     void createSetup();
 
-    // Runs the build once the checks have passed; the build dialog installs itself here.
-    void setBuildRunner(std::function<void()> runner) { m_buildRunner = std::move(runner); }
+    TForm5* buildDialog() const { return m_buildDialog; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,7 +97,6 @@ private:
     QSettings& m_settings;
     model::Project m_project;
     project::RecentList m_recent;
-    std::function<void()> m_buildRunner;
 
     QTreeWidget* m_tree = nullptr;
     QSplitter* m_splitter = nullptr;
@@ -102,6 +108,7 @@ private:
     FinishPage* m_finish = nullptr;
     std::vector<PageGroup*> m_groups;
     TForm3* m_about = nullptr;
+    TForm5* m_buildDialog = nullptr;
 
     QMenu* m_reopenMenu = nullptr;
     QToolButton* m_openButton = nullptr;

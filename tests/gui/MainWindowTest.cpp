@@ -4,6 +4,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -17,6 +20,7 @@
 
 #include "ScriptedServices.h"
 #include "TestSupport.h"
+#include "ui/BuildDialog.h"
 #include "ui/MainWindow.h"
 
 using corvane::test::ScriptedFiles;
@@ -31,6 +35,7 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<corvane::test::TempDir> m_program;
     std::unique_ptr<corvane::test::TempDir> m_work;
+    std::unique_ptr<corvane::test::TempDir> m_buildWork;
     std::unique_ptr<QSettings> m_settings;
     ScriptedMessages m_messages;
     ScriptedFiles m_files;
@@ -55,8 +60,9 @@ private:
 
     void startWindow(const QString& commandLine = {}) {
         m_window = std::make_unique<corvane::ui::TForm1>(
-            corvane::ui::Services{&m_messages, &m_files, &m_shell}, m_program->folder(),
-            (*m_work / "Setup.exe").string(), *m_settings);
+            corvane::ui::Services{&m_messages, &m_files, &m_shell},
+            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(), m_buildWork->folder()},
+            *m_settings);
         m_window->show();
         m_window->start(commandLine);
     }
@@ -66,10 +72,34 @@ private:
         m_window.reset();
     }
 
+    // A copy of the demo project and a program folder with a stand-in stub, ready to build.
+    QString prepareDemoBuild() {
+        corvane::test::writeFile(*m_program / "Setup.exe", "MZ stand-in stub");
+        const auto demo = *m_work / "demo";
+        std::filesystem::copy(corvane::test::testData("../../examples/demo"), demo,
+                              std::filesystem::copy_options::recursive);
+        m_window->openFile(QString::fromStdString((demo / "Demo.zan").string()));
+        return QString::fromStdString((demo / "out" / "Corvane Demo 1.0 Setup.exe").string());
+    }
+
+    // Runs action from inside the build's event pumping, once condition holds.
+    void whenBuilding(std::function<bool()> condition, std::function<void()> action) {
+        auto* timer = new QTimer(m_window.get());
+        timer->setInterval(0);
+        connect(timer, &QTimer::timeout, timer, [timer, condition, action] {
+            if (!condition()) return;
+            timer->stop();
+            timer->deleteLater();
+            action();
+        });
+        timer->start();
+    }
+
 private slots:
     void init() {
         m_program = std::make_unique<corvane::test::TempDir>();
         m_work = std::make_unique<corvane::test::TempDir>();
+        m_buildWork = std::make_unique<corvane::test::TempDir>();
         for (const char* name : {"Deutsch.lng", "English.lng"})
             corvane::test::writeFile(*m_program / "Languages" / name, "");
         corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
@@ -90,6 +120,7 @@ private slots:
         QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
         m_settings.reset();
         m_work.reset();
+        m_buildWork.reset();
         m_program.reset();
     }
 
@@ -295,6 +326,47 @@ private slots:
         action("CreateSetupAction")->trigger();
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Project contains no files."));
         QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ListView1"));
+    }
+
+    void createSetupBuildsAndReportsSuccess() {
+        const QString setup = prepareDemoBuild();
+        auto* dialog = widget<QDialog>("TForm5");
+        m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
+            if (m.text == QStringLiteral("Setup was successfully created!"))
+                QTimer::singleShot(0, dialog, [&] { widget<QPushButton>("TestButton")->click(); });
+        };
+        action("CreateSetupAction")->trigger();
+        QVERIFY(QFileInfo::exists(setup));
+        QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Corvane"));
+        auto* form5 = m_window->buildDialog();
+        QVERIFY(form5->statusText().startsWith(QStringLiteral("Setup size: ")));
+        QCOMPARE(form5->progressPosition(), 100);
+        QCOMPARE(m_shell.opened.value(0), setup);  // "Test" runs the new setup
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void cancelDuringBuildAsksAndStops() {
+        const QString setup = prepareDemoBuild();
+        auto* form5 = m_window->buildDialog();
+        m_messages.answers = {Button::Yes};
+        whenBuilding([form5] { return !form5->statusText().isEmpty(); },
+                     [this] { widget<QPushButton>("CancelButton")->click(); });
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Are you sure you want to stop creating setup?"));
+        QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Creating Setup"));
+        QVERIFY(!QFileInfo::exists(setup));
+        QVERIFY(!form5->isVisible());
+
+        // Answered No, the build goes on to the end.
+        m_messages.answers = {Button::No};
+        m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
+            if (m.text == QStringLiteral("Setup was successfully created!"))
+                QTimer::singleShot(0, form5, [&] { widget<QPushButton>("CancelButton")->click(); });  // now "Close"
+        };
+        whenBuilding([form5] { return !form5->statusText().isEmpty(); },
+                     [this] { widget<QPushButton>("CancelButton")->click(); });
+        action("CreateSetupAction")->trigger();
+        QVERIFY(QFileInfo::exists(setup));
     }
 
     void helpAndLinksGoThroughTheShell() {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtTest>
 #include <deque>
+#include <functional>
 
 #include "ui/Services.h"
 
@@ -21,10 +22,12 @@ class ScriptedMessages : public ui::MessageService {
 public:
     std::deque<Button> answers;
     QList<AskedMessage> asked;
+    std::function<void(const AskedMessage&)> onShow;  // runs as each box appears
 
     Button show(QWidget*, Icon icon, const QString& caption, const QString& text, const QList<Button>& buttons,
                 Button) override {
         asked.append({icon, caption, text});
+        if (onShow) onShow(asked.last());
         if (buttons.size() == 1) return buttons.front();  // a plain message needs no answer
         if (answers.empty()) {
             QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);

@@ -54,5 +54,28 @@ TEST(BuildCommand, DescribesTheDemoProject) {
               std::string::npos);
 }
 
+TEST(BuildCommand, BuildsTheDemoAndReportsChecks) {
+    test::TempDir program, out;
+    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    test::writeFile(program / "Setup.exe", "MZ stand-in stub");
+    const std::string demo = test::testData("../../examples/demo/Demo.zan").string();
+
+    CommandResult r = run({demo, "--program-dir", program.path().string(), "--check"});
+    EXPECT_EQ(r.code, 0) << r.err;
+
+    const std::string setup = (out / "demo.exe").string();
+    r = run({demo, "--program-dir", program.path().string(), "-o", setup});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("demo.cmd\n"), std::string::npos);  // plain lines when not on a terminal
+    EXPECT_NE(r.out.find("Setup was successfully created!\n" + setup + " ("), std::string::npos) << r.out;
+    EXPECT_EQ(test::readFile(setup).substr(0, 16), "MZ stand-in stub");
+
+    // A project that fails a check is not built, and says why.
+    test::writeFile(out / "broken.zan", "[Settings]\r\nAppName=Broken\r\nSetupFile=x.exe\r\n");
+    r = run({(out / "broken.zan").string(), "--program-dir", program.path().string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "corvane-build: Wizard Bitmap must be specified.\n");
+}
+
 }  // namespace
 }  // namespace corvane::cli

@@ -1,0 +1,322 @@
+#include "builder/SetupBuilder.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#include "builder/SetupDescription.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/ESTCabinet.h"
+#include "cabinet/TSTCabWriter.h"
+#include "model/FormatSize.h"
+#include "model/Project.h"
+
+namespace corvane::builder {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kAppendBlock = 2048;  // the unit of appending, and of cancel checks
+constexpr int kTrailerDigits = 10;
+constexpr int kLzxWindowForMaximal = 21;
+
+// Thrown at a check point when the author has confirmed Cancel.
+struct BuildCancelled {};
+// The setup file could not be prepared.
+struct SetupAccessDenied {};
+
+// The classic texts of file errors, with the file named.
+std::runtime_error fileError(int error, const fs::path& path) {
+    std::string text;
+    switch (error) {
+        case ENOENT: text = "File not found"; break;
+        case EACCES:
+        case EPERM:
+        case EROFS: text = "File access denied"; break;
+        case ENOSPC:
+        case EDQUOT: text = "Disk full"; break;
+        default: text = "I/O error " + std::to_string(error);
+    }
+    return std::runtime_error(text + ": " + path.string());
+}
+
+// The file name part of a Windows destination path.
+std::string destinationName(const std::string& installTo) {
+    const std::size_t slash = installTo.find_last_of("\\/");
+    return slash == std::string::npos ? installTo : installTo.substr(slash + 1);
+}
+
+class OutputFile {
+public:
+    ~OutputFile() { close(); }
+    bool open(const fs::path& path) {
+        m_file = std::fopen(path.c_str(), "ab");
+        return m_file != nullptr;
+    }
+    void write(const char* data, std::size_t size, const fs::path& path) {
+        if (std::fwrite(data, 1, size, m_file) != size) throw fileError(errno, path);
+    }
+    void finish(const fs::path& path) {
+        std::FILE* file = m_file;
+        m_file = nullptr;
+        if (std::fflush(file) != 0 || std::fclose(file) != 0) throw fileError(errno, path);
+    }
+    void close() {
+        if (m_file != nullptr) std::fclose(m_file);
+        m_file = nullptr;
+    }
+
+private:
+    std::FILE* m_file = nullptr;
+};
+
+class BuildRun {
+public:
+    BuildRun(const model::Project& project, const std::string& programFolder, const std::string& workFolder,
+             fs::path setupFile, const BuildCallbacks& callbacks)
+        : m_project(project),
+          m_programFolder(programFolder),
+          m_work(workFolder),
+          m_setupFile(std::move(setupFile)),
+          m_callbacks(callbacks) {}
+
+    BuildResult run() {
+        BuildResult result;
+        result.setupFile = m_setupFile;
+        try {
+            build(result);
+            result.outcome = BuildResult::Outcome::Succeeded;
+        } catch (const BuildCancelled&) {
+            result.outcome = BuildResult::Outcome::Cancelled;
+        } catch (const SetupAccessDenied&) {
+            result.outcome = BuildResult::Outcome::AccessDenied;
+            result.message = "File access denied:\r" + m_setupFile.string();
+        } catch (const cabinet::ESTCabinet& e) {
+            // An abort we asked for through the writer's status event is a cancel, not a failure.
+            result.outcome = m_cancelled ? BuildResult::Outcome::Cancelled : BuildResult::Outcome::Failed;
+            result.message = e.what();
+        } catch (const std::exception& e) {
+            result.outcome = BuildResult::Outcome::Failed;
+            result.message = e.what();
+        }
+        if (result.outcome != BuildResult::Outcome::Succeeded) discardPartialSetup();
+        return result;
+    }
+
+private:
+    void build(BuildResult& result) {
+        status({});
+        progress(0);
+        refuseFilesTooLarge();
+
+        SetupDescriptionWriter description(m_work / "zansetup.ini");
+        const fs::path stub = fs::path(m_programFolder) / "Setup.exe";
+        std::error_code ec;
+        const std::uintmax_t stubSize = fs::file_size(stub, ec);
+        if (ec) throw fileError(ec.value(), stub);
+        description.writeSettings(m_project, stubSize);
+
+        const std::size_t n = m_project.files.size();
+        {
+            cabinet::TSTCabWriter writer;
+            configureFileCompression(writer);
+            watchForCancel(writer);
+            for (std::size_t k = 0; k < n; ++k) {
+                const model::FileEntry& row = m_project.files[k];
+                checkCancel();
+                status(fs::path(row.source).filename().string());
+                const fs::path cab = fileCabinet(k);
+                removeStale(cab);
+                pump();
+                writer.Open(cab.string());
+                writer.AddFile(m_project.resolvePath(row.source).string(), destinationName(row.installTo), false);
+                writer.Close(true);
+                pump();
+                progress(progressPosition(k, n, 0));
+                description.writeFileLine(row, fs::file_size(cab));
+            }
+        }
+        description.writeOtherSections(m_project);
+        description.close();
+
+        const fs::path descriptionCab = m_work / "zansetup.cab";
+        removeStale(descriptionCab);
+        pump();
+        writeDescriptionCabinet(descriptionCab, description.path());
+        pump();
+
+        prepareSetupFile();
+        pump();
+        OutputFile out;
+        if (!out.open(m_partialSetup)) throw SetupAccessDenied();
+        for (std::size_t k = 0; k < n; ++k) {
+            append(out, fileCabinet(k), true);
+            fs::remove(fileCabinet(k), ec);
+            pump();
+            progress(progressPosition(k + 1, n, 50));
+        }
+        const std::uint64_t descriptionSize = append(out, descriptionCab, false);
+        char trailer[kTrailerDigits + 1];
+        std::snprintf(trailer, sizeof trailer, "%010llu", static_cast<unsigned long long>(descriptionSize));
+        out.write(trailer, kTrailerDigits, m_partialSetup);
+        out.finish(m_partialSetup);
+
+        progress(100);
+        fs::rename(m_partialSetup, m_setupFile, ec);
+        if (ec) throw fileError(ec.value(), m_setupFile);
+        m_partialSetup.clear();
+        result.setupSize = fs::file_size(m_setupFile);
+        status("Setup size: " + model::formatSize(static_cast<std::int64_t>(result.setupSize)));
+
+        fs::remove(descriptionCab, ec);
+        fs::remove(description.path(), ec);
+    }
+
+    // A file larger than one cabinet folder can hold would fail half-way through the build;
+    // it is named before anything is written.
+    void refuseFilesTooLarge() const {
+        for (const model::FileEntry& row : m_project.files) {
+            std::error_code ec;
+            const std::uintmax_t size = fs::file_size(m_project.resolvePath(row.source), ec);
+            if (!ec && size > cabinet::kMaxFileBytes)
+                throw std::runtime_error(row.source + " is " + std::to_string(size) +
+                                         " bytes long; a setup can hold files of at most " +
+                                         std::to_string(cabinet::kMaxFileBytes) + " bytes");
+        }
+    }
+
+    void configureFileCompression(cabinet::TSTCabWriter& writer) const {
+        switch (m_project.settings.compressionType) {
+            case model::kNoCompression: writer.setCompressionType(cabinet::cctNone); break;
+            case model::kNormalCompression: writer.setCompressionType(cabinet::cctMsZip); break;
+            default:  // "Maximal", and no choice at all
+                writer.setCompressionType(cabinet::cctLzx);
+                writer.setCompressionLzxLevel(kLzxWindowForMaximal);
+        }
+    }
+
+    // The writer reports every compressed block; that is where a large file gives the author's
+    // Cancel a chance to be heard.
+    void watchForCancel(cabinet::TSTCabWriter& writer) {
+        writer.OnFileStatus = [this](cabinet::TSTCabWriter&, std::uint32_t, std::uint32_t, bool& abort) {
+            pump();
+            if (cancelRequested()) {
+                m_cancelled = true;
+                abort = true;
+            }
+        };
+    }
+
+    void writeDescriptionCabinet(const fs::path& cab, const fs::path& descriptionFile) {
+        cabinet::TSTCabWriter writer;
+        writer.setCompressionType(cabinet::cctMsZip);
+        writer.Open(cab.string());
+        for (const std::string& language : m_project.selectedLanguages())
+            writer.AddFile((fs::path(m_programFolder) / "Languages" / (language + ".lng")).string(), language + ".lng",
+                           false);
+        for (const auto& [list, prefix] : {std::pair{&m_project.licenses, "L"}, std::pair{&m_project.readmes, "R"}})
+            for (const model::LanguageDocEntry& row : *list)
+                if (!row.file.empty())
+                    writer.AddFile(m_project.resolvePath(row.file).string(), prefix + row.language + ".rtf", false);
+        writer.AddFile(descriptionFile.string(), "zansetup.ini", false);
+        writer.AddFile(m_project.resolvePath(m_project.settings.wizard).string(), "zanwizard.bmp", false);
+        writer.AddFile(m_project.resolvePath(m_project.settings.header).string(), "zanheader.bmp", false);
+        writer.Close(true);
+    }
+
+    // The stub goes to a new file beside the target; the target itself is replaced only by the
+    // finished setup.
+    void prepareSetupFile() {
+        std::error_code ec;
+        const fs::path folder = m_setupFile.parent_path();
+        if (!folder.empty()) fs::create_directories(folder, ec);
+        std::random_device seed;
+        m_partialSetup = m_setupFile;
+        m_partialSetup += ".part-" + std::to_string(seed() % 1000000000u);
+        if (!fs::copy_file(fs::path(m_programFolder) / "Setup.exe", m_partialSetup,
+                           fs::copy_options::overwrite_existing, ec))
+            throw SetupAccessDenied();
+    }
+
+    std::uint64_t append(OutputFile& out, const fs::path& source, bool cancellable) {
+        std::FILE* in = std::fopen(source.c_str(), "rb");
+        if (in == nullptr) throw fileError(errno, source);
+        char block[kAppendBlock];
+        std::uint64_t total = 0;
+        try {
+            for (;;) {
+                if (cancellable) checkCancel();
+                const std::size_t got = std::fread(block, 1, sizeof block, in);
+                if (got == 0) break;
+                out.write(block, got, m_partialSetup);
+                total += got;
+                pump();
+            }
+            if (std::ferror(in)) throw fileError(EIO, source);
+        } catch (...) {
+            std::fclose(in);
+            throw;
+        }
+        std::fclose(in);
+        return total;
+    }
+
+    void discardPartialSetup() {
+        if (m_partialSetup.empty()) return;
+        std::error_code ec;
+        fs::remove(m_partialSetup, ec);
+    }
+
+    void removeStale(const fs::path& path) const {
+        std::error_code ec;
+        fs::remove(path, ec);
+        if (ec) throw fileError(ec.value(), path);
+    }
+
+    fs::path fileCabinet(std::size_t k) const { return m_work / (std::to_string(k) + ".cab"); }
+
+    void checkCancel() {
+        if (cancelRequested()) throw BuildCancelled();
+    }
+    bool cancelRequested() const { return m_callbacks.cancelRequested && m_callbacks.cancelRequested(); }
+    void pump() const {
+        if (m_callbacks.pump) m_callbacks.pump();
+    }
+    void status(const std::string& text) const {
+        if (m_callbacks.status) m_callbacks.status(text);
+    }
+    void progress(int position) const {
+        if (m_callbacks.progress) m_callbacks.progress(position);
+    }
+
+    const model::Project& m_project;
+    const std::string& m_programFolder;
+    fs::path m_work;
+    fs::path m_setupFile;
+    fs::path m_partialSetup;
+    const BuildCallbacks& m_callbacks;
+    bool m_cancelled = false;
+};
+
+}  // namespace
+
+int progressPosition(std::size_t k, std::size_t n, int base) {
+    // lrint rounds to nearest with ties to even under the default rounding mode.
+    return base + static_cast<int>(std::lrint(static_cast<double>(k) * 50.0 / static_cast<double>(n)));
+}
+
+SetupBuilder::SetupBuilder(const model::Project& project, std::string programFolder, std::string workFolder)
+    : m_project(project), m_programFolder(std::move(programFolder)), m_workFolder(std::move(workFolder)) {}
+
+BuildResult SetupBuilder::run(const BuildCallbacks& callbacks) {
+    const fs::path setupFile =
+        m_setupFileOverride.empty() ? m_project.resolvePath(m_project.settings.setupFile) : m_setupFileOverride;
+    return BuildRun(m_project, m_programFolder, m_workFolder, setupFile, callbacks).run();
+}
+
+}  // namespace corvane::builder

@@ -1,0 +1,127 @@
+#include "ui/BuildDialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "builder/SetupBuilder.h"
+#include "model/Project.h"
+#include "ui/Services.h"
+
+namespace corvane::ui {
+
+TForm5::TForm5(const model::Project& project, const Services& services, std::string workFolder, QWidget* parent)
+    : QDialog(parent), m_project(project), m_services(services), m_workFolder(std::move(workFolder)) {
+    setObjectName(QStringLiteral("TForm5"));
+    setWindowTitle(tr("Creating Setup"));
+    // No working close box: the build ends through Cancel or, when done, Close.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusLabel"));
+    m_status->setMinimumWidth(320);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setRange(0, 100);
+    m_test = new QPushButton(tr("Test"), this);
+    m_test->setObjectName(QStringLiteral("TestButton"));
+    m_button = new QPushButton(tr("Cancel"), this);
+    m_button->setObjectName(QStringLiteral("CancelButton"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_test);
+    buttons->addWidget(m_button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_button, &QPushButton::clicked, this, &TForm5::buttonClicked);
+    connect(m_test, &QPushButton::clicked, this, [this] {
+        m_services.shell->open(m_setupFile, false);
+        accept();
+    });
+}
+
+void TForm5::runBuild() {
+    m_test->hide();
+    m_button->setText(tr("Cancel"));
+    m_status->clear();
+    m_progress->setValue(0);
+    m_cancelled = false;
+    // The build starts once the dialog is on screen, inside its own event loop.
+    QTimer::singleShot(0, this, &TForm5::build);
+    exec();
+}
+
+QString TForm5::statusText() const { return m_status->text(); }
+int TForm5::progressPosition() const { return m_progress->value(); }
+
+void TForm5::build() {
+    if (!isVisible()) return;  // the dialog was closed before the build could start
+    builder::BuildCallbacks callbacks;
+    callbacks.status = [this](const std::string& text) { m_status->setText(QString::fromStdString(text)); };
+    callbacks.progress = [this](int position) { m_progress->setValue(position); };
+    callbacks.pump = [] { QApplication::processEvents(); };
+    callbacks.cancelRequested = [this] { return m_cancelled; };
+
+    m_building = true;
+    builder::SetupBuilder builder(m_project, m_project.programFolder(), m_workFolder);
+    const builder::BuildResult result = builder.run(callbacks);
+    m_building = false;
+    m_setupFile = QString::fromStdString(result.setupFile.string());
+
+    using Outcome = builder::BuildResult::Outcome;
+    switch (result.outcome) {
+        case Outcome::Succeeded:
+            m_test->show();
+            m_button->setText(tr("Close"));
+            m_services.messages->show(this, MessageService::Icon::Information, applicationTitle(),
+                                      tr("Setup was successfully created!"), {MessageService::Button::Ok},
+                                      MessageService::Button::Ok);
+            // A Cancel confirmed too late to stop the build closes the dialog now.
+            if (m_cancelled) done(QDialog::Rejected);
+            break;
+        case Outcome::Cancelled:
+            done(QDialog::Rejected);
+            break;
+        case Outcome::AccessDenied:
+            showError(m_services, this, QString::fromStdString(result.message));
+            done(QDialog::Rejected);
+            break;
+        case Outcome::Failed:
+            // The dialog stays with "Cancel", which closes it after the usual question.
+            showException(m_services, this, QString::fromStdString(result.message));
+            break;
+    }
+}
+
+void TForm5::buttonClicked() {
+    if (m_button->text() == tr("Close")) {
+        accept();
+        return;
+    }
+    using B = MessageService::Button;
+    const B answer = m_services.messages->show(this, MessageService::Icon::Question, windowTitle(),
+                                               tr("Are you sure you want to stop creating setup?"), {B::Yes, B::No},
+                                               B::No);
+    m_cancelled = answer == B::Yes;
+    if (m_cancelled) done(QDialog::Rejected);
+}
+
+// Escape is the Cancel (or Close) button, never a way around its question.
+void TForm5::reject() {
+    if (m_building || m_button->text() != tr("Close")) {
+        buttonClicked();
+        return;
+    }
+    QDialog::reject();
+}
+
+}  // namespace corvane::ui
