@@ -8,6 +8,8 @@ packages=(
     cmake ninja-build g++ zlib1g-dev
     # the editor (Qt 6 Widgets; Qt Test and the offscreen platform come with it)
     qt6-base-dev
+    # screenshots of the editor under a real X server
+    xvfb xauth
     # tests
     libgtest-dev libgmock-dev
 )

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace corvane::ui {
@@ -66,8 +68,13 @@ QString QtFileDialogService::saveFile(QWidget* parent, const QString& filter, co
 }
 
 void QtShellService::open(const QString& fileOrUrl, bool) {
-    const QUrl url = QUrl::fromUserInput(fileOrUrl, QString(), QUrl::AssumeLocalFile);
-    QDesktopServices::openUrl(url);
+    // A Windows program is started through wine where it is installed, as a double click would
+    // on Windows; anything else goes to the desktop's handler for its type.
+    if (fileOrUrl.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive) && QFileInfo(fileOrUrl).isFile()) {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (!wine.isEmpty() && QProcess::startDetached(wine, {fileOrUrl})) return;
+    }
+    QDesktopServices::openUrl(QUrl::fromUserInput(fileOrUrl, QString(), QUrl::AssumeLocalFile));
 }
 
 }  // namespace corvane::ui

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the benchmark corpus as one Corvane project (every file a row) with "Normal" (MSZIP)
+# and "Maximal" (LZX), and the same files with makensis (zlib and lzma), in the same run:
+# time and setup size of each, and Corvane's peak memory.
+#
+# Usage: bench/build-vs-makensis.sh CORPUS_DIR [BUILD_DIR]
+#   CORPUS_DIR  made by ../shared/bench/make-corpus.sh
+#   BUILD_DIR   a release build (default: build/release)
+# Needs: nsis (makensis), GNU time.
+set -euo pipefail
+corpus=$(cd "${1:?usage: build-vs-makensis.sh CORPUS_DIR [BUILD_DIR]}" && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${2:-$top/build/release}
+command -v makensis >/dev/null || { echo "makensis missing: apt-get install nsis" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "GNU time missing: apt-get install time" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A program folder with the real stub when the build has one, else a stand-in of the same kind.
+program="$work/program"
+mkdir -p "$program/Languages"
+cp "$build/bin/Languages/"*.lng "$program/Languages/"
+if [ -f "$build/bin/Setup.exe" ]; then cp "$build/bin/Setup.exe" "$program/"; else head -c 65536 /dev/zero > "$program/Setup.exe"; fi
+printf 'BM' > "$program/Wizard_0.bmp"; cp "$program/Wizard_0.bmp" "$program/Header_0.bmp"
+
+make_project() {  # $1 = CompressionType
+    printf '[Settings]\r\nAppName=Corpus\r\nSetupFile=%s\r\nCompressionType=%s\r\nWizard=%s\r\nHeader=%s\r\n' \
+        "$work/corvane-$1.exe" "$1" "$program/Wizard_0.bmp" "$program/Header_0.bmp"
+    printf 'DefaultLanguage=0\r\nInstallDir=<ProgramFiles>\\Corpus\r\n[Language]\r\n0=\r\n[Files]\r\n'
+    (cd "$corpus" && find . -type f | sort | sed 's|^\./||') | while read -r f; do
+        printf '%s?0?<InstallDir>\\%s?Overwrite?Yes\r\n' "$corpus/$f" "${f//\//\\}"
+    done
+}
+
+make_nsi() {  # $1 = compressor
+    printf 'SetCompressor /FINAL %s\nOutFile "%s"\nInstallDir "$PROGRAMFILES\\Corpus"\nRequestExecutionLevel user\n' \
+        "$1" "$work/nsis-$1.exe"
+    printf 'Section\nSetOutPath $INSTDIR\nFile /r "%s/*"\nSectionEnd\n' "$corpus"
+}
+
+measure() {  # label, output file, command...
+    local label=$1 out=$2; shift 2
+    local start end
+    start=$(date +%s.%N)
+    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+    end=$(date +%s.%N)
+    printf '%-18s %12d %8.2f %10d\n' "$label" "$(stat -c %s "$out")" "$(echo "$end - $start" | bc)" "$(cat "$work/rss")"
+}
+
+files=$(find "$corpus" -type f | wc -l)
+bytes=$(du -sb "$corpus" | cut -f1)
+echo "corpus: $files files, $bytes bytes"
+printf '%-18s %12s %8s %10s\n' "builder" "setup bytes" "seconds" "peak KiB"
+for type in 1 2; do
+    make_project "$type" > "$work/corpus-$type.zan"
+    label=$([ "$type" = 1 ] && echo "corvane Normal" || echo "corvane Maximal")
+    measure "$label" "$work/corvane-$type.exe" "$build/bin/corvane-build" "$work/corpus-$type.zan" --program-dir "$program"
+done
+for compressor in zlib lzma; do
+    make_nsi "$compressor" > "$work/corpus-$compressor.nsi"
+    measure "makensis $compressor" "$work/nsis-$compressor.exe" makensis -V1 "$work/corpus-$compressor.nsi"
+done
