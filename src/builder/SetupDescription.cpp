@@ -1,6 +1,7 @@
 #include "builder/SetupDescription.h"
 
 #include <array>
+#include <cassert>
 #include <string_view>
 #include <system_error>
 
@@ -69,6 +70,9 @@ void SetupDescriptionWriter::writeOtherSections(const model::Project& project) {
     for (const auto& e : project.dlls) m_profile.write("DLL", stored(project::joinRow(e)), "");
 }
 
-void SetupDescriptionWriter::close() { m_profile.save(m_path); }
+void SetupDescriptionWriter::close() {
+    assert(!m_path.empty());
+    m_profile.save(m_path);
+}
 
 }  // namespace corvane::builder

@@ -30,6 +30,8 @@ public:
     // Every failure to write throws platform::ProfileWriteError, "Unable to write to <path>".
     // Deletes an older description at path, so nothing of it can survive into this build.
     explicit SetupDescriptionWriter(std::filesystem::path path);
+    // A description kept in memory only (to show it); close() is not called then.
+    SetupDescriptionWriter() = default;
 
     // The Settings section, FileSize last: the stub's length, the offset of the first cabinet.
     void writeSettings(const model::Project& project, std::uint64_t stubSize);

@@ -101,7 +101,7 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
 void describe(const model::Project& project, std::ostream& out) {
     std::error_code ec;
     const auto stubSize = fs::file_size(project.programFolder() + "Setup.exe", ec);
-    builder::SetupDescriptionWriter description(platform::workFolder() + "zansetup-describe.ini");
+    builder::SetupDescriptionWriter description;
     description.writeSettings(project, ec ? 0 : stubSize);
     for (const model::FileEntry& row : project.files)
         description.writeFileLine(row, static_cast<std::uint64_t>(model::parseSizeField(row.size)));
