@@ -12,6 +12,8 @@ packages=(
     xvfb xauth
     # tests
     libgtest-dev libgmock-dev
+    # cabinet oracles: libmspack, 7-Zip, gcab, and Windows' decoder (a mingw-built probe under wine)
+    cabextract p7zip-full gcab wine wine64 mingw-w64
 )
 
 missing=()

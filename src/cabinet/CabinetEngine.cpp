@@ -119,8 +119,11 @@ CabinetPlan CabinetEngine::currentPlan() const {
 }
 
 std::size_t CabinetEngine::filesInCabinet() const {
-    std::size_t count = listFiles(currentPlan()).size();
-    if (m_folder) count += m_folder->files.size();
+    std::size_t count = m_folder ? m_folder->files.size() : 0;
+    for (const FolderSlice& slice : m_slices) {
+        const FolderData& folder = *slice.folder;
+        count += folder.files.size() - (slice.continuedFromPrev ? folder.continuedFiles.value_or(0) : 0);
+    }
     return count;
 }
 

@@ -17,12 +17,12 @@ public:
     void finish(std::vector<DataBlock>& out) override;
 
 private:
-    struct Stream;
-    void compressBlock(std::vector<DataBlock>& out);
+    class Stream;
+    void compressBatch(std::vector<DataBlock>& out);
 
-    std::unique_ptr<Stream> m_stream;
-    std::vector<std::uint8_t> m_block;    // uncompressed bytes of the record being filled
-    std::vector<std::uint8_t> m_history;  // the previous record's uncompressed bytes
+    std::vector<std::unique_ptr<Stream>> m_streams;  // one per worker
+    std::vector<std::uint8_t> m_batch;    // uncompressed bytes of the records to compress next
+    std::vector<std::uint8_t> m_history;  // the uncompressed bytes of the record before them
 };
 
 }  // namespace corvane::cabinet

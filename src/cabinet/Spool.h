@@ -1,13 +1,14 @@
 #pragma once
 
-// Temporary storage for a folder's finished CFDATA records until its cabinet is written; a
-// folder may be far larger than memory should hold, so the records go to an anonymous
-// temporary file.
+// Storage for a folder's finished CFDATA records until its cabinet is written. Records stay in
+// memory up to a bound; a larger folder moves to an anonymous temporary file, so memory stays
+// small however large the files are.
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace corvane::cabinet {
 
@@ -30,8 +31,11 @@ public:
     int lastError() const { return m_lastError; }
 
 private:
-    explicit Spool(std::FILE* file) : m_file(file) {}
-    std::FILE* m_file;
+    Spool() = default;
+    bool spill();
+
+    std::vector<std::uint8_t> m_memory;
+    std::FILE* m_file = nullptr;
     std::uint64_t m_size = 0;
     bool m_appending = true;
     int m_lastError = 0;
