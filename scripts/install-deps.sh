@@ -8,6 +8,10 @@ packages=(
     cmake ninja-build g++ zlib1g-dev
     # tests
     libgtest-dev libgmock-dev
+    # LZX oracles: cabextract (libmspack), 7-Zip, libmspack linked into the randomized test
+    cabextract p7zip-full libmspack-dev
+    # LZX benchmark peers (bench/lzx)
+    wimtools xz-utils
 )
 
 missing=()
