@@ -10,12 +10,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mapfile -t files < <(find "$corpus" -type f | sort)
 
-now() { date +%s.%N; }
+# Times are CPU seconds (user + system) of each whole run, so that other work on a shared
+# machine disturbs them as little as possible; every run is single-threaded.
+# The command's output goes to $work/out.
+cpu() { /usr/bin/time -f '%U %S' -o "$work/time" "$@" > "$work/out"; awk '{ print $1 + $2 }' "$work/time"; }
 
-# Corvane: times are measured inside the program around compression alone, so add nothing.
 mkdir -p "$work/cabs"
-"$build/bin/corvane-lzx-bench" --window 21 --keep "$work/cabs" "${files[@]}" > "$work/corvane.txt"
-read -r _ in_bytes corvane_bytes corvane_secs < <(grep '^TOTAL' "$work/corvane.txt")
+corvane_secs=$(cpu "$build/bin/corvane-lzx-bench" --window 21 --keep "$work/cabs" "${files[@]}")
+read -r _ in_bytes corvane_bytes _ < <(grep '^TOTAL' "$work/out")
 
 # Every cabinet must extract to its source (cabextract) or the figures mean nothing.
 for f in "${files[@]}"; do
@@ -25,10 +27,7 @@ done
 
 # wimlib: one capture, each file its own compressed blob; sizes are the blobs' compressed sizes
 # (the WIM's metadata resource is left out, in wimlib's favour).
-t0=$(now)
-wimcapture "$corpus" "$work/all.wim" --compress=LZX --chunk-size=2097152 --threads=1 >/dev/null
-t1=$(now)
-wim_secs=$(echo "$t1 - $t0" | bc -l)
+wim_secs=$(cpu wimcapture "$corpus" "$work/all.wim" --compress=LZX --chunk-size=2097152 --threads=1)
 wim_bytes=$(wiminfo "$work/all.wim" --blobs | awk '
     /^Compressed size/ { size = $4 }
     /^Flags/ { if ($0 !~ /METADATA/) total += size }
@@ -36,14 +35,9 @@ wim_bytes=$(wiminfo "$work/all.wim" --blobs | awk '
 wim_file=$(stat -c %s "$work/all.wim")
 
 # xz -9e, one process per file.
-t0=$(now)
-xz_bytes=0
-for f in "${files[@]}"; do
-    n=$(xz -9e -T1 -c "$f" | wc -c)
-    xz_bytes=$((xz_bytes + n))
-done
-t1=$(now)
-xz_secs=$(echo "$t1 - $t0" | bc -l)
+mkdir -p "$work/xz"
+xz_secs=$(cpu bash -c 'for f in "$@"; do xz -9e -T1 -c "$f" > "'"$work/xz"'/$(basename "$f").xz"; done' xz "${files[@]}")
+xz_bytes=$(cat "$work"/xz/*.xz | wc -c)
 
 printf '%-34s %12s %10s %8s\n' "compressor" "bytes" "ratio" "seconds"
 printf '%-34s %12d %10s %8s\n' "input (${#files[@]} files)" "$in_bytes" "1.0000" "-"

@@ -14,27 +14,30 @@
 //  2. The binary-tree match finder (LzxMatchFinder) runs once over the chunk and caches, for
 //     each position, its matches of increasing length; positions covered by a long match are
 //     only inserted, not searched.
-//  3. The near-optimal parser (LzxParser) runs over the whole chunk, first with costs guessed
-//     from the byte histogram, then again with costs from the codes its previous result would
-//     get.
+//  3. The near-optimal parser (LzxParser) runs over the whole chunk with the costs of the codes
+//     the previous chunk got. A folder's first chunk has none: it is parsed with costs guessed
+//     from its byte histogram, then again with the costs of that result.
 //  4. Block splitting works on frames: starting from one block per frame, a neighbouring frame
 //     joins the current block when one set of codes for both is no dearer than two. The same
 //     estimate picks uncompressed blocks for incompressible frames.
-//  5. Each block is parsed once more with costs from its own statistics, and written as
-//     verbatim, aligned or uncompressed, whichever is smallest (LzxBlockWriter).
+//  5. Each block gets codes built from its own statistics and is written as verbatim, aligned
+//     or uncompressed, whichever is smallest (LzxBlockWriter). A frame that would still exceed
+//     the payload limit decoders accept turns its block uncompressed.
 //
-// Trade-offs. The repeated parse costs time but is where the ratio comes from; the match
-// cache makes the repeats cheap, since match finding dominates a single pass. Blocks start on
-// frame boundaries: finer splits would gain little on installer payloads, and this keeps the
-// uncompressed-block padding rules trivial. Memory is the window twice over for the buffer,
-// two links per window position for the tree, and the match cache and parse graph of one
-// chunk: about 14 bytes per window byte plus a few MiB, whatever the input size.
+// Trade-offs. Costs carried from chunk to chunk give most of what repeated passes give (about
+// half a percent short of a second pass per block) at half the parse time; the match cache lets
+// the first chunk parse twice without searching twice. Blocks start on frame boundaries: finer
+// splits would gain little on installer payloads, and this keeps the uncompressed-block padding
+// rules trivial. Memory is the window twice over for the buffer, two links per window position
+// for the tree, a 4 MiB hash table, and the match cache and parse graph of one chunk: about
+// 14 bytes per window byte plus a few MiB, whatever the input size.
 
 #include "cabinet/lzx/LzxCompressor.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,36 +58,47 @@ using namespace lzx;
 // codes, few enough that the match cache and the parse graph stay small.
 inline constexpr std::uint32_t kChunkFrames = 4;
 inline constexpr std::uint32_t kChunkBytes = kChunkFrames * kFrameSize;
-// Matches this long are taken without weighing alternatives; longer nice lengths gain little
-// and slow the parser on repetitive data.
-inline constexpr unsigned kNiceLength = 64;
-// Tree nodes visited per position; deeper walks find slightly better matches at rising cost.
-inline constexpr unsigned kMaxSearchDepth = 32;
-// Passes over the whole chunk before splitting (the first uses guessed costs).
-inline constexpr unsigned kChunkPasses = 2;
+// Matches this long are taken without weighing alternatives (and the positions they cover are
+// not searched); longer nice lengths gain little and slow both finder and parser.
+inline constexpr unsigned kNiceLength = 48;
+// Tree nodes visited per searched position: beyond 16 the gain is a few hundredths of a
+// percent while the time grows with every cache miss.
+inline constexpr unsigned kMaxSearchDepth = 16;
+// Tree nodes visited when a position inside a long match is only inserted: the region was just
+// matched, so its strings mostly sit at the top of their trees already.
+inline constexpr unsigned kSkipDepth = 4;
+// Parses of a whole chunk before it is split. A folder's first chunk has no statistics yet: a
+// pass with guessed costs, then one with the costs of its result (small files are all first
+// chunk, so they get the better parse cheaply). Later chunks start from the codes of the chunk
+// before, which fit well enough that one pass suffices.
+inline constexpr unsigned kFirstChunkPasses = 2;
+inline constexpr unsigned kLaterChunkPasses = 1;
 // Bytes the match finder may read past a chunk: the next frame must be translated before the
 // chunk is searched, as matches compare up to the nice length beyond a position.
 inline constexpr std::uint32_t kLookahead = kFrameSize;
 
-static_assert(kNiceLength <= kMaxMatch && kNiceLength <= kLookahead);
+static_assert(kNiceLength <= kMaxMatch && kNiceLength <= kLookahead, "the finder reads nice bytes ahead");
+static_assert(kSkipDepth <= kMaxSearchDepth);
+static_assert(kFirstChunkPasses >= 1 && kLaterChunkPasses >= 1);
 static_assert(kChunkBytes % kFrameSize == 0, "chunks end on frame boundaries");
-static_assert(kChunkPasses >= 1);
+
 
 class LzxCompressorImpl final : public FolderCompressor {
 public:
     explicit LzxCompressorImpl(const LzxOptions& options)
         : m_options(options),
           m_windowSize(std::uint32_t{1} << options.windowBits),
-          m_buffer(2 * static_cast<std::size_t>(m_windowSize) + kChunkBytes + 2 * kLookahead),
-          m_matchFinder(options.windowBits, kNiceLength, kMaxSearchDepth),
+          m_bufferSize(2 * static_cast<std::size_t>(m_windowSize) + kChunkBytes + 2 * kLookahead),
+          m_buffer(std::make_unique_for_overwrite<std::uint8_t[]>(m_bufferSize)),
+          m_matchFinder(options.windowBits, kNiceLength, kMaxSearchDepth, kSkipDepth),
           m_parser(kNiceLength),
           m_writer(options.windowBits, options.e8TranslationSize) {}
 
     void write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) override {
         while (!data.empty()) {
-            if (m_end - m_base == m_buffer.size()) makeRoom();
-            const std::size_t n = std::min<std::size_t>(data.size(), m_buffer.size() - (m_end - m_base));
-            std::memcpy(m_buffer.data() + (m_end - m_base), data.data(), n);
+            if (m_end - m_base == m_bufferSize) makeRoom();
+            const std::size_t n = std::min<std::size_t>(data.size(), m_bufferSize - (m_end - m_base));
+            std::memcpy(at(m_end), data.data(), n);
             m_end += n;
             data = data.subspan(n);
             while (m_translated + kFrameSize <= m_end) translateFrame(kFrameSize);
@@ -100,14 +114,14 @@ public:
     }
 
 private:
-    std::uint8_t* at(std::uint64_t pos) { return m_buffer.data() + (pos - m_base); }
+    std::uint8_t* at(std::uint64_t pos) { return m_buffer.get() + (pos - m_base); }
 
     void makeRoom() {
         // Keep the window before the first unprocessed byte; older bytes are out of reach.
         const std::uint64_t keep = std::max(m_base, m_done > m_windowSize ? m_done - m_windowSize : 0);
-        std::memmove(m_buffer.data(), at(keep), m_end - keep);
+        std::memmove(m_buffer.get(), at(keep), m_end - keep);
         m_base = keep;
-        assert(m_end - m_base < m_buffer.size());
+        assert(m_end - m_base < m_bufferSize);
     }
 
     void translateFrame(std::uint32_t size) {
@@ -155,9 +169,11 @@ private:
         findMatches(size);
         const ParseInput whole{at(m_done), m_done, size, m_matchIndex.data(), m_matches.data()};
 
-        // Whole-chunk passes: guessed costs first, then the costs of the previous result.
-        LzxCosts costs = initialCosts(std::span(at(m_done), size), m_options.windowBits);
-        for (unsigned pass = 0; pass < kChunkPasses; ++pass) {
+        // Whole-chunk passes, from the previous chunk's codes or, at the folder start, from guesses.
+        LzxCosts costs = m_havePrevious ? costsFromStats(m_previous, m_options.windowBits)
+                                        : initialCosts(std::span(at(m_done), size), m_options.windowBits);
+        const unsigned passes = m_havePrevious ? kLaterChunkPasses : kFirstChunkPasses;
+        for (unsigned pass = 0; pass < passes; ++pass) {
             if (pass != 0) {
                 LzxStats stats;
                 stats.add(m_items);
@@ -201,17 +217,38 @@ private:
         }
         blockStarts.push_back(frames);
 
-        // Final parse of each block with its own costs, then the cheapest block type.
+        // Each block takes its stretch of the chunk's parse. That parse assumed the repeat queue
+        // its own earlier items leave; after an uncompressed block the real queue differs, and the
+        // block is parsed again from the real one.
+        m_chunkItems.swap(m_items);
+        std::size_t itemAt = 0;
+        RepState parsedReps = m_reps;
+        m_previous = LzxStats{};
+        m_havePrevious = true;
         for (std::size_t b = 0; b + 1 < blockStarts.size(); ++b) {
             const std::uint32_t first = blockStarts[b] * kFrameSize;
             const std::uint32_t bytes = frameBytes(blockStarts[b], blockStarts[b + 1]);
+            std::size_t itemEnd = itemAt;
+            RepState parsedRepsAfter = parsedReps;
+            for (std::uint32_t covered = 0; covered < bytes; ++itemEnd) {
+                covered += m_chunkItems[itemEnd].length;
+                parsedRepsAfter = parsedRepsAfter.after(m_chunkItems[itemEnd]);
+            }
             LzxStats stats;
             for (std::uint32_t f = blockStarts[b]; f < blockStarts[b + 1]; ++f) stats.add(frameStats[f]);
-            const ParseInput block{at(m_done + first), m_done + first, bytes, m_matchIndex.data() + first,
-                                   m_matches.data()};
-            const RepState reps = m_parser.parse(block, costsFromStats(stats, m_options.windowBits), m_reps, m_items);
-            stats = LzxStats{};
-            stats.add(m_items);
+            RepState reps = parsedRepsAfter;
+            if (parsedReps.r == m_reps.r) {
+                m_items.assign(m_chunkItems.begin() + itemAt, m_chunkItems.begin() + itemEnd);
+            } else {
+                const ParseInput block{at(m_done + first), m_done + first, bytes, m_matchIndex.data() + first,
+                                       m_matches.data()};
+                reps = m_parser.parse(block, costsFromStats(stats, m_options.windowBits), m_reps, m_items);
+                stats = LzxStats{};
+                stats.add(m_items);
+            }
+            itemAt = itemEnd;
+            parsedReps = parsedRepsAfter;
+            m_previous.add(stats);
             LzxBlockPlan plan = m_writer.plan(stats, bytes, true);
             if (plan.type != BlockType::Uncompressed && !m_writer.fitsFrames(plan, m_items))
                 plan.type = BlockType::Uncompressed;
@@ -227,7 +264,8 @@ private:
 
     LzxOptions m_options;
     std::uint32_t m_windowSize;
-    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_bufferSize;
+    std::unique_ptr<std::uint8_t[]> m_buffer;
     std::uint64_t m_base = 0;        // folder position of m_buffer[0]
     std::uint64_t m_end = 0;         // folder position after the last byte received
     std::uint64_t m_translated = 0;  // bytes before this position are E8-translated and final
@@ -236,9 +274,12 @@ private:
     LzxParser m_parser;
     LzxBlockWriter m_writer;
     RepState m_reps;
+    LzxStats m_previous;  // statistics of the last chunk, the next chunk's first cost model
+    bool m_havePrevious = false;
     std::vector<std::uint32_t> m_matchIndex;
     std::vector<std::uint32_t> m_matches;
     std::vector<LzxItem> m_items;
+    std::vector<LzxItem> m_chunkItems;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cabinet/lzx/LzxFormat.h"
+#include "cabinet/lzx/LzxMatchLength.h"
 
 namespace corvane::cabinet::lzx {
 
@@ -26,17 +27,17 @@ std::uint32_t read32(const std::uint8_t* p) {
 }
 
 std::uint32_t extend(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t len, std::uint32_t limit) {
-    while (len < limit && a[len] == b[len]) ++len;
-    return len;
+    return extendMatch(a, b, len, limit);
 }
 
 }  // namespace
 
-LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth)
+LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth)
     // Offsets stay below the cyclic size, which keeps them within the window minus 3.
     : m_cyclicSize(maxOffset(windowBits) + 1),
       m_niceLength(niceLength),
       m_maxDepth(maxDepth),
+      m_skipDepth(skipDepth),
       m_hash4Bits(std::min<unsigned>(kMaxHash4Bits, static_cast<unsigned>(windowBits) - 1)),
       m_pos(m_cyclicSize),
       m_hash2(1u << 16),
@@ -111,6 +112,10 @@ unsigned LzxMatchFinder::advance(const std::uint8_t* cur, std::uint64_t pos, std
     if (avail < 4) return count;
 
     const std::uint32_t h4 = (v4 * 0x9E3779B1u) >> (32 - m_hash4Bits);
+    if (avail >= 5) {
+        // The next position's root is a likely cache miss; start fetching it now.
+        __builtin_prefetch(&m_hash4[(read32(cur + 1) * 0x9E3779B1u) >> (32 - m_hash4Bits)]);
+    }
     std::uint32_t match = m_hash4[h4];
     m_hash4[h4] = ipos;
 
@@ -120,7 +125,7 @@ unsigned LzxMatchFinder::advance(const std::uint8_t* cur, std::uint64_t pos, std
     std::uint32_t* lessLink = &m_tree[2 * static_cast<std::size_t>(cyclicPos)];
     std::uint32_t* greaterLink = lessLink + 1;
     std::uint32_t lenLess = 0, lenGreater = 0;
-    for (unsigned depth = m_maxDepth;; --depth) {
+    for (unsigned depth = kReport ? m_maxDepth : m_skipDepth;; --depth) {
         const std::uint32_t delta = ipos - match;
         if (depth == 0 || delta >= m_cyclicSize) {
             *lessLink = *greaterLink = 0;

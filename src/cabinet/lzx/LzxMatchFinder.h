@@ -15,7 +15,9 @@
 // in order, either by findMatches or by skip.
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace corvane::cabinet::lzx {
 
@@ -29,9 +31,30 @@ struct PackedMatch {
     static constexpr std::uint32_t offset(std::uint32_t m) { return m & ((1u << kOffsetBits) - 1); }
 };
 
+// A zero-filled array from calloc: large ones come straight from fresh pages, so a compressor
+// made for a small file touches only the parts it uses.
+class ZeroedTable {
+public:
+    explicit ZeroedTable(std::size_t size)
+        : m_data(static_cast<std::uint32_t*>(std::calloc(size, sizeof(std::uint32_t)))), m_size(size) {
+        if (m_data == nullptr) throw std::bad_alloc();
+    }
+    std::uint32_t& operator[](std::size_t i) { return m_data.get()[i]; }
+    std::uint32_t* begin() { return m_data.get(); }
+    std::uint32_t* end() { return m_data.get() + m_size; }
+
+private:
+    struct Free {
+        void operator()(std::uint32_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint32_t, Free> m_data;
+    std::size_t m_size;
+};
+
 class LzxMatchFinder {
 public:
-    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth);
+    // maxDepth bounds the tree walk of findMatches, skipDepth that of skip.
+    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth);
 
     // Matches at `pos` (data points at its byte, `avail` bytes readable from there). Appends them
     // to out with strictly increasing lengths and returns how many. A match that reaches the nice
@@ -54,14 +77,15 @@ private:
     std::uint32_t m_cyclicSize;
     unsigned m_niceLength;
     unsigned m_maxDepth;
+    unsigned m_skipDepth;
     unsigned m_hash4Bits;
     std::uint64_t m_next = 0;       // folder position expected next
     std::uint32_t m_pos;            // internal position of m_next; empty links are 0
     std::uint32_t m_cyclicPos = 0;  // m_pos modulo m_cyclicSize
-    std::vector<std::uint32_t> m_hash2;
-    std::vector<std::uint32_t> m_hash3;
-    std::vector<std::uint32_t> m_hash4;
-    std::vector<std::uint32_t> m_tree;  // two links per cyclic position: smaller, greater
+    ZeroedTable m_hash2;
+    ZeroedTable m_hash3;
+    ZeroedTable m_hash4;
+    ZeroedTable m_tree;  // two links per cyclic position: smaller, greater
 };
 
 }  // namespace corvane::cabinet::lzx

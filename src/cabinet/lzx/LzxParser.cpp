@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "cabinet/lzx/LzxMatchFinder.h"
+#include "cabinet/lzx/LzxMatchLength.h"
 
 namespace corvane::cabinet::lzx {
 
@@ -13,9 +14,7 @@ namespace {
 inline constexpr std::uint32_t kInfinite = std::numeric_limits<std::uint32_t>::max();
 
 std::uint32_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t limit) {
-    std::uint32_t len = 0;
-    while (len < limit && a[len] == b[len]) ++len;
-    return len;
+    return extendMatch(a, b, 0, limit);
 }
 
 }  // namespace
@@ -35,11 +34,18 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
             node.in = {length, value};
         }
     };
-    auto lengthCost = [&costs](unsigned slot, std::uint32_t length) {
-        const std::uint32_t header = std::min(length - kMinMatch, kNumPrimaryLengths);
-        std::uint32_t c = costs.main[kNumChars + 8 * slot + header];
-        if (header == kNumPrimaryLengths) c += costs.length[length - kMinMatch - kNumPrimaryLengths];
-        return c;
+    // Cost of the main symbol and length symbol for every slot and length, looked up per relaxation.
+    m_lengthCosts.resize(kMaxPositionSlots * (kMaxMatch + 1));
+    for (unsigned slot = 0; slot < kMaxPositionSlots; ++slot) {
+        std::uint32_t* row = &m_lengthCosts[slot * (kMaxMatch + 1)];
+        for (std::uint32_t length = kMinMatch; length <= kMaxMatch; ++length) {
+            const std::uint32_t header = std::min(length - kMinMatch, kNumPrimaryLengths);
+            row[length] = costs.main[kNumChars + 8 * slot + header];
+            if (header == kNumPrimaryLengths) row[length] += costs.length[length - kMinMatch - kNumPrimaryLengths];
+        }
+    }
+    auto lengthCost = [this](unsigned slot, std::uint32_t length) {
+        return m_lengthCosts[slot * (kMaxMatch + 1) + length];
     };
 
     for (std::uint32_t i = 0; i < n;) {
@@ -84,7 +90,8 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
                 if (offset > pos || (r >= 1 && offset == node.reps.r[0]) || (r == 2 && offset == node.reps.r[1]))
                     continue;
                 const std::uint32_t len = matchLength(cur, cur - offset, limit);
-                for (std::uint32_t l = kMinMatch; l <= len; ++l) relax(i + l, base + lengthCost(r, l), l, r);
+                const std::uint32_t* row = &m_lengthCosts[r * (kMaxMatch + 1)];
+                for (std::uint32_t l = kMinMatch; l <= len; ++l) relax(i + l, base + row[l], l, r);
             }
             std::uint32_t covered = 1;
             for (const std::uint32_t* m = first; m != last; ++m) {
@@ -98,8 +105,8 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
                 const std::uint32_t value = offset + 2;
                 const unsigned slot = slotOf(value);
                 const std::uint32_t offsetCost = base + costs.footerCost(slot, value);
-                for (std::uint32_t l = covered + 1; l <= len; ++l)
-                    relax(i + l, offsetCost + lengthCost(slot, l), l, value);
+                const std::uint32_t* row = &m_lengthCosts[slot * (kMaxMatch + 1)];
+                for (std::uint32_t l = covered + 1; l <= len; ++l) relax(i + l, offsetCost + row[l], l, value);
                 covered = len;
             }
         }

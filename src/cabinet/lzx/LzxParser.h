@@ -45,6 +45,7 @@ private:
 
     unsigned m_niceLength;
     std::vector<Node> m_nodes;
+    std::vector<std::uint32_t> m_lengthCosts;
 };
 
 }  // namespace corvane::cabinet::lzx
