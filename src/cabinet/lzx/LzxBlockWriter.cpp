@@ -27,8 +27,10 @@ struct PretreeItem {
 
 std::uint8_t delta(std::uint8_t prev, std::uint8_t len) { return static_cast<std::uint8_t>((prev + 17 - len) % 17); }
 
-void encodeLengths(std::span<const std::uint8_t> lens, std::span<const std::uint8_t> prev,
-                   std::vector<PretreeItem>& items) {
+// Run symbols for equal non-zero lengths pay when a tree changes a lot from the previous block;
+// when it changes little, plain deltas of 0 are cheaper. encodeLengths tries both.
+void encodeLengthsWith(std::span<const std::uint8_t> lens, std::span<const std::uint8_t> prev, bool sameRuns,
+                       std::vector<PretreeItem>& items) {
     items.clear();
     const std::size_t n = lens.size();
     for (std::size_t i = 0; i < n;) {
@@ -48,7 +50,7 @@ void encodeLengths(std::span<const std::uint8_t> lens, std::span<const std::uint
             }
             continue;
         }
-        if (run >= 4) {
+        if (run >= 4 && sameRuns) {
             while (run >= 4) {
                 const std::size_t k = std::min<std::size_t>(run, 5);
                 items.push_back({kSame4, 1, static_cast<std::uint8_t>(k - 4)});
@@ -80,6 +82,14 @@ struct Pretree {
         return total;
     }
 };
+
+void encodeLengths(std::span<const std::uint8_t> lens, std::span<const std::uint8_t> prev,
+                   std::vector<PretreeItem>& items) {
+    std::vector<PretreeItem> plain;
+    encodeLengthsWith(lens, prev, true, items);
+    encodeLengthsWith(lens, prev, false, plain);
+    if (Pretree(plain).bits(plain) < Pretree(items).bits(items)) items.swap(plain);
+}
 
 std::uint64_t sectionBits(std::span<const std::uint8_t> lens, std::span<const std::uint8_t> prev) {
     std::vector<PretreeItem> items;

@@ -19,19 +19,21 @@ std::uint32_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::uin
 
 }  // namespace
 
-RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const RepState& start,
+RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const RepState& start,
                           std::vector<LzxItem>& items) {
-    const std::uint32_t n = in.size;
-    m_nodes.resize(static_cast<std::size_t>(n) + 1);
-    for (std::uint32_t i = 1; i <= n; ++i) m_nodes[i].cost = kInfinite;
-    m_nodes[0].cost = 0;
-    m_nodes[0].reps = start;
+    const std::uint32_t n = input.size;
+    m_cost.assign(static_cast<std::size_t>(n) + 1, kInfinite);
+    m_in.resize(static_cast<std::size_t>(n) + 1);
+    m_reps.resize(static_cast<std::size_t>(n) + 1);
+    m_cost[0] = 0;
+    m_reps[0] = start;
+    std::uint32_t* const cost = m_cost.data();
+    LzxItem* const in = m_in.data();
 
-    auto relax = [this](std::uint32_t to, std::uint32_t cost, std::uint32_t length, std::uint32_t value) {
-        Node& node = m_nodes[to];
-        if (cost < node.cost) {
-            node.cost = cost;
-            node.in = {length, value};
+    auto relax = [cost, in](std::uint32_t to, std::uint32_t c, std::uint32_t length, std::uint32_t value) {
+        if (c < cost[to]) {
+            cost[to] = c;
+            in[to] = {length, value};
         }
     };
     // Cost of the main symbol and length symbol for every slot and length, looked up per relaxation.
@@ -49,17 +51,17 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
     };
 
     for (std::uint32_t i = 0; i < n;) {
-        Node& node = m_nodes[i];
-        assert(node.cost != kInfinite);
-        if (i != 0) node.reps = m_nodes[i - node.in.length].reps.after(node.in);
-        const std::uint64_t pos = in.begin + i;
+        assert(cost[i] != kInfinite);
+        if (i != 0) m_reps[i] = m_reps[i - in[i].length].after(in[i]);
+        const RepState& reps = m_reps[i];
+        const std::uint64_t pos = input.begin + i;
         const std::uint64_t frameEnd = (pos / kFrameSize + 1) * kFrameSize;
         const auto limit = static_cast<std::uint32_t>(
             std::min<std::uint64_t>({kMaxMatch, frameEnd - pos, static_cast<std::uint64_t>(n - i)}));
-        const std::uint8_t* cur = in.data + i;
-        const std::uint32_t* first = in.matches + in.matchIndex[i];
-        const std::uint32_t* last = in.matches + in.matchIndex[i + 1];
-        const std::uint32_t base = node.cost;
+        const std::uint8_t* cur = input.data + i;
+        const std::uint32_t* first = input.matches + input.matchIndex[i];
+        const std::uint32_t* last = input.matches + input.matchIndex[i + 1];
+        const std::uint32_t base = cost[i];
 
         if (limit >= kMinMatch && first != last && PackedMatch::length(last[-1]) >= m_niceLength) {
             // A long match: take the longest way forward, a repeat offset when one reaches as far.
@@ -68,7 +70,7 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
             const unsigned slot = slotOf(bestValue);
             std::uint32_t bestCost = costs.footerCost(slot, bestValue) + lengthCost(slot, bestLength);
             for (unsigned r = 0; r < kNumRepeats; ++r) {
-                const std::uint32_t offset = node.reps.r[r];
+                const std::uint32_t offset = reps.r[r];
                 if (offset > pos) continue;
                 const std::uint32_t len = matchLength(cur, cur - offset, limit);
                 if (len >= bestLength && len >= kMinMatch) {
@@ -86,8 +88,8 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
         relax(i + 1, base + costs.main[cur[0]], 1, cur[0]);
         if (limit >= kMinMatch) {
             for (unsigned r = 0; r < kNumRepeats; ++r) {
-                const std::uint32_t offset = node.reps.r[r];
-                if (offset > pos || (r >= 1 && offset == node.reps.r[0]) || (r == 2 && offset == node.reps.r[1]))
+                const std::uint32_t offset = reps.r[r];
+                if (offset > pos || (r >= 1 && offset == reps.r[0]) || (r == 2 && offset == reps.r[1]))
                     continue;
                 const std::uint32_t len = matchLength(cur, cur - offset, limit);
                 const std::uint32_t* row = &m_lengthCosts[r * (kMaxMatch + 1)];
@@ -98,7 +100,7 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
                 const std::uint32_t len = std::min(PackedMatch::length(*m), limit);
                 if (len <= covered) continue;
                 const std::uint32_t offset = PackedMatch::offset(*m);
-                if (offset == node.reps.r[0] || offset == node.reps.r[1] || offset == node.reps.r[2]) {
+                if (offset == reps.r[0] || offset == reps.r[1] || offset == reps.r[2]) {
                     covered = len;  // the repeat offset above already reached these lengths
                     continue;
                 }
@@ -115,11 +117,11 @@ RepState LzxParser::parse(const ParseInput& in, const LzxCosts& costs, const Rep
 
     // Walk back from the end and lay the items out forwards.
     std::size_t count = 0;
-    for (std::uint32_t i = n; i != 0; i -= m_nodes[i].in.length) ++count;
+    for (std::uint32_t i = n; i != 0; i -= in[i].length) ++count;
     items.resize(count);
-    for (std::uint32_t i = n; i != 0; i -= m_nodes[i].in.length) items[--count] = m_nodes[i].in;
+    for (std::uint32_t i = n; i != 0; i -= in[i].length) items[--count] = in[i];
     if (n == 0) return start;
-    return m_nodes[n - m_nodes[n].in.length].reps.after(m_nodes[n].in);
+    return m_reps[n - in[n].length].after(in[n]);
 }
 
 }  // namespace corvane::cabinet::lzx

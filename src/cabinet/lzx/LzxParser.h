@@ -37,14 +37,11 @@ public:
                    std::vector<LzxItem>& items);
 
 private:
-    struct Node {
-        std::uint32_t cost;
-        LzxItem in;    // the item that reaches this node on its cheapest way
-        RepState reps;  // the queue after that way; set when the node is expanded
-    };
-
     unsigned m_niceLength;
-    std::vector<Node> m_nodes;
+    // Per node, kept apart so the relaxation loops sweep a dense array of costs.
+    std::vector<std::uint32_t> m_cost;  // cheapest known cost of reaching the node
+    std::vector<LzxItem> m_in;          // the item that reaches it that way
+    std::vector<RepState> m_reps;       // the queue after that way; set when the node is expanded
     std::vector<std::uint32_t> m_lengthCosts;
 };
 
