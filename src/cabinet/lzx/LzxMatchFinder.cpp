@@ -17,6 +17,9 @@ inline constexpr unsigned kHash3Bits = 15;
 // The tree roots: one per 4-byte hash; more roots shorten the walks until the table itself
 // stops fitting any cache.
 inline constexpr unsigned kMaxHash4Bits = 20;
+// For short inputs the root table shrinks to about one root per byte, not below this: a
+// small file then touches a few pages of it instead of most of 4 MiB.
+inline constexpr unsigned kMinHash4Bits = 12;
 // Internal positions are rebased before they could overflow 32 bits.
 inline constexpr std::uint32_t kRebaseAt = 0xF0000000u;
 
@@ -30,15 +33,23 @@ std::uint32_t extend(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t
     return extendMatch(a, b, len, limit);
 }
 
+unsigned hash4BitsFor(int windowBits, std::uint64_t sizeHint) {
+    unsigned bits = kMinHash4Bits;
+    while (bits < kMaxHash4Bits && (std::uint64_t{1} << bits) < sizeHint) ++bits;
+    return std::min(bits, static_cast<unsigned>(windowBits) - 1);
+}
+
 }  // namespace
 
-LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth)
-    // Offsets stay below the cyclic size, which keeps them within the window minus 3.
-    : m_cyclicSize(maxOffset(windowBits) + 1),
+LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth,
+                               std::uint64_t sizeHint)
+    // Offsets stay below the cyclic size, which keeps them within the window minus 3, and
+    // within the input when its size is known.
+    : m_cyclicSize(static_cast<std::uint32_t>(std::min<std::uint64_t>(maxOffset(windowBits), sizeHint) + 1)),
       m_niceLength(niceLength),
       m_maxDepth(maxDepth),
       m_skipDepth(skipDepth),
-      m_hash4Bits(std::min<unsigned>(kMaxHash4Bits, static_cast<unsigned>(windowBits) - 1)),
+      m_hash4Bits(hash4BitsFor(windowBits, sizeHint)),
       m_pos(m_cyclicSize),
       m_hash2(1u << 16),
       m_hash3(1u << kHash3Bits),

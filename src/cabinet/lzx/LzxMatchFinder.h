@@ -53,8 +53,10 @@ private:
 
 class LzxMatchFinder {
 public:
-    // maxDepth bounds the tree walk of findMatches, skipDepth that of skip.
-    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth);
+    // maxDepth bounds the tree walk of findMatches, skipDepth that of skip; sizeHint, when the
+    // input's whole length is known, lets short inputs use a smaller root table.
+    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth,
+                   std::uint64_t sizeHint = UINT64_MAX);
 
     // Matches at `pos` (data points at its byte, `avail` bytes readable from there). Appends them
     // to out with strictly increasing lengths and returns how many. A match that reaches the nice
