@@ -28,9 +28,10 @@
 // half a percent short of a second pass per block) at half the parse time; the match cache lets
 // the first chunk parse twice without searching twice. Blocks start on frame boundaries: finer
 // splits would gain little on installer payloads, and this keeps the uncompressed-block padding
-// rules trivial. Memory is the window twice over for the buffer, two links per window position
-// for the tree, a 4 MiB hash table, and the match cache and parse graph of one chunk: about
-// 14 bytes per window byte plus a few MiB, whatever the input size.
+// rules trivial. Memory is the window twice over for the buffer and two 4-byte links per window
+// position for the tree (10 bytes per window byte), plus under 20 MiB whatever the window: the
+// root tables, and the match cache (at most 18 matches per position) and parse graph of one
+// chunk. It does not depend on the input size; small complete folders get smaller tables.
 
 #include "cabinet/lzx/LzxCompressor.h"
 

@@ -14,6 +14,7 @@
 // and guarantees that the window before it is readable. Each position is visited exactly once,
 // in order, either by findMatches or by skip.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -67,8 +68,9 @@ public:
     // Inserts `pos` without reporting matches.
     void skip(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail);
 
-    // Upper bound of matches findMatches can append for one position.
-    unsigned maxMatchesPerPosition() const { return m_niceLength + 2; }
+    // Upper bound of matches findMatches can append for one position: one per table, and at
+    // most one per tree node visited.
+    unsigned maxMatchesPerPosition() const { return std::min(m_niceLength, m_maxDepth) + 2; }
 
 private:
     template <bool kReport>
