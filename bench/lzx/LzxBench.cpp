@@ -34,10 +34,12 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         auto compressor = corvane::cabinet::makeLzxCompressor(window);
         const auto blocks = corvane::testing::compressFolder(*compressor, data, 1 << 20);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::string name = fs::path(file).filename().string();
-        const auto cab = corvane::testing::makeSingleFileCabinet(
-            blocks, static_cast<std::uint16_t>(0x0003 | window << 8), name, static_cast<std::uint32_t>(data.size()));
+        const auto cab =
+            corvane::testing::makeSingleFileCabinet(blocks, static_cast<std::uint16_t>(0x0003 | window << 8),
+                                                    name, static_cast<std::uint32_t>(data.size()));
         if (!keep.empty()) corvane::testing::writeFile(fs::path(keep) / (name + ".cab"), cab);
         std::printf("%10zu %10zu %8.3f %s\n", data.size(), cab.size(), seconds, file.c_str());
         totalIn += data.size();

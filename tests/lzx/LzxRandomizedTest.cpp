@@ -16,7 +16,8 @@ namespace {
 
 TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
     std::uint32_t seed = std::random_device{}();
-    if (const char* env = std::getenv("CORVANE_LZX_SEED")) seed = static_cast<std::uint32_t>(std::strtoul(env, nullptr, 0));
+    if (const char* env = std::getenv("CORVANE_LZX_SEED"))
+        seed = static_cast<std::uint32_t>(std::strtoul(env, nullptr, 0));
     std::cout << "CORVANE_LZX_SEED=" << seed << std::endl;
     std::mt19937 rng(seed);
 #ifdef NDEBUG
@@ -32,7 +33,8 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
         const std::size_t size = rng() % 3 == 0 ? rng() % 2000 : rng() % 300000;
         Bytes data = makeMixed(size, rng);
         // Sprinkle E8 bytes so the translation sees operands of every kind.
-        for (std::size_t i = 0; i < data.size() / 50; ++i) data[rng() % data.size()] = 0xE8;
+        for (std::size_t i = 0; i < data.size() / 50; ++i)
+            data[rng() % data.size()] = 0xE8;
         const std::size_t feed = 1 + rng() % 70000;
 
         SCOPED_TRACE("seed " + std::to_string(seed) + ", buffer " + std::to_string(n) + ", window " +
@@ -40,8 +42,9 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
         auto compressor = cabinet::makeLzxCompressor(options);
         const auto blocks = compressFolder(*compressor, data, feed);
         const auto cab = dir.path() / ("r" + std::to_string(n) + ".cab");
-        writeFile(cab, makeSingleFileCabinet(blocks, static_cast<std::uint16_t>(0x0003 | options.windowBits << 8),
-                                             "payload.bin", static_cast<std::uint32_t>(size)));
+        writeFile(cab,
+                  makeSingleFileCabinet(blocks, static_cast<std::uint16_t>(0x0003 | options.windowBits << 8),
+                                        "payload.bin", static_cast<std::uint32_t>(size)));
         std::string error;
         const auto decoded = extractWithLibmspack(cab, &error);
         ASSERT_TRUE(decoded) << error;

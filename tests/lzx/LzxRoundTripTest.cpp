@@ -17,16 +17,18 @@ using cabinet::kMaxCompressedBlock;
 ::testing::AssertionResult sameBytes(const Bytes& expected, const Bytes& actual) {
     if (expected == actual) return ::testing::AssertionSuccess();
     std::size_t i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i]) ++i;
-    return ::testing::AssertionFailure() << "sizes " << expected.size() << " / " << actual.size()
-                                         << ", first difference at byte " << i;
+    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+        ++i;
+    return ::testing::AssertionFailure()
+           << "sizes " << expected.size() << " / " << actual.size() << ", first difference at byte " << i;
 }
 
 // Compresses data, checks the block contract and decodes the cabinet with every oracle; returns
 // the total payload size.
 std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& options, const std::string& tag,
-                     std::size_t feed = 10007) {
-    SCOPED_TRACE(tag + " window " + std::to_string(options.windowBits) + ", " + std::to_string(data.size()) + " bytes");
+                            std::size_t feed = 10007) {
+    SCOPED_TRACE(tag + " window " + std::to_string(options.windowBits) + ", " + std::to_string(data.size()) +
+                 " bytes");
     auto compressor = cabinet::makeLzxCompressor(options);
     const std::vector<cabinet::DataBlock> blocks = compressFolder(*compressor, data, feed);
 
@@ -43,12 +45,14 @@ std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& option
     }
     EXPECT_EQ(total, data.size());
     std::size_t payload = 0;
-    for (const cabinet::DataBlock& b : blocks) payload += b.data.size();
+    for (const cabinet::DataBlock& b : blocks)
+        payload += b.data.size();
 
     ScratchDir dir(tag);
     const auto cab = dir.path() / "test.cab";
     const std::uint16_t type = static_cast<std::uint16_t>(0x0003 | options.windowBits << 8);
-    writeFile(cab, makeSingleFileCabinet(blocks, type, "payload.bin", static_cast<std::uint32_t>(data.size())));
+    writeFile(cab,
+              makeSingleFileCabinet(blocks, type, "payload.bin", static_cast<std::uint32_t>(data.size())));
 
     std::string error;
     auto viaCabextract = extractWithCabextract(cab, "payload.bin", &error);
@@ -97,7 +101,9 @@ TEST_P(LzxWindow, IncompressibleDataGrowsOnlyByBlockHeaders) {
     EXPECT_LE(expectRoundTrip(noise, options(), "noise"), noise.size() + 20 * frames);
 }
 
-TEST_P(LzxWindow, Text) { expectRoundTrip(makeText(300000, 10), options(), "text"); }
+TEST_P(LzxWindow, Text) {
+    expectRoundTrip(makeText(300000, 10), options(), "text");
+}
 
 TEST_P(LzxWindow, X86CodeWithAndWithoutE8Translation) {
     const Bytes code = makeX86(400000, 11);
@@ -119,7 +125,9 @@ TEST_P(LzxWindow, RandomAndMixedBlockTypes) {
     expectRoundTrip(data, options(), "mixed-types");
 }
 
-TEST_P(LzxWindow, LongRuns) { expectRoundTrip(makeRuns(600000), options(), "runs"); }
+TEST_P(LzxWindow, LongRuns) {
+    expectRoundTrip(makeRuns(600000), options(), "runs");
+}
 
 TEST_P(LzxWindow, RepeatOffsetsAndLongestMatches) {
     expectRoundTrip(makeRepeats(400000, 30), options(), "repeats", 65536);
@@ -136,8 +144,9 @@ TEST_P(LzxWindow, LargeInputCrossingManyFrames) {
     data.reserve(size);
     std::uint32_t seed = 40;
     while (data.size() < size) {
-        const Bytes part = seed % 3 == 0 ? makeX86(700000, seed) : seed % 3 == 1 ? makeText(900000, seed % 5)
-                                                                                  : makeRandom(50000, seed);
+        const Bytes part = seed % 3 == 0   ? makeX86(700000, seed)
+                           : seed % 3 == 1 ? makeText(900000, seed % 5)
+                                           : makeRandom(50000, seed);
         data.insert(data.end(), part.begin(), part.end());
         ++seed;
     }

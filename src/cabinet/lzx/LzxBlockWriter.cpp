@@ -25,7 +25,9 @@ struct PretreeItem {
     std::uint8_t extra;
 };
 
-std::uint8_t delta(std::uint8_t prev, std::uint8_t len) { return static_cast<std::uint8_t>((prev + 17 - len) % 17); }
+std::uint8_t delta(std::uint8_t prev, std::uint8_t len) {
+    return static_cast<std::uint8_t>((prev + 17 - len) % 17);
+}
 
 // Run symbols for equal non-zero lengths pay when a tree changes a lot from the previous block;
 // when it changes little, plain deltas of 0 are cheaper. encodeLengths tries both.
@@ -36,7 +38,8 @@ void encodeLengthsWith(std::span<const std::uint8_t> lens, std::span<const std::
     for (std::size_t i = 0; i < n;) {
         const std::uint8_t v = lens[i];
         std::size_t run = 1;
-        while (i + run < n && lens[i + run] == v) ++run;
+        while (i + run < n && lens[i + run] == v)
+            ++run;
         if (run >= 4 && v == 0) {
             while (run >= 20) {
                 const std::size_t k = std::min<std::size_t>(run, 51);
@@ -71,14 +74,16 @@ struct Pretree {
     std::array<std::uint16_t, kNumPretreeSymbols> codes{};
 
     explicit Pretree(std::span<const PretreeItem> items) {
-        for (const PretreeItem& item : items) ++freq[item.symbol];
+        for (const PretreeItem& item : items)
+            ++freq[item.symbol];
         buildCodeLengths(freq, kMaxPretreeCodeLen, lens);
         buildCanonicalCodes(lens, codes);
     }
 
     std::uint64_t bits(std::span<const PretreeItem> items) const {
         std::uint64_t total = kPretreeHeaderBits;
-        for (const PretreeItem& item : items) total += lens[item.symbol] + item.extraBits;
+        for (const PretreeItem& item : items)
+            total += lens[item.symbol] + item.extraBits;
         return total;
     }
 };
@@ -97,11 +102,13 @@ std::uint64_t sectionBits(std::span<const std::uint8_t> lens, std::span<const st
     return Pretree(items).bits(items);
 }
 
-void writeSection(LzxBitWriter& bits, std::span<const std::uint8_t> lens, std::span<const std::uint8_t> prev) {
+void writeSection(LzxBitWriter& bits, std::span<const std::uint8_t> lens,
+                  std::span<const std::uint8_t> prev) {
     std::vector<PretreeItem> items;
     encodeLengths(lens, prev, items);
     const Pretree pretree(items);
-    for (const std::uint8_t len : pretree.lens) bits.put(len, 4);
+    for (const std::uint8_t len : pretree.lens)
+        bits.put(len, 4);
     for (const PretreeItem& item : items) {
         bits.put(pretree.codes[item.symbol], pretree.lens[item.symbol]);
         if (item.extraBits != 0) bits.put(item.extra, item.extraBits);
@@ -112,14 +119,17 @@ template <std::size_t N>
 std::uint64_t codedBits(const std::array<std::uint32_t, N>& freq, const std::array<std::uint8_t, N>& lens,
                         std::size_t count = N) {
     std::uint64_t total = 0;
-    for (std::size_t s = 0; s < count; ++s) total += static_cast<std::uint64_t>(freq[s]) * lens[s];
+    for (std::size_t s = 0; s < count; ++s)
+        total += static_cast<std::uint64_t>(freq[s]) * lens[s];
     return total;
 }
 
 }  // namespace
 
 LzxBlockWriter::LzxBlockWriter(int windowBits, std::int32_t e8TranslationSize)
-    : m_windowBits(windowBits), m_mainCount(numMainSymbols(windowBits)), m_e8TranslationSize(e8TranslationSize) {}
+    : m_windowBits(windowBits),
+      m_mainCount(numMainSymbols(windowBits)),
+      m_e8TranslationSize(e8TranslationSize) {}
 
 std::uint64_t LzxBlockWriter::treeBits(const LzxCodes& codes) const {
     const std::span<const std::uint8_t> main(codes.mainLens.data(), m_mainCount);
@@ -135,19 +145,22 @@ LzxBlockPlan LzxBlockWriter::plan(const LzxStats& stats, std::uint32_t size, boo
     buildCodeLengths(std::span(stats.main.data(), m_mainCount), kMaxMainCodeLen,
                      std::span(codes.mainLens.data(), m_mainCount));
     buildCodeLengths(stats.length, kMaxLengthCodeLen, codes.lengthLens);
-    const std::uint64_t verbatim = kBlockHeaderBits + treeBits(codes) + codedBits(stats.main, codes.mainLens, m_mainCount) +
+    const std::uint64_t verbatim = kBlockHeaderBits + treeBits(codes) +
+                                   codedBits(stats.main, codes.mainLens, m_mainCount) +
                                    codedBits(stats.length, codes.lengthLens) + stats.footerBitTotal;
     plan.bits = verbatim;
     if (stats.alignedFooters != 0) {
         buildCodeLengths(stats.aligned, kMaxAlignedCodeLen, codes.alignedLens);
-        const std::uint64_t aligned = verbatim + kAlignedTreeBits - 3 * static_cast<std::uint64_t>(stats.alignedFooters) +
+        const std::uint64_t aligned = verbatim + kAlignedTreeBits -
+                                      3 * static_cast<std::uint64_t>(stats.alignedFooters) +
                                       codedBits(stats.aligned, codes.alignedLens);
         if (aligned < verbatim) {
             plan.type = BlockType::Aligned;
             plan.bits = aligned;
         }
     }
-    const std::uint64_t uncompressed = kUncompressedOverheadBits + 8 * (static_cast<std::uint64_t>(size) + (size & 1));
+    const std::uint64_t uncompressed =
+        kUncompressedOverheadBits + 8 * (static_cast<std::uint64_t>(size) + (size & 1));
     if (uncompressedAllowed && uncompressed < plan.bits) {
         plan.type = BlockType::Uncompressed;
         plan.bits = uncompressed;
@@ -163,7 +176,8 @@ std::uint64_t LzxBlockWriter::itemBits(const LzxCodes& codes, bool aligned, cons
     if (header == kNumPrimaryLengths) bits += codes.lengthLens[item.length - kMinMatch - kNumPrimaryLengths];
     if (item.value >= kNumRepeats) {
         const unsigned footer = footerBits(slot);
-        bits += aligned && footer >= 3 ? footer - 3 + codes.alignedLens[(item.value - kSlotBase[slot]) & 7] : footer;
+        bits += aligned && footer >= 3 ? footer - 3 + codes.alignedLens[(item.value - kSlotBase[slot]) & 7]
+                                       : footer;
     }
     return bits;
 }
@@ -212,10 +226,12 @@ void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const L
     const bool aligned = plan.type == BlockType::Aligned;
     const LzxCodes& codes = plan.codes;
     std::uint32_t size = 0;
-    for (const LzxItem& item : items) size += item.length;
+    for (const LzxItem& item : items)
+        size += item.length;
     writeBlockHeader(plan.type, size);
     if (aligned)
-        for (const std::uint8_t len : codes.alignedLens) m_bits.put(len, 3);
+        for (const std::uint8_t len : codes.alignedLens)
+            m_bits.put(len, 3);
     const std::span<const std::uint8_t> main(codes.mainLens.data(), m_mainCount);
     const std::span<const std::uint8_t> prevMain(m_prevMain.data(), m_mainCount);
     writeSection(m_bits, main.first(kNumChars), prevMain.first(kNumChars));
@@ -271,7 +287,8 @@ void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const
         m_bits.put(0, 16);
     else
         m_bits.alignTo16();
-    for (const std::uint32_t r : reps.r) m_bits.putU32(r);
+    for (const std::uint32_t r : reps.r)
+        m_bits.putU32(r);
     while (!data.empty()) {
         const auto part = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(data.size(), (m_pos / kFrameSize + 1) * kFrameSize - m_pos));

@@ -49,8 +49,10 @@ public:
     // Whether every frame the block touches stays within the largest payload decoders accept.
     bool fitsFrames(const LzxBlockPlan& plan, std::span<const LzxItem> items) const;
 
-    void writeCompressed(const LzxBlockPlan& plan, std::span<const LzxItem> items, std::vector<DataBlock>& out);
-    void writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps, std::vector<DataBlock>& out);
+    void writeCompressed(const LzxBlockPlan& plan, std::span<const LzxItem> items,
+                         std::vector<DataBlock>& out);
+    void writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps,
+                           std::vector<DataBlock>& out);
 
     // Ends the folder: the last, possibly short, frame goes out.
     void finish(std::vector<DataBlock>& out);

@@ -112,8 +112,10 @@ public:
             std::memcpy(at(m_end), data.data(), n);
             m_end += n;
             data = data.subspan(n);
-            while (m_translated + kFrameSize <= m_end) translateFrame(kFrameSize);
-            while (m_translated >= m_done + kChunkBytes + kLookahead) compressChunk(kChunkBytes, out);
+            while (m_translated + kFrameSize <= m_end)
+                translateFrame(kFrameSize);
+            while (m_translated >= m_done + kChunkBytes + kLookahead)
+                compressChunk(kChunkBytes, out);
         }
     }
 
@@ -121,7 +123,8 @@ public:
         m_finishing = true;
         if (m_translated < m_end) translateFrame(static_cast<std::uint32_t>(m_end - m_translated));
         while (m_done < m_end)
-            compressChunk(static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkBytes, m_end - m_done)), out);
+            compressChunk(static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkBytes, m_end - m_done)),
+                          out);
         m_writer.finish(out);
     }
 
@@ -155,7 +158,8 @@ private:
         for (std::uint32_t i = 0; i < size; ++i) {
             const std::uint64_t pos = m_done + i;
             const std::uint8_t* data = at(pos);
-            const auto avail = static_cast<std::uint32_t>(std::min<std::uint64_t>(m_translated - pos, kMaxMatch));
+            const auto avail =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(m_translated - pos, kMaxMatch));
             const auto frameRoom = static_cast<std::uint32_t>((pos / kFrameSize + 1) * kFrameSize - pos);
             m_matchIndex[i] = static_cast<std::uint32_t>(used);
             if (i < skipUntil) {
@@ -163,12 +167,13 @@ private:
                 continue;
             }
             if (m_matches.size() < used + perPosition) m_matches.resize(2 * (used + perPosition));
-            const unsigned count = m_matchFinder->findMatches(data, pos, avail, std::min(kMaxMatch, frameRoom),
-                                                             m_matches.data() + used);
+            const unsigned count = m_matchFinder->findMatches(
+                data, pos, avail, std::min(kMaxMatch, frameRoom), m_matches.data() + used);
 #ifndef NDEBUG
             for (unsigned k = 0; k < count; ++k) {
                 const std::uint32_t m = m_matches[used + k];
-                assert(PackedMatch::offset(m) <= pos && PackedMatch::offset(m) <= maxOffset(m_options.windowBits));
+                assert(PackedMatch::offset(m) <= pos &&
+                       PackedMatch::offset(m) <= maxOffset(m_options.windowBits));
                 assert(std::memcmp(data, data - PackedMatch::offset(m), PackedMatch::length(m)) == 0);
             }
 #endif
@@ -252,7 +257,8 @@ private:
                 parsedRepsAfter = parsedRepsAfter.after(m_chunkItems[itemEnd]);
             }
             LzxStats stats;
-            for (std::uint32_t f = blockStarts[b]; f < blockStarts[b + 1]; ++f) stats.add(frameStats[f]);
+            for (std::uint32_t f = blockStarts[b]; f < blockStarts[b + 1]; ++f)
+                stats.add(frameStats[f]);
             RepState reps = parsedRepsAfter;
             if (parsedReps.r == m_reps.r) {
                 m_items.assign(m_chunkItems.begin() + itemAt, m_chunkItems.begin() + itemEnd);
@@ -281,7 +287,7 @@ private:
 
     LzxOptions m_options;
     std::uint32_t m_windowSize;
-    std::size_t m_bufferLimit;           // the buffer grows to this, then slides
+    std::size_t m_bufferLimit;  // the buffer grows to this, then slides
     std::vector<std::uint8_t> m_buffer;
     std::uint64_t m_base = 0;        // folder position of m_buffer[0]
     std::uint64_t m_end = 0;         // folder position after the last byte received
@@ -304,7 +310,8 @@ private:
 
 std::unique_ptr<FolderCompressor> makeLzxCompressor(const LzxOptions& options) {
     if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
-        throw std::invalid_argument("LZX window bits must be 15 to 21, not " + std::to_string(options.windowBits));
+        throw std::invalid_argument("LZX window bits must be 15 to 21, not " +
+                                    std::to_string(options.windowBits));
     return std::make_unique<LzxCompressorImpl>(options);
 }
 

@@ -26,9 +26,12 @@ void priceCode(std::span<const std::uint32_t> freqs, unsigned maxLen, std::span<
     const std::span<std::uint8_t> l(lens.data(), freqs.size());
     buildCodeLengths(freqs, maxLen, l);
     std::uint32_t longest = 0;
-    for (const std::uint8_t x : l) longest = std::max<std::uint32_t>(longest, x);
-    const std::uint32_t unused = std::min<std::uint32_t>(std::max(longest, kMinUnusedBits) + kUnusedExtraBits, 17);
-    for (std::size_t s = 0; s < freqs.size(); ++s) costs[s] = (l[s] != 0 ? l[s] : unused) * kCostScale;
+    for (const std::uint8_t x : l)
+        longest = std::max<std::uint32_t>(longest, x);
+    const std::uint32_t unused =
+        std::min<std::uint32_t>(std::max(longest, kMinUnusedBits) + kUnusedExtraBits, 17);
+    for (std::size_t s = 0; s < freqs.size(); ++s)
+        costs[s] = (l[s] != 0 ? l[s] : unused) * kCostScale;
 }
 
 }  // namespace
@@ -53,9 +56,12 @@ void LzxStats::add(const LzxItem& item) {
 }
 
 void LzxStats::add(const LzxStats& other) {
-    for (std::size_t i = 0; i < main.size(); ++i) main[i] += other.main[i];
-    for (std::size_t i = 0; i < length.size(); ++i) length[i] += other.length[i];
-    for (std::size_t i = 0; i < aligned.size(); ++i) aligned[i] += other.aligned[i];
+    for (std::size_t i = 0; i < main.size(); ++i)
+        main[i] += other.main[i];
+    for (std::size_t i = 0; i < length.size(); ++i)
+        length[i] += other.length[i];
+    for (std::size_t i = 0; i < aligned.size(); ++i)
+        aligned[i] += other.aligned[i];
     footerBitTotal += other.footerBitTotal;
     alignedFooters += other.alignedFooters;
 }
@@ -63,7 +69,8 @@ void LzxStats::add(const LzxStats& other) {
 LzxCosts initialCosts(std::span<const std::uint8_t> data, int windowBits) {
     LzxCosts costs;
     std::array<std::uint32_t, kNumChars> freq{};
-    for (const std::uint8_t b : data) ++freq[b];
+    for (const std::uint8_t b : data)
+        ++freq[b];
     const double total = static_cast<double>(std::max<std::size_t>(data.size(), 1));
     for (unsigned c = 0; c < kNumChars; ++c) {
         const double bits = freq[c] != 0 ? std::log2(total / freq[c]) : std::log2(total) + 1;
@@ -81,7 +88,8 @@ LzxCosts initialCosts(std::span<const std::uint8_t> data, int windowBits) {
 LzxCosts costsFromStats(const LzxStats& stats, int windowBits) {
     LzxCosts costs;
     const unsigned mainCount = numMainSymbols(windowBits);
-    priceCode(std::span(stats.main.data(), mainCount), kMaxMainCodeLen, std::span(costs.main.data(), mainCount));
+    priceCode(std::span(stats.main.data(), mainCount), kMaxMainCodeLen,
+              std::span(costs.main.data(), mainCount));
     priceCode(stats.length, kMaxLengthCodeLen, costs.length);
     if (stats.alignedFooters != 0) {
         std::array<std::uint8_t, kNumAlignedSymbols> lens{};

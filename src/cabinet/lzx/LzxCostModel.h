@@ -43,12 +43,13 @@ struct LzxStats {
     std::array<std::uint32_t, kMaxMainSymbols> main{};
     std::array<std::uint32_t, kNumLengthSymbols> length{};
     std::array<std::uint32_t, kNumAlignedSymbols> aligned{};
-    std::uint64_t footerBitTotal = 0;    // footer bits of all explicit matches, as verbatim blocks send them
+    std::uint64_t footerBitTotal = 0;  // footer bits of all explicit matches, as verbatim blocks send them
     std::uint32_t alignedFooters = 0;  // matches whose low three footer bits aligned blocks code
 
     void add(const LzxItem& item);
     void add(std::span<const LzxItem> items) {
-        for (const LzxItem& item : items) add(item);
+        for (const LzxItem& item : items)
+            add(item);
     }
     void add(const LzxStats& other);
 };

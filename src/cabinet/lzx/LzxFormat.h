@@ -49,15 +49,20 @@ constexpr unsigned numPositionSlots(int windowBits) {
     return slots[windowBits - kMinWindowBits];
 }
 
-constexpr unsigned numMainSymbols(int windowBits) { return kNumChars + 8 * numPositionSlots(windowBits); }
+constexpr unsigned numMainSymbols(int windowBits) {
+    return kNumChars + 8 * numPositionSlots(windowBits);
+}
 
 // Footer ("verbatim") bits of a slot: none for the repeat slots and slot 3, then one more every
 // two slots, capped at 17.
-constexpr unsigned footerBits(unsigned slot) { return slot < 4 ? 0 : slot < 36 ? slot / 2 - 1 : 17; }
+constexpr unsigned footerBits(unsigned slot) {
+    return slot < 4 ? 0 : slot < 36 ? slot / 2 - 1 : 17;
+}
 
 inline constexpr std::array<std::uint32_t, kMaxPositionSlots + 1> kSlotBase = [] {
     std::array<std::uint32_t, kMaxPositionSlots + 1> base{};
-    for (unsigned s = 1; s <= kMaxPositionSlots; ++s) base[s] = base[s - 1] + (1u << footerBits(s - 1));
+    for (unsigned s = 1; s <= kMaxPositionSlots; ++s)
+        base[s] = base[s - 1] + (1u << footerBits(s - 1));
     return base;
 }();
 
@@ -72,6 +77,8 @@ inline unsigned slotOf(std::uint32_t formatted) {
 }
 
 // The largest offset an encoder may use: the window minus 3.
-constexpr std::uint32_t maxOffset(int windowBits) { return (1u << windowBits) - 3; }
+constexpr std::uint32_t maxOffset(int windowBits) {
+    return (1u << windowBits) - 3;
+}
 
 }  // namespace corvane::cabinet::lzx

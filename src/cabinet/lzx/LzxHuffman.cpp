@@ -35,7 +35,8 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLen, std
     // are created in ascending weight too, so the two smallest are always at a queue's front.
     std::vector<std::uint64_t> weight(2 * n - 1);
     std::vector<std::uint32_t> parent(2 * n - 1);
-    for (std::size_t i = 0; i < n; ++i) weight[i] = freqs[used[i]];
+    for (std::size_t i = 0; i < n; ++i)
+        weight[i] = freqs[used[i]];
     std::size_t leaf = 0, inner = n, next = n;
     auto takeSmallest = [&]() {
         if (leaf < n && (inner >= next || weight[leaf] <= weight[inner])) return leaf++;
@@ -58,7 +59,8 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLen, std
     // Clamping overfilled the code; move leaves down from shorter lengths until the Kraft sum is
     // exactly 2^maxLen again. Each step removes one deepest leaf and splits a shallower one.
     std::uint64_t kraft = 0;
-    for (unsigned l = 1; l <= maxLen; ++l) kraft += static_cast<std::uint64_t>(count[l]) << (maxLen - l);
+    for (unsigned l = 1; l <= maxLen; ++l)
+        kraft += static_cast<std::uint64_t>(count[l]) << (maxLen - l);
     while (kraft > (std::uint64_t{1} << maxLen)) {
         --count[maxLen];
         for (unsigned l = maxLen - 1; l >= 1; --l) {
@@ -74,13 +76,15 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLen, std
     // The least frequent symbols take the longest codes.
     std::size_t i = 0;
     for (unsigned l = maxLen; l >= 1; --l)
-        for (std::uint32_t c = 0; c < count[l]; ++c) lens[used[i++]] = static_cast<std::uint8_t>(l);
+        for (std::uint32_t c = 0; c < count[l]; ++c)
+            lens[used[i++]] = static_cast<std::uint8_t>(l);
     assert(i == n);
 }
 
 void buildCanonicalCodes(std::span<const std::uint8_t> lens, std::span<std::uint16_t> codes) {
     std::uint32_t count[kMaxSupportedLen + 1] = {};
-    for (const std::uint8_t l : lens) ++count[l];
+    for (const std::uint8_t l : lens)
+        ++count[l];
     count[0] = 0;
     std::uint32_t next[kMaxSupportedLen + 1] = {};
     std::uint32_t code = 0;

@@ -35,7 +35,8 @@ std::uint32_t extend(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t
 
 unsigned hash4BitsFor(int windowBits, std::uint64_t sizeHint) {
     unsigned bits = kMinHash4Bits;
-    while (bits < kMaxHash4Bits && (std::uint64_t{1} << bits) < sizeHint) ++bits;
+    while (bits < kMaxHash4Bits && (std::uint64_t{1} << bits) < sizeHint)
+        ++bits;
     return std::min(bits, static_cast<unsigned>(windowBits) - 1);
 }
 
@@ -107,7 +108,8 @@ unsigned LzxMatchFinder::advance(const std::uint8_t* cur, std::uint64_t pos, std
     if (avail < 3) return count;
 
     const std::uint32_t v4 = avail >= 4 ? read32(cur)
-                                        : static_cast<std::uint32_t>(cur[0]) | static_cast<std::uint32_t>(cur[1]) << 8 |
+                                        : static_cast<std::uint32_t>(cur[0]) |
+                                              static_cast<std::uint32_t>(cur[1]) << 8 |
                                               static_cast<std::uint32_t>(cur[2]) << 16;
     const std::uint32_t h3 = ((v4 & 0xFFFFFF) * 0x9E3779B1u) >> (32 - kHash3Bits);
     const std::uint32_t c3 = m_hash3[h3];
@@ -175,7 +177,8 @@ unsigned LzxMatchFinder::advance(const std::uint8_t* cur, std::uint64_t pos, std
 
     if (kReport && count != 0 && best == m_niceLength && maxLength > best) {
         const std::uint32_t offset = PackedMatch::offset(out[count - 1]);
-        out[count - 1] = PackedMatch::pack(extend(cur, cur - offset, best, std::min(maxLength, avail)), offset);
+        out[count - 1] =
+            PackedMatch::pack(extend(cur, cur - offset, best, std::min(maxLength, avail)), offset);
     }
     return count;
 }

@@ -62,8 +62,8 @@ public:
     // Matches at `pos` (data points at its byte, `avail` bytes readable from there). Appends them
     // to out with strictly increasing lengths and returns how many. A match that reaches the nice
     // length is extended as far as maxLength allows.
-    unsigned findMatches(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail, std::uint32_t maxLength,
-                         std::uint32_t* out);
+    unsigned findMatches(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail,
+                         std::uint32_t maxLength, std::uint32_t* out);
 
     // Inserts `pos` without reporting matches.
     void skip(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail);
@@ -74,8 +74,8 @@ public:
 
 private:
     template <bool kReport>
-    unsigned advance(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail, std::uint32_t maxLength,
-                     std::uint32_t* out);
+    unsigned advance(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail,
+                     std::uint32_t maxLength, std::uint32_t* out);
     void rebase();
 
     std::uint32_t m_cyclicSize;

@@ -17,7 +17,8 @@ inline std::uint32_t extendMatch(const std::uint8_t* a, const std::uint8_t* b, s
         if (x != y) return len + static_cast<std::uint32_t>(__builtin_ctzll(x ^ y) >> 3);
         len += 8;
     }
-    while (len < limit && a[len] == b[len]) ++len;
+    while (len < limit && a[len] == b[len])
+        ++len;
     return len;
 }
 

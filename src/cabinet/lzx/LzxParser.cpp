@@ -43,7 +43,8 @@ RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const 
         for (std::uint32_t length = kMinMatch; length <= kMaxMatch; ++length) {
             const std::uint32_t header = std::min(length - kMinMatch, kNumPrimaryLengths);
             row[length] = costs.main[kNumChars + 8 * slot + header];
-            if (header == kNumPrimaryLengths) row[length] += costs.length[length - kMinMatch - kNumPrimaryLengths];
+            if (header == kNumPrimaryLengths)
+                row[length] += costs.length[length - kMinMatch - kNumPrimaryLengths];
         }
     }
     auto lengthCost = [this](unsigned slot, std::uint32_t length) {
@@ -93,7 +94,8 @@ RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const 
                     continue;
                 const std::uint32_t len = matchLength(cur, cur - offset, limit);
                 const std::uint32_t* row = &m_lengthCosts[r * (kMaxMatch + 1)];
-                for (std::uint32_t l = kMinMatch; l <= len; ++l) relax(i + l, base + row[l], l, r);
+                for (std::uint32_t l = kMinMatch; l <= len; ++l)
+                    relax(i + l, base + row[l], l, r);
             }
             std::uint32_t covered = 1;
             for (const std::uint32_t* m = first; m != last; ++m) {
@@ -108,7 +110,8 @@ RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const 
                 const unsigned slot = slotOf(value);
                 const std::uint32_t offsetCost = base + costs.footerCost(slot, value);
                 const std::uint32_t* row = &m_lengthCosts[slot * (kMaxMatch + 1)];
-                for (std::uint32_t l = covered + 1; l <= len; ++l) relax(i + l, offsetCost + row[l], l, value);
+                for (std::uint32_t l = covered + 1; l <= len; ++l)
+                    relax(i + l, offsetCost + row[l], l, value);
                 covered = len;
             }
         }
@@ -117,9 +120,11 @@ RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const 
 
     // Walk back from the end and lay the items out forwards.
     std::size_t count = 0;
-    for (std::uint32_t i = n; i != 0; i -= in[i].length) ++count;
+    for (std::uint32_t i = n; i != 0; i -= in[i].length)
+        ++count;
     items.resize(count);
-    for (std::uint32_t i = n; i != 0; i -= in[i].length) items[--count] = in[i];
+    for (std::uint32_t i = n; i != 0; i -= in[i].length)
+        items[--count] = in[i];
     if (n == 0) return start;
     return m_reps[n - in[n].length].after(in[n]);
 }

@@ -21,11 +21,11 @@
 namespace corvane::cabinet::lzx {
 
 struct ParseInput {
-    const std::uint8_t* data;          // the block's first byte; the window before it is readable
-    std::uint64_t begin;               // folder position of data[0]
-    std::uint32_t size;                // bytes in the block; it ends at a frame end or the folder end
-    const std::uint32_t* matchIndex;   // matches of byte i are matches[matchIndex[i] .. matchIndex[i+1])
-    const std::uint32_t* matches;      // PackedMatch values, lengths increasing
+    const std::uint8_t* data;         // the block's first byte; the window before it is readable
+    std::uint64_t begin;              // folder position of data[0]
+    std::uint32_t size;               // bytes in the block; it ends at a frame end or the folder end
+    const std::uint32_t* matchIndex;  // matches of byte i are matches[matchIndex[i] .. matchIndex[i+1])
+    const std::uint32_t* matches;     // PackedMatch values, lengths increasing
 };
 
 class LzxParser {

@@ -2,11 +2,11 @@
 
 #include <mspack.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace corvane::testing {
 
@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string quoted(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 std::optional<std::vector<std::uint8_t>> runAndRead(const std::string& command, const fs::path& result,
                                                     std::string* error) {

@@ -30,8 +30,8 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 // Each returns the extracted file, or nullopt with a reason in *error.
 std::optional<std::vector<std::uint8_t>> extractWithCabextract(const std::filesystem::path& cab,
                                                                const std::string& name, std::string* error);
-std::optional<std::vector<std::uint8_t>> extractWith7Zip(const std::filesystem::path& cab, const std::string& name,
-                                                         std::string* error);
+std::optional<std::vector<std::uint8_t>> extractWith7Zip(const std::filesystem::path& cab,
+                                                         const std::string& name, std::string* error);
 std::optional<std::vector<std::uint8_t>> extractWithLibmspack(const std::filesystem::path& cab,
                                                               std::string* error);
 

@@ -23,9 +23,11 @@ std::uint32_t cabinetChecksum(std::span<const std::uint8_t> bytes, std::uint32_t
     std::size_t i = 0;
     for (; i + 4 <= bytes.size(); i += 4)
         sum ^= static_cast<std::uint32_t>(bytes[i]) | static_cast<std::uint32_t>(bytes[i + 1]) << 8 |
-               static_cast<std::uint32_t>(bytes[i + 2]) << 16 | static_cast<std::uint32_t>(bytes[i + 3]) << 24;
+               static_cast<std::uint32_t>(bytes[i + 2]) << 16 |
+               static_cast<std::uint32_t>(bytes[i + 3]) << 24;
     std::uint32_t tail = 0;
-    for (; i < bytes.size(); ++i) tail = tail << 8 | bytes[i];
+    for (; i < bytes.size(); ++i)
+        tail = tail << 8 | bytes[i];
     return sum ^ tail;
 }
 
@@ -34,9 +36,11 @@ std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataB
                                                 std::uint32_t fileSize) {
     constexpr std::uint32_t kHeaderSize = 36, kFolderSize = 8, kFileFixedSize = 16, kDataHeaderSize = 8;
     const std::uint32_t filesOffset = kHeaderSize + kFolderSize;
-    const std::uint32_t dataOffset = filesOffset + kFileFixedSize + static_cast<std::uint32_t>(fileName.size()) + 1;
+    const std::uint32_t dataOffset =
+        filesOffset + kFileFixedSize + static_cast<std::uint32_t>(fileName.size()) + 1;
     std::uint32_t total = dataOffset;
-    for (const cabinet::DataBlock& b : blocks) total += kDataHeaderSize + static_cast<std::uint32_t>(b.data.size());
+    for (const cabinet::DataBlock& b : blocks)
+        total += kDataHeaderSize + static_cast<std::uint32_t>(b.data.size());
 
     std::vector<std::uint8_t> out;
     out.reserve(total);
@@ -59,16 +63,17 @@ std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataB
     put16(out, typeCompress);
 
     put32(out, fileSize);
-    put32(out, 0);         // offset in folder
-    put16(out, 0);         // folder
-    put16(out, 0x5821);    // 2024-01-01
-    put16(out, 0x6000);    // 12:00:00
-    put16(out, 0x20);      // archive
+    put32(out, 0);       // offset in folder
+    put16(out, 0);       // folder
+    put16(out, 0x5821);  // 2024-01-01
+    put16(out, 0x6000);  // 12:00:00
+    put16(out, 0x20);    // archive
     out.insert(out.end(), fileName.begin(), fileName.end());
     out.push_back(0);
 
     for (const cabinet::DataBlock& b : blocks) {
-        std::uint8_t sizes[4] = {static_cast<std::uint8_t>(b.data.size()), static_cast<std::uint8_t>(b.data.size() >> 8),
+        std::uint8_t sizes[4] = {static_cast<std::uint8_t>(b.data.size()),
+                                 static_cast<std::uint8_t>(b.data.size() >> 8),
                                  static_cast<std::uint8_t>(b.uncompressedSize),
                                  static_cast<std::uint8_t>(b.uncompressedSize >> 8)};
         put32(out, cabinetChecksum(sizes, cabinetChecksum(b.data, 0)));
