@@ -12,8 +12,11 @@ packages=(
     xvfb xauth
     # tests
     libgtest-dev libgmock-dev
-    # cabinet oracles: libmspack, 7-Zip, gcab, and Windows' decoder (a mingw-built probe under wine)
-    cabextract p7zip-full gcab wine wine64 mingw-w64
+    # cabinet oracles: libmspack (cabextract, and linked into the randomized LZX test), 7-Zip, gcab,
+    # and Windows' decoder (a mingw-built probe under wine)
+    cabextract p7zip-full gcab wine wine64 mingw-w64 libmspack-dev
+    # LZX benchmark peers (bench/lzx)
+    wimtools xz-utils
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/MsZipCompressor.h"
 #include "cabinet/NoneCompressor.h"
+#include "cabinet/lzx/LzxCompressor.h"
 
 namespace corvane::cabinet {
 
@@ -14,10 +15,14 @@ std::unique_ptr<FolderCompressor> makeFolderCompressor(std::uint16_t typeCompres
     case kCompressMsZip:
         if (typeCompress == kCompressMsZip) return std::make_unique<MsZipCompressor>();
         break;
-    case kCompressLzx:
-        // The LZX encoder is not part of this library yet: refusing the type here makes the
-        // engine fail with "Unknown compression type" before it touches a file.
+    case kCompressLzx: {
+        // Only the window bits may accompany the type; anything else is an unknown type.
+        const int windowBits = (typeCompress >> kLzxWindowShift) & 0x1F;
+        if ((typeCompress & ~(kCompressTypeMask | (0x1F << kLzxWindowShift))) == 0 &&
+            windowBits >= kLzxMinWindowBits && windowBits <= kLzxMaxWindowBits)
+            return makeLzxCompressor(windowBits);
         break;
+    }
     default:
         break;
     }

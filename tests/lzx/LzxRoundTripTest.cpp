@@ -1,0 +1,166 @@
+// Round trips of Corvane's LZX output through independent decoders, for every window size.
+
+#include <gtest/gtest.h>
+
+#include "LzxOracles.h"
+#include "LzxTestData.h"
+#include "MiniCabinet.h"
+#include "cabinet/lzx/LzxCompressor.h"
+
+namespace corvane::testing {
+namespace {
+
+using cabinet::kBlockSize;
+using cabinet::kMaxCompressedBlock;
+
+// Mismatch report without dumping megabytes.
+::testing::AssertionResult sameBytes(const Bytes& expected, const Bytes& actual) {
+    if (expected == actual) return ::testing::AssertionSuccess();
+    std::size_t i = 0;
+    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+        ++i;
+    return ::testing::AssertionFailure()
+           << "sizes " << expected.size() << " / " << actual.size() << ", first difference at byte " << i;
+}
+
+// Compresses data, checks the block contract and decodes the cabinet with every oracle; returns
+// the total payload size.
+std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& options, const std::string& tag,
+                            std::size_t feed = 10007) {
+    SCOPED_TRACE(tag + " window " + std::to_string(options.windowBits) + ", " + std::to_string(data.size()) +
+                 " bytes");
+    auto compressor = cabinet::makeLzxCompressor(options);
+    const std::vector<cabinet::DataBlock> blocks = compressFolder(*compressor, data, feed);
+
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const bool last = i + 1 == blocks.size();
+        if (!last) {
+            EXPECT_EQ(blocks[i].uncompressedSize, kBlockSize) << "block " << i;
+            EXPECT_EQ(blocks[i].data.size() % 2, 0u) << "block " << i << " not padded to 16 bits";
+        }
+        EXPECT_GT(blocks[i].uncompressedSize, 0u);
+        EXPECT_LE(blocks[i].data.size(), kMaxCompressedBlock) << "block " << i;
+        total += blocks[i].uncompressedSize;
+    }
+    EXPECT_EQ(total, data.size());
+    std::size_t payload = 0;
+    for (const cabinet::DataBlock& b : blocks)
+        payload += b.data.size();
+
+    ScratchDir dir(tag);
+    const auto cab = dir.path() / "test.cab";
+    const std::uint16_t type = static_cast<std::uint16_t>(0x0003 | options.windowBits << 8);
+    writeFile(cab,
+              makeSingleFileCabinet(blocks, type, "payload.bin", static_cast<std::uint32_t>(data.size())));
+
+    std::string error;
+    auto viaCabextract = extractWithCabextract(cab, "payload.bin", &error);
+    EXPECT_TRUE(viaCabextract) << error;
+    if (viaCabextract) {
+        EXPECT_TRUE(sameBytes(data, *viaCabextract)) << "cabextract";
+    }
+    auto via7Zip = extractWith7Zip(cab, "payload.bin", &error);
+    EXPECT_TRUE(via7Zip) << error;
+    if (via7Zip) {
+        EXPECT_TRUE(sameBytes(data, *via7Zip)) << "7-Zip";
+    }
+    auto viaLibmspack = extractWithLibmspack(cab, &error);
+    EXPECT_TRUE(viaLibmspack) << error;
+    if (viaLibmspack) {
+        EXPECT_TRUE(sameBytes(data, *viaLibmspack)) << "libmspack";
+    }
+    return payload;
+}
+
+class LzxWindow : public ::testing::TestWithParam<int> {
+protected:
+    cabinet::LzxOptions options() const {
+        cabinet::LzxOptions o;
+        o.windowBits = GetParam();
+        return o;
+    }
+};
+
+TEST_P(LzxWindow, TinyInputsAndFrameEdges) {
+    expectRoundTrip({}, options(), "empty");
+    expectRoundTrip({'x'}, options(), "one-byte");
+    expectRoundTrip(makeText(11, 1), options(), "eleven");
+    expectRoundTrip(makeText(32767, 2), options(), "frame-minus-one");
+    expectRoundTrip(makeText(32768, 3), options(), "one-frame");
+    expectRoundTrip(makeText(32769, 4), options(), "frame-plus-one");
+    // Incompressible with an odd last frame: uncompressed blocks and their pad byte.
+    expectRoundTrip(makeRandom(2 * 32768 + 1, 5), options(), "random-odd-tail");
+}
+
+TEST_P(LzxWindow, IncompressibleDataGrowsOnlyByBlockHeaders) {
+    // Stored frames cost a block header, the pad and the repeat offsets (16 bytes) at most;
+    // Huffman-coding noise instead adds trees and near-8-bit codes on top.
+    const Bytes noise = makeRandom(300000, 6);
+    const std::size_t frames = (noise.size() + kBlockSize - 1) / kBlockSize;
+    EXPECT_LE(expectRoundTrip(noise, options(), "noise"), noise.size() + 20 * frames);
+}
+
+TEST_P(LzxWindow, Text) {
+    expectRoundTrip(makeText(300000, 10), options(), "text");
+}
+
+TEST_P(LzxWindow, X86CodeWithAndWithoutE8Translation) {
+    const Bytes code = makeX86(400000, 11);
+    expectRoundTrip(code, options(), "x86");
+    cabinet::LzxOptions off = options();
+    off.e8TranslationSize = 0;
+    expectRoundTrip(code, off, "x86-no-e8");
+}
+
+TEST_P(LzxWindow, RandomAndMixedBlockTypes) {
+    // Random data between compressible stretches: uncompressed blocks in the middle of a folder,
+    // tree deltas against the last compressed block across them.
+    Bytes data = makeText(70000, 20);
+    const Bytes noise = makeRandom(100000, 21);
+    data.insert(data.end(), noise.begin(), noise.end());
+    const Bytes more = makeText(50000, 22);
+    data.insert(data.end(), more.begin(), more.end());
+    data.insert(data.end(), noise.begin(), noise.begin() + 40000);
+    expectRoundTrip(data, options(), "mixed-types");
+}
+
+TEST_P(LzxWindow, LongRuns) {
+    expectRoundTrip(makeRuns(600000), options(), "runs");
+}
+
+TEST_P(LzxWindow, RepeatOffsetsAndLongestMatches) {
+    expectRoundTrip(makeRepeats(400000, 30), options(), "repeats", 65536);
+}
+
+TEST_P(LzxWindow, LargeInputCrossingManyFrames) {
+#ifdef NDEBUG
+    const std::size_t size = GetParam() == 21 ? 50u << 20 : 6u << 20;
+#else
+    const std::size_t size = 2u << 20;  // the sanitizer build is slow; the release build goes large
+#endif
+    // Text, code and noise, with repeats farther back than the small windows reach.
+    Bytes data;
+    data.reserve(size);
+    std::uint32_t seed = 40;
+    while (data.size() < size) {
+        const Bytes part = seed % 3 == 0   ? makeX86(700000, seed)
+                           : seed % 3 == 1 ? makeText(900000, seed % 5)
+                                           : makeRandom(50000, seed);
+        data.insert(data.end(), part.begin(), part.end());
+        ++seed;
+    }
+    data.resize(size);
+    expectRoundTrip(data, options(), "large", 1 << 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllWindows, LzxWindow, ::testing::Range(15, 22),
+                         [](const auto& info) { return "Window" + std::to_string(info.param); });
+
+TEST(LzxCompressor, RejectsWindowsOutsideTheFormat) {
+    EXPECT_THROW(cabinet::makeLzxCompressor(14), std::invalid_argument);
+    EXPECT_THROW(cabinet::makeLzxCompressor(22), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace corvane::testing
