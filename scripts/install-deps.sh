@@ -6,8 +6,12 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ zlib1g-dev
+    # the setup runtime (Setup.exe, Uninstall.exe): cross-compiled for Windows
+    g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
     # tests
     libgtest-dev libgmock-dev
+    # the runtime's end-to-end tests: wine runs the setups, gcab makes their cabinets
+    wine wine64 gcab xvfb xauth
 )
 
 missing=()
