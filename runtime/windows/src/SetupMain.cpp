@@ -25,12 +25,19 @@ public:
 SetupOptions parseCommandLine(const wchar_t* commandLine) {
     SetupOptions options;
     std::wstring line(commandLine);
-    // /D= takes the rest of the line, so a folder with blanks needs no quotes.
-    const std::size_t d = line.find(L" /D=");
+    // /D= takes the rest of the line, so a folder with blanks needs no quotes; a launcher that
+    // quotes the whole switch ("/D=C:\My App") is understood too.
+    std::size_t d = line.find(L" /D=");
+    std::size_t skip = 4;
+    if (d == std::wstring::npos) {
+        d = line.find(L" \"/D=");
+        skip = 5;
+    }
     if (d != std::wstring::npos) {
-        options.installDir = trimmed(line.substr(d + 4));
-        if (options.installDir.size() >= 2 && options.installDir.front() == L'"' && options.installDir.back() == L'"')
-            options.installDir = options.installDir.substr(1, options.installDir.size() - 2);
+        std::wstring folder = trimmed(line.substr(d + skip));
+        if (!folder.empty() && folder.front() == L'"') folder.erase(folder.begin());
+        if (!folder.empty() && folder.back() == L'"') folder.pop_back();
+        options.installDir = folder;
         line.resize(d);
     }
     int count = 0;

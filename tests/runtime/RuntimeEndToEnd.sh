@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# End-to-end tests of Setup.exe and Uninstall.exe under wine.
+#   RuntimeEndToEnd.sh SCENARIO
+# Environment (set by CMake): CORVANE_PROGRAM_DIR (Setup.exe, Uninstall.exe, Languages),
+# CORVANE_MAKE_SETUP (the setup assembler), CORVANE_WINE_DIR (prefix and scratch space).
+# One wine prefix serves the whole suite ("prefix" makes it); each scenario uses its own
+# application name and folders, so scenarios do not see each other's traces.
+set -euo pipefail
+
+scenario=${1:?scenario}
+base=${CORVANE_WINE_DIR:?}
+export WINEPREFIX=$base/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine links Desktop and Documents into $HOME: keep them inside the build tree.
+export HOME=$base/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+drive_c=$WINEPREFIX/drive_c
+work=$base/$scenario
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { local what=$1; shift; "$@" || fail "$what"; }
+finish() { [ "$failures" -eq 0 ] && echo "PASS $scenario" || { echo "$failures check(s) failed in $scenario" >&2; exit 1; }; }
+
+winepath_u() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+reg_value() {  # reg_value KEY NAME -> prints the data, fails when missing
+    local which=(/v "$2")
+    [ "$2" = "(Default)" ] && which=(/ve)
+    wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' | awk -v n="$2" -F'    ' '$2 == n { print $4; found=1 } END { exit !found }'
+}
+reg_absent() { ! reg_value "$1" "$2" >/dev/null; }
+key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+ini_value() {  # ini_value FILE SECTION KEY
+    tr -d '\r' < "$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on=1; next } /^\[/ { on=0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'
+}
+
+# run_setup SETUP ARGS... -> exit code in $rc, standard error in $err
+run_setup() {
+    local setup=$1; shift
+    set +e
+    err=$(wine "$setup" "$@" 2>&1 >/dev/null)
+    rc=$?
+    set -e
+    wineserver -w
+}
+
+# make_project NAME APPNAME: writes $work/NAME.zan from the sections on standard input.
+make_project() {
+    mkdir -p "$work"
+    cat > "$work/$1.zan"
+}
+
+build_setup() {  # build_setup NAME -> $work/NAME.exe
+    "$CORVANE_MAKE_SETUP" "$work/$1.zan" "$work/$1.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+}
+
+settings() {  # settings APPNAME UNINSTALL -> a Settings section with the usual values
+    cat <<EOT
+[Settings]
+AppName=$1
+AppVersion=2.5
+CompanyName=Brennic Test
+WebSite=https://www.example.com/
+Support=mailto:support@example.com
+SetupFile=ignored.exe
+CompressionType=${3:-1}
+Silent=0
+Wizard=$CORVANE_PROGRAM_DIR/Wizard_0.bmp
+Header=$CORVANE_PROGRAM_DIR/Header_0.bmp
+DefaultLanguage=0
+Protect=0
+Password=
+License=0
+Accept=0
+Readme=0
+InstallDir=<ProgramFiles>\\<AppName>
+GetFromRegistry=0
+RootKey=2
+Subkey=Software\\<CompanyName>\\<AppName>
+Value=Directory
+Uninstall=$2
+ShowPorgrams=$2
+UninstallPage=0
+UninstallAddress=https://www.example.com/uninstall.html
+ProgramGroup=<AppName>
+AllUsersMenu=0
+Restart=0
+LaunchFile=0
+LaunchFileName=
+LaunchCecked=0
+ViewReadme=0
+ViewReadmeFileName=
+ViewReadmeCecked=0
+VisitSite=0
+VisitSiteAddress=
+VisitSiteCecked=0
+[Language]
+1=
+EOT
+}
+
+make_payload() {
+    mkdir -p "$work/payload/sub"
+    printf 'Hello from the runtime test.\r\n' > "$work/payload/readme.txt"
+    printf '@echo off\r\necho test\r\n' > "$work/payload/app.cmd"
+    # Incompressible and larger than one cabinet block, so several data blocks are checked.
+    head -c 150000 /dev/urandom > "$work/payload/sub/data.bin"
+    printf '[Options]\r\nColour=Blue\r\n' > "$work/payload/settings.ini"
+}
+
+case "$scenario" in
+
+prefix)
+    rm -rf "$base"
+    mkdir -p "$HOME"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    [ -d "$drive_c/windows" ] || { echo "wine prefix was not created" >&2; exit 1; }
+    echo "PASS prefix"
+    ;;
+
+install-uninstall)
+    rm -rf "$work"
+    make_payload
+    for compression in 0 1; do
+        app="Corvane Round Trip $compression"
+        { settings "$app" 1 "$compression"; cat <<EOT
+[Files]
+$work/payload/app.cmd?0?<InstallDir>\\app.cmd?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\Read Me.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\sub\\deeper\\data.bin?Overwrite?Yes=
+$work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?No=
+$work/payload/readme.txt?0?<AppData>\\<AppName>\\kept.txt?Overwrite?No=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Round Trip?<InstallDir>\\app.cmd?Starts the test????0?Normal=
+<Desktop>?Round Trip $compression?<InstallDir>\\app.cmd?Starts the test??<InstallDir>??0?Maximize=
+[Registry]
+HKEY_LOCAL_MACHINE?Software\\<CompanyName>\\<AppName>?Directory?String?<InstallDir>?Yes?Yes=
+HKEY_LOCAL_MACHINE?Software\\<CompanyName>\\<AppName>?Version?String?<AppVersion>?Yes?No=
+HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Count?Dword?42?Yes?Yes=
+HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Existing?Dword?7?No?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Colour?Green?No?Yes=
+<InstallDir>\\settings.ini?Options?Size?Large?Yes?Yes=
+<InstallDir>\\settings.ini?Installed?Version?<AppVersion> of <AppName>?Yes?No=
+[Associations]
+.crt$compression?<InstallDir>\\app.cmd=
+EOT
+        } | make_project "trip$compression"
+        build_setup "trip$compression"
+
+        dir='C:\Corvane Tests\Round Trip '$compression
+        udir=$drive_c/"Corvane Tests/Round Trip $compression"
+        # What the user had before: a settings file that "Skip" must keep, a value that
+        # "Overwrite No" must keep.
+        mkdir -p "$udir"
+        printf '[Options]\r\nColour=Red\r\n' > "$udir/settings.ini"
+        wine reg add "HKCU\\Software\\Brennic Test\\$app" /v Existing /t REG_DWORD /d 5 /f >/dev/null 2>&1
+
+        run_setup "$work/trip$compression.exe" /S "/D=$dir"
+        check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+        check "app.cmd installed" cmp -s "$work/payload/app.cmd" "$udir/app.cmd"
+        check "file name with a blank" cmp -s "$work/payload/readme.txt" "$udir/Read Me.txt"
+        check "nested new folders" cmp -s "$work/payload/sub/data.bin" "$udir/sub/deeper/data.bin"
+        check "Skip keeps the user's file" grep -q Red "$udir/settings.ini"
+        check "uninstaller installed" cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
+        appdata=$(find "$drive_c/users" -path "*AppData/Roaming/$app/kept.txt" | head -1)
+        check "<AppData> expanded" [ -n "$appdata" ]
+        key="HKLM\\Software\\Brennic Test\\$app"
+        check "String value with <InstallDir>" [ "$(reg_value "$key" Directory)" = "$dir" ]
+        check "String value with <AppVersion>" [ "$(reg_value "$key" Version)" = "2.5" ]
+        check "Dword value" [ "$(reg_value "HKCU\\Software\\Brennic Test\\$app" Count)" = "0x2a" ]
+        check "Overwrite No keeps a value" [ "$(reg_value "HKCU\\Software\\Brennic Test\\$app" Existing)" = "0x5" ]
+        check "INI Overwrite No keeps a value" [ "$(ini_value "$udir/settings.ini" Options Colour)" = "Red" ]
+        check "INI value written" [ "$(ini_value "$udir/settings.ini" Options Size)" = "Large" ]
+        check "INI value expanded" [ "$(ini_value "$udir/settings.ini" Installed Version)" = "2.5 of $app" ]
+        group=$(find "$drive_c/users" -path "*Start Menu/Programs/$app/Round Trip.lnk" | head -1)
+        check "program group shortcut" [ -n "$group" ]
+        check "shortcut names its target" grep -qa "app.cmd" "$group"
+        desktop=$(find "$HOME" "$drive_c/users" -name "Round Trip $compression.lnk" 2>/dev/null | head -1)
+        check "desktop shortcut" [ -n "$desktop" ]
+        check "association" [ "$(reg_value "HKLM\\Software\\Classes\\.crt$compression" '(Default)')" = "CorvaneRoundTrip$compression.crt$compression" ]
+        check "association command" [ "$(reg_value "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression\\shell\\open\\command" '(Default)')" = "\"$dir\\app.cmd\" \"%1\"" ]
+        arp="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app"
+        check "Add/Remove Programs entry" [ "$(reg_value "$arp" UninstallString)" = "\"$dir\\Uninstall.exe\"" ]
+        check "listed by wine's uninstaller" sh -c "wine uninstaller --list 2>/dev/null | grep -q '$app'"
+        check "uninstall log beside the uninstaller" [ -f "$udir/Uninstall.log" ]
+
+        run_setup "$udir/Uninstall.exe" /S
+        check "uninstaller exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+        check "installed files removed" [ ! -e "$udir/app.cmd" ] && [ ! -e "$udir/Read Me.txt" ] && [ ! -e "$udir/Uninstall.exe" ]
+        check "folders it made removed" [ ! -e "$udir/sub" ]
+        check "uninstall log removed" [ ! -e "$udir/Uninstall.log" ]
+        check "file marked No stays" [ -f "$appdata" ]
+        check "the user's file stays" grep -q Red "$udir/settings.ini"
+        check "INI value marked No stays" [ "$(ini_value "$udir/settings.ini" Installed Version)" = "2.5 of $app" ]
+        check "INI value marked Yes removed" [ -z "$(ini_value "$udir/settings.ini" Options Size)" ]
+        check "registry value marked Yes removed" reg_absent "$key" Directory
+        check "registry value marked No stays" [ "$(reg_value "$key" Version)" = "2.5" ]
+        check "Dword marked Yes removed" reg_absent "HKCU\\Software\\Brennic Test\\$app" Count
+        check "shortcuts removed" [ ! -e "$group" ] && [ ! -e "$desktop" ]
+        check "program group folder removed" [ ! -e "$(dirname "$group")" ]
+        check "association removed" key_absent "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression"
+        check "extension released" reg_absent "HKLM\\Software\\Classes\\.crt$compression" '(Default)'
+        check "Add/Remove Programs entry removed" key_absent "$arp"
+    done
+    finish
+    ;;
+
+duplicate-lines)
+    # Two rows with identical lines: the description keeps them apart, and the file after them
+    # still comes from its own cabinet.
+    rm -rf "$work"
+    make_payload
+    printf 'first\r\n' > "$work/payload/one.txt"
+    printf 'other\r\n' > "$work/payload/two.txt"
+    { settings "Corvane Duplicates" 0; cat <<EOT
+[Files]
+$work/payload/one.txt?0?<InstallDir>\\same.txt?Overwrite?Yes=
+$work/payload/one.txt?0?<InstallDir>\\same.txt?Overwrite?Yes=
+$work/payload/two.txt?0?<InstallDir>\\two.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+EOT
+    } | make_project dup
+    build_setup dup
+    check "the description holds distinct lines" grep -q 'same.txt?[0-9]*?Overwrite?Yes?2=' "$work/dup.exe.work/zansetup.ini"
+    run_setup "$work/dup.exe" /S
+    udir="$drive_c/Program Files/Corvane Duplicates"
+    check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+    check "duplicated file" cmp -s "$work/payload/one.txt" "$udir/same.txt"
+    check "file after the duplicates" cmp -s "$work/payload/two.txt" "$udir/two.txt"
+    check "last file" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+damaged)
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Damaged" 1 0; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Damaged?Marker?String?x?Yes?Yes=
+EOT
+    } | make_project good
+    build_setup good
+    good=$work/good.exe
+    size=$(stat -c %s "$good")
+    stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
+    cab0=$(stat -c %s "$work/good.exe.work/0.cab")
+    udir="$drive_c/Program Files/Corvane Damaged"
+
+    expect_refused() {  # expect_refused NAME MESSAGE-PATTERN
+        run_setup "$work/$1.exe" /S
+        check "$1: refused with exit code 2 (was $rc)" [ "$rc" -eq 2 ]
+        check "$1: message '$2' (was: $err)" grep -q "$2" <<<"$err"
+        check "$1: nothing installed" [ ! -e "$udir" ]
+        check "$1: no registry value written" key_absent "HKCU\\Software\\Corvane Damaged"
+    }
+    head -c $((size - 1000)) "$good" > "$work/truncated.exe"
+    expect_refused truncated "damaged"
+    # The last 10 bytes kept, the middle cut: the lengths no longer add up.
+    { head -c $((stub + cab0 + 500)) "$good"; tail -c $((size - stub - cab0 - 4000)) "$good"; } > "$work/cut.exe"
+    expect_refused cut "do not add up"
+    # A flipped byte in the data of the second (stored, multi-block) file cabinet.
+    cp "$good" "$work/flipped.exe"
+    offset=$((stub + cab0 + 70000))
+    byte=$(od -An -tu1 -j "$offset" -N1 "$good" | tr -d ' ')
+    printf "$(printf '\\%03o' $(( byte ^ 0x5A )))" | dd of="$work/flipped.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+    expect_refused flipped "checksum does not match"
+    # A trailer that names a wrong length, and one that is not a number.
+    cp "$good" "$work/trailer.exe"
+    printf '%010d' $(( $(tail -c 10 "$good" | sed 's/^0*//') + 3 )) | dd of="$work/trailer.exe" bs=1 seek=$((size - 10)) conv=notrunc 2>/dev/null
+    expect_refused trailer "damaged"
+    cp "$good" "$work/letters.exe"
+    printf 'abcdefghij' | dd of="$work/letters.exe" bs=1 seek=$((size - 10)) conv=notrunc 2>/dev/null
+    expect_refused letters "does not end with the length"
+    # The good one installs: the damage, not the test, was what stopped the others.
+    run_setup "$good" /S
+    check "the undamaged setup installs (rc $rc: $err)" [ "$rc" -eq 0 ] && cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
