@@ -284,6 +284,54 @@ EOT
     finish
     ;;
 
+wizard-walk)
+    # Walks the demo's wizard with the keyboard under a virtual X server, keeping a screenshot
+    # of every page in wizard-walk/screens.
+    if [ -z "${CORVANE_IN_XVFB:-}" ]; then
+        command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
+        CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
+    fi
+    rm -rf "$work"
+    mkdir -p "$work/screens"
+    "$CORVANE_MAKE_SETUP" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" "$work/demo.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+    udir="$drive_c/Program Files/Corvane Demo"
+    rm -rf "$udir"
+    shot() {
+        sleep "${2:-1.5}"
+        if command -v import >/dev/null; then import -window root "$work/screens/$1.png"
+        else xwd -root -silent -out "$work/screens/$1.xwd"; fi
+    }
+    set +e
+    wine "$work/demo.exe" &
+    setup_pid=$!
+    # Wine takes a while to show the first window: wait for each window by its title.
+    timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
+    shot 01-language
+    xdotool key Return
+    wizard=$(timeout 30 xdotool search --sync --name "Corvane Demo Setup" | head -1)
+    # Without a window manager nothing moves the keyboard focus: give it to the wizard.
+    press() { xdotool windowfocus --sync "$wizard" 2>/dev/null || true; xdotool key "$1"; }
+    shot 02-welcome
+    # The buttons by their mnemonics: "&Next >", "&Install", "&Finish".
+    press alt+n; shot 03-license
+    press space; shot 04-license-accepted 0.5
+    press alt+n; shot 05-readme
+    press alt+n; shot 06-folder
+    press alt+i; shot 07-finish 4
+    press alt+f
+    # The setup should end now; a wizard stuck on a page must not hang the suite.
+    for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
+    kill -0 "$setup_pid" 2>/dev/null && { shot 99-stuck 0; wineserver -k; }
+    wait "$setup_pid"
+    rc=$?
+    set -e
+    wineserver -k || true
+    check "wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+    check "installed through the wizard" cmp -s "$CORVANE_SOURCE_DIR/examples/demo/payload/demo.cmd" "$udir/demo.cmd"
+    check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
+    finish
+    ;;
+
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
