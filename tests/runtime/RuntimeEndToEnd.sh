@@ -190,7 +190,7 @@ EOT
 
         run_setup "$udir/Uninstall.exe" /S
         check "uninstaller exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
-        check "installed files removed" [ ! -e "$udir/app.cmd" ] && [ ! -e "$udir/Read Me.txt" ] && [ ! -e "$udir/Uninstall.exe" ]
+        check "installed files removed" [ ! -e "$udir/app.cmd" ]; check "installed files removed" [ ! -e "$udir/Read Me.txt" ]; check "installed files removed" [ ! -e "$udir/Uninstall.exe" ]
         check "folders it made removed" [ ! -e "$udir/sub" ]
         check "uninstall log removed" [ ! -e "$udir/Uninstall.log" ]
         check "file marked No stays" [ -f "$appdata" ]
@@ -200,7 +200,7 @@ EOT
         check "registry value marked Yes removed" reg_absent "$key" Directory
         check "registry value marked No stays" [ "$(reg_value "$key" Version)" = "2.5" ]
         check "Dword marked Yes removed" reg_absent "HKCU\\Software\\Brennic Test\\$app" Count
-        check "shortcuts removed" [ ! -e "$group" ] && [ ! -e "$desktop" ]
+        check "shortcuts removed" [ ! -e "$group" ]; check "shortcuts removed" [ ! -e "$desktop" ]
         check "program group folder removed" [ ! -e "$(dirname "$group")" ]
         check "association removed" key_absent "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression"
         check "extension released" reg_absent "HKLM\\Software\\Classes\\.crt$compression" '(Default)'
@@ -280,7 +280,79 @@ EOT
     expect_refused letters "does not end with the length"
     # The good one installs: the damage, not the test, was what stopped the others.
     run_setup "$good" /S
-    check "the undamaged setup installs (rc $rc: $err)" [ "$rc" -eq 0 ] && cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    check "the undamaged setup installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "the undamaged setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+languages)
+    # Every shipped language packed; the default one and /LANG= pick the texts that the
+    # uninstaller inherits through its log.
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Languages" 1 | sed -e 's/^DefaultLanguage=.*/DefaultLanguage=3/' -e '/^\[Language\]/,$d'
+      printf '[Language]\n'; for i in 0 1 2 3 4 5 6 7; do printf '%s=\n' "$i"; done; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project lang
+    build_setup lang
+    udir="$drive_c/Program Files/Corvane Languages"
+    check "eight languages packed" [ "$(ls "$work/lang.exe.work/description" | grep -c 'lng$')" -eq 8 ]
+    run_setup "$work/lang.exe" /S
+    check "default language install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "default language is French" grep -q "Voulez-vous vraiment supprimer" "$udir/Uninstall.log"
+    run_setup "$work/lang.exe" /S /LANG=Русский
+    check "/LANG install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "/LANG=Русский picks Russian" grep -q "Вы действительно хотите полностью удалить" "$udir/Uninstall.log"
+    finish
+    ;;
+
+description-rules)
+    # What the description may not do, and the settings that steer where files go.
+    rm -rf "$work"
+    make_payload
+    {
+        settings "Corvane Rules" 0 | sed -e 's/^Protect=0/Protect=1/' -e 's/^Password=$/Password=Sesam öffne/'
+        cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project protected
+    build_setup protected
+    udir="$drive_c/Program Files/Corvane Rules"
+    run_setup "$work/protected.exe" /S
+    check "protected: no password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: no password refused (rc $rc)" [ ! -e "$udir" ]
+    run_setup "$work/protected.exe" /S "/PASSWORD=wrong"
+    check "protected: wrong password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: wrong password refused (rc $rc)" [ ! -e "$udir" ]
+    run_setup "$work/protected.exe" /S "/PASSWORD=Sesam öffne"
+    check "protected: right password installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "protected: right password installs (rc $rc: $err)" [ -f "$udir/readme.txt" ]
+
+    # The folder from the registry when asked, and only when it holds a usable path.
+    {
+        settings "Corvane Registry Dir" 0 | sed -e 's/^GetFromRegistry=0/GetFromRegistry=1/' -e 's/^RootKey=2/RootKey=1/'
+        cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project fromreg
+    build_setup fromreg
+    wine reg add 'HKCU\Software\Brennic Test\Corvane Registry Dir' /v Directory /d 'C:\Earlier Place' /f >/dev/null 2>&1
+    run_setup "$work/fromreg.exe" /S
+    check "folder from the registry (rc $rc: $err)" [ -f "$drive_c/Earlier Place/readme.txt" ]
+
+    # Lines that would write outside the named folders, or name no real folder, stop the
+    # setup before anything is written.
+    for bad in '<InstallDir>\..\..\escaped.txt' '<NoSuchFolder>\x.txt' 'relative\x.txt'; do
+        {
+            settings "Corvane Unsafe" 0
+            printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?%s?Overwrite?Yes=\n' \
+                "$work/payload/readme.txt" "$work/payload/app.cmd" "$bad"
+        } | make_project unsafe
+        build_setup unsafe
+        run_setup "$work/unsafe.exe" /S
+        check "refused: $bad (rc $rc)" [ "$rc" -eq 3 ]
+        check "refused before writing: $bad" [ ! -e "$drive_c/Program Files/Corvane Unsafe" ]; check "refused before writing: $bad" [ ! -e "$drive_c/escaped.txt" ]
+    done
     finish
     ;;
 
