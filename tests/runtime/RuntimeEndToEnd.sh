@@ -133,6 +133,7 @@ $work/payload/sub/data.bin?0?<InstallDir>\\sub\\deeper\\data.bin?Overwrite?Yes=
 $work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?No=
 $work/payload/readme.txt?0?<AppData>\\<AppName>\\kept.txt?Overwrite?No=
 $CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+$CORVANE_TEST_SERVER?0?<InstallDir>\\server.dll?Overwrite?Yes=
 [Shortcuts]
 <ProgramGroup>?Round Trip?<InstallDir>\\app.cmd?Starts the test????0?Normal=
 <Desktop>?Round Trip $compression?<InstallDir>\\app.cmd?Starts the test??<InstallDir>??0?Maximize=
@@ -147,6 +148,8 @@ HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Existing?Dword?7?No?Yes=
 <InstallDir>\\settings.ini?Installed?Version?<AppVersion> of <AppName>?Yes?No=
 [Associations]
 .crt$compression?<InstallDir>\\app.cmd=
+[DLL]
+<InstallDir>\\server.dll=
 EOT
         } | make_project "trip$compression"
         build_setup "trip$compression"
@@ -187,6 +190,7 @@ EOT
         check "Add/Remove Programs entry" [ "$(reg_value "$arp" UninstallString)" = "\"$dir\\Uninstall.exe\"" ]
         check "listed by wine's uninstaller" sh -c "wine uninstaller --list 2>/dev/null | grep -q '$app'"
         check "uninstall log beside the uninstaller" [ -f "$udir/Uninstall.log" ]
+        check "DLL registered" [ "$(reg_value 'HKCU\Software\Corvane Test Server' Registered)" = "0x1" ]
 
         run_setup "$udir/Uninstall.exe" /S
         check "uninstaller exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
@@ -205,6 +209,8 @@ EOT
         check "association removed" key_absent "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression"
         check "extension released" reg_absent "HKLM\\Software\\Classes\\.crt$compression" '(Default)'
         check "Add/Remove Programs entry removed" key_absent "$arp"
+        check "DLL unregistered before it was deleted" key_absent 'HKCU\Software\Corvane Test Server'
+        check "DLL deleted" [ ! -e "$udir/server.dll" ]
     done
     finish
     ;;
@@ -278,6 +284,21 @@ EOT
     cp "$good" "$work/letters.exe"
     printf 'abcdefghij' | dd of="$work/letters.exe" bs=1 seek=$((size - 10)) conv=notrunc 2>/dev/null
     expect_refused letters "does not end with the length"
+    # Signing appends a certificate table after the trailer (padded to 8 bytes) and points the
+    # PE header's security entry at it; the setup must still find its trailer. The table's
+    # last bytes are digits, so a setup reading the file's last 10 bytes would go wrong.
+    le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+    cp "$good" "$work/signed.exe"
+    head -c $(( (8 - size % 8) % 8 )) /dev/zero >> "$work/signed.exe"
+    table=$(stat -c %s "$work/signed.exe")
+    { printf "$(le32 40)"; printf '\x00\x02\x02\x00'; printf 'not a real signature, 0000000001'; } >> "$work/signed.exe"
+    pe=$(od -An -tu4 -j 60 -N4 "$good" | tr -d ' ')
+    printf "$(le32 "$table")$(le32 40)" | dd of="$work/signed.exe" bs=1 seek=$((pe + 24 + 112 + 32)) conv=notrunc 2>/dev/null
+    run_setup "$work/signed.exe" /S
+    check "a signed setup installs (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "a signed setup installs its files" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    rm -rf "$udir"
+
     # The good one installs: the damage, not the test, was what stopped the others.
     run_setup "$good" /S
     check "the undamaged setup installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "the undamaged setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
@@ -339,6 +360,20 @@ EOT
     wine reg add 'HKCU\Software\Brennic Test\Corvane Registry Dir' /v Directory /d 'C:\Earlier Place' /f >/dev/null 2>&1
     run_setup "$work/fromreg.exe" /S
     check "folder from the registry (rc $rc: $err)" [ -f "$drive_c/Earlier Place/readme.txt" ]
+
+    # A failure halfway (the second file's destination is a folder) undoes the first file and
+    # the folders setup made.
+    mkdir -p "$drive_c/Corvane Blocker"
+    {
+        settings "Corvane Rollback" 0
+        printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?C:\\Corvane Blocker?Overwrite?Yes=\n' \
+            "$work/payload/readme.txt" "$work/payload/app.cmd"
+    } | make_project rollback
+    build_setup rollback
+    run_setup "$work/rollback.exe" /S
+    check "failure reported (rc $rc)" [ "$rc" -eq 3 ]
+    check "failure message names the file ($err)" grep -q 'Corvane Blocker' <<<"$err"
+    check "rolled back" [ ! -e "$drive_c/Program Files/Corvane Rollback" ]
 
     # Lines that would write outside the named folders, or name no real folder, stop the
     # setup before anything is written.
