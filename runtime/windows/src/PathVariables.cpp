@@ -133,6 +133,13 @@ bool PathVariables::expand(std::wstring_view text, bool forPath, std::wstring& o
         const std::wstring_view name = text.substr(i + 1, close - i - 1);
         std::wstring value;
         if (!folder(name, forPath, value)) {
+            if (!forPath) {
+                // In a value (registry data, an INI value) text in angle brackets may be meant
+                // as such; only a path must name real folders.
+                out += text.substr(i, close - i + 1);
+                i = close;
+                continue;
+            }
             error = L"Unknown or unavailable path variable <" + std::wstring(name) + L"> in: " + std::wstring(text);
             return false;
         }

@@ -12,7 +12,8 @@
 //  - <QuickLaunch> is built from AppData: wine does not know the known folder.
 //  - In paths, <AppName>, <AppVersion> and <CompanyName> lose the characters a file name may
 //    not hold; in values (registry data, INI values) they stand as typed.
-//  - An unknown name is an error, not text: "<Foo>" in a path would name no real folder.
+//  - In a path an unknown name is an error: "<Foo>" would name no real folder. In a value it
+//    stays as written.
 
 #include <string>
 #include <string_view>
