@@ -11,7 +11,7 @@ packages=(
     # tests
     libgtest-dev libgmock-dev
     # the runtime's end-to-end tests: wine runs the setups, gcab makes their cabinets
-    wine wine64 gcab xvfb xauth
+    wine wine64 gcab xvfb xauth xdotool x11-apps
 )
 
 missing=()
