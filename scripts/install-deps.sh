@@ -8,13 +8,15 @@ packages=(
     cmake ninja-build g++ zlib1g-dev
     # the editor (Qt 6 Widgets; Qt Test and the offscreen platform come with it)
     qt6-base-dev
-    # screenshots of the editor under a real X server
-    xvfb xauth
+    # the setup runtime (Setup.exe, Uninstall.exe), cross-compiled for Windows
+    g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
     # tests
     libgtest-dev libgmock-dev
     # cabinet oracles: libmspack (cabextract, and linked into the randomized LZX test), 7-Zip, gcab,
     # and Windows' decoder (a mingw-built probe under wine)
     cabextract p7zip-full gcab wine wine64 mingw-w64 libmspack-dev
+    # screenshots of the editor and walks through the setup wizard under a real X server
+    xvfb xauth xdotool x11-apps
     # LZX benchmark peers (bench/lzx)
     wimtools xz-utils
 )

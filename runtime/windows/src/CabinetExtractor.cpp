@@ -1,0 +1,233 @@
+#include "CabinetExtractor.h"
+
+#include <fcntl.h>
+#include <fdi.h>
+
+#include "Text.h"
+
+namespace corvane::rt {
+
+namespace {
+
+// A description member larger than this is not a description: refuse rather than exhaust memory.
+constexpr std::uint32_t kMaxMemberSize = 64u << 20;
+
+enum class Kind { Source, FileOut, MemoryOut };
+
+// One open "file" of FDI's: the cabinet's byte range inside the setup file, or an output.
+struct OpenFile {
+    Kind kind;
+    const SetupFile* setup = nullptr;
+    ByteRange range;
+    std::uint64_t pos = 0;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    std::string* buffer = nullptr;
+};
+
+struct Extraction {
+    const SetupFile* setup;
+    ByteRange range;
+    // File output
+    std::wstring destination;
+    std::wstring temporary;
+    unsigned filesSeen = 0;
+    bool fileDone = false;
+    // Memory output
+    std::vector<CabMember>* members = nullptr;
+    // The first failure of a callback, reported instead of FDI's generic error.
+    std::wstring failure;
+};
+
+// FDI's open callback carries no user pointer: the extraction in progress is kept here. The
+// runtime extracts one cabinet at a time.
+Extraction* g_current = nullptr;
+
+FNALLOC(fdiAlloc) { return HeapAlloc(GetProcessHeap(), 0, cb); }
+FNFREE(fdiFree) { HeapFree(GetProcessHeap(), 0, pv); }
+
+FNOPEN(fdiOpen) {
+    (void)oflag;
+    (void)pmode;
+    if (!g_current || pszFile[0] != '*') return -1;
+    auto* f = new OpenFile{Kind::Source};
+    f->setup = g_current->setup;
+    f->range = g_current->range;
+    return reinterpret_cast<INT_PTR>(f);
+}
+
+FNREAD(fdiRead) {
+    auto* f = reinterpret_cast<OpenFile*>(hf);
+    if (f->kind != Kind::Source) return UINT(-1);
+    const std::uint64_t left = f->pos < f->range.length ? f->range.length - f->pos : 0;
+    const UINT n = UINT(cb < left ? cb : left);
+    if (n && !f->setup->readAt(f->range.offset + f->pos, pv, n)) return UINT(-1);
+    f->pos += n;
+    return n;
+}
+
+FNWRITE(fdiWrite) {
+    auto* f = reinterpret_cast<OpenFile*>(hf);
+    if (f->kind == Kind::MemoryOut) {
+        if (f->buffer->size() + cb > kMaxMemberSize) return UINT(-1);
+        f->buffer->append(static_cast<const char*>(pv), cb);
+        return cb;
+    }
+    DWORD written = 0;
+    if (f->kind != Kind::FileOut || !WriteFile(f->handle, pv, cb, &written, nullptr) || written != cb) {
+        if (g_current && g_current->failure.empty())
+            g_current->failure = L"Cannot write " + g_current->temporary + L" (error " + decimal(GetLastError()) + L")";
+        return UINT(-1);
+    }
+    return cb;
+}
+
+FNCLOSE(fdiClose) {
+    auto* f = reinterpret_cast<OpenFile*>(hf);
+    if (f->kind == Kind::FileOut && f->handle != INVALID_HANDLE_VALUE) CloseHandle(f->handle);
+    delete f;
+    return 0;
+}
+
+// Positions are the pseudo-file's own, never the setup file's: FDI remembers a position from
+// seek(0, SEEK_CUR) and returns to it later.
+FNSEEK(fdiSeek) {
+    auto* f = reinterpret_cast<OpenFile*>(hf);
+    if (f->kind != Kind::Source) return -1;
+    std::int64_t base = 0;
+    if (seektype == SEEK_CUR) base = std::int64_t(f->pos);
+    else if (seektype == SEEK_END) base = std::int64_t(f->range.length);
+    const std::int64_t target = base + dist;
+    if (target < 0 || std::uint64_t(target) > f->range.length) return -1;
+    f->pos = std::uint64_t(target);
+    return long(f->pos);
+}
+
+void applyTimes(HANDLE handle, USHORT date, USHORT time) {
+    FILETIME local, utc;
+    // Cabinet times are local times.
+    if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc))
+        SetFileTime(handle, nullptr, nullptr, &utc);
+}
+
+std::wstring memberName(const FDINOTIFICATION* n) {
+    const std::string_view raw(n->psz1 ? n->psz1 : "");
+    if (n->attribs & _A_NAME_IS_UTF) return fromUtf8(raw);
+    const int len = MultiByteToWideChar(CP_ACP, 0, raw.data(), int(raw.size()), nullptr, 0);
+    std::wstring out(std::size_t(len), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, raw.data(), int(raw.size()), out.data(), len);
+    return out;
+}
+
+FNFDINOTIFY(fdiNotify) {
+    auto* x = static_cast<Extraction*>(pfdin->pv);
+    switch (fdint) {
+        case fdintCABINET_INFO: return 0;
+        case fdintCOPY_FILE: {
+            if (x->members) {
+                if (ULONG(pfdin->cb) > kMaxMemberSize) {
+                    x->failure = L"The setup description holds a member too large to be genuine";
+                    return -1;
+                }
+                x->members->push_back({memberName(pfdin), {}});
+                auto* f = new OpenFile{Kind::MemoryOut};
+                f->buffer = &x->members->back().bytes;
+                return reinterpret_cast<INT_PTR>(f);
+            }
+            // A file cabinet holds one file; its stored name is ignored, the description names
+            // the destination.
+            if (++x->filesSeen > 1) return 0;
+            HANDLE h = CreateFileW(x->temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h == INVALID_HANDLE_VALUE) {
+                x->failure = L"Cannot create " + x->temporary + L" (error " + decimal(GetLastError()) + L")";
+                return -1;
+            }
+            auto* f = new OpenFile{Kind::FileOut};
+            f->handle = h;
+            return reinterpret_cast<INT_PTR>(f);
+        }
+        case fdintCLOSE_FILE_INFO: {
+            auto* f = reinterpret_cast<OpenFile*>(pfdin->hf);
+            if (f->kind == Kind::FileOut) {
+                // Times before closing, attributes after the file has its final name.
+                applyTimes(f->handle, pfdin->date, pfdin->time);
+                const bool closed = CloseHandle(f->handle);
+                f->handle = INVALID_HANDLE_VALUE;
+                const DWORD old = GetFileAttributesW(x->destination.c_str());
+                if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
+                    SetFileAttributesW(x->destination.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
+                if (!closed || !MoveFileExW(x->temporary.c_str(), x->destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                    x->failure = L"Cannot write " + x->destination + L" (error " + decimal(GetLastError()) + L")";
+                    delete f;
+                    return FALSE;
+                }
+                const DWORD keep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+                if (pfdin->attribs & keep) SetFileAttributesW(x->destination.c_str(), pfdin->attribs & keep);
+                x->fileDone = true;
+            }
+            delete f;
+            return TRUE;
+        }
+        case fdintPARTIAL_FILE:
+        case fdintNEXT_CABINET: return -1;
+        default: return 0;
+    }
+}
+
+const wchar_t* fdiErrorText(int oper) {
+    switch (oper) {
+        case FDIERROR_NOT_A_CABINET: return L"not a cabinet";
+        case FDIERROR_UNKNOWN_CABINET_VERSION: return L"unknown cabinet version";
+        case FDIERROR_CORRUPT_CABINET: return L"corrupt cabinet";
+        case FDIERROR_ALLOC_FAIL: return L"out of memory";
+        case FDIERROR_BAD_COMPR_TYPE: return L"unknown compression type";
+        case FDIERROR_MDI_FAIL: return L"the compressed data is damaged";
+        case FDIERROR_TARGET_FILE: return L"cannot write the target file";
+        case FDIERROR_RESERVE_MISMATCH: return L"reserve mismatch";
+        case FDIERROR_WRONG_CABINET: return L"wrong cabinet";
+        case FDIERROR_USER_ABORT: return L"aborted";
+        default: return L"cannot open the cabinet";
+    }
+}
+
+bool run(Extraction& x, std::wstring& error) {
+    ERF erf{};
+    HFDI fdi = FDICreate(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &erf);
+    if (!fdi) {
+        error = L"The system's cabinet decoder could not be started.";
+        return false;
+    }
+    g_current = &x;
+    char name[] = "*";
+    char path[] = "";
+    const BOOL ok = FDICopy(fdi, name, path, 0, fdiNotify, nullptr, &x);
+    g_current = nullptr;
+    FDIDestroy(fdi);
+    if (ok && x.failure.empty()) return true;
+    error = x.failure.empty() ? std::wstring(L"The setup file is damaged: ") + fdiErrorText(erf.erfOper) +
+                                    L" at offset " + decimal(x.range.offset) + L"."
+                              : x.failure + L".";
+    return false;
+}
+
+}  // namespace
+
+bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector<CabMember>& members, std::wstring& error) {
+    Extraction x{&setup, range};
+    x.members = &members;
+    return run(x, error);
+}
+
+bool extractToFile(const SetupFile& setup, const ByteRange& range, const std::wstring& destination, std::wstring& error) {
+    Extraction x{&setup, range};
+    x.destination = destination;
+    x.temporary = destination + L".corvane-part";
+    const bool ok = run(x, error);
+    if (!ok || !x.fileDone) {
+        DeleteFileW(x.temporary.c_str());
+        if (ok) error = L"The setup file is damaged: a file cabinet holds no file.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvane::rt

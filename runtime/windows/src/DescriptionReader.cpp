@@ -1,0 +1,120 @@
+#include "DescriptionReader.h"
+
+#include <windows.h>
+
+#include "Text.h"
+
+namespace corvane::rt {
+
+namespace {
+
+bool yes(const std::wstring& field) { return equalsNoCase(trimmed(field), L"Yes"); }
+
+int showCommand(const std::wstring& field) {
+    const std::wstring f = trimmed(field);
+    if (equalsNoCase(f, L"Maximize")) return SW_SHOWMAXIMIZED;
+    // SW_HIDE is not a documented shortcut state; a minimised window is the nearest one.
+    if (equalsNoCase(f, L"Minimize") || equalsNoCase(f, L"Hide")) return SW_SHOWMINNOACTIVE;
+    return SW_SHOWNORMAL;
+}
+
+// A private-profile value: blanks around it dropped, one pair of enclosing quotes removed.
+std::wstring profileValue(std::wstring_view raw) {
+    std::wstring v = trimmed(raw);
+    if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    return v;
+}
+
+}  // namespace
+
+std::wstring Description::text(std::wstring_view key) const {
+    for (const auto& [k, v] : m_settings)
+        if (equalsNoCase(k, key)) return v;
+    return {};
+}
+
+int Description::integer(std::wstring_view key, int fallback) const {
+    std::wstring v = text(key);
+    const bool negative = !v.empty() && v[0] == L'-';
+    std::uint64_t n = 0;
+    if (!parseUnsigned(std::wstring_view(v).substr(negative ? 1 : 0), n) || n > 0x7FFFFFFF) return fallback;
+    return negative ? -int(n) : int(n);
+}
+
+bool Description::parse(std::string_view bytes, std::wstring& error) {
+    const std::wstring content = fromUtf8(bytes);
+    std::wstring section;
+    std::size_t start = 0;
+    unsigned lineNumber = 0;
+    auto bad = [&](const std::wstring& line, const wchar_t* why) {
+        error = L"The setup description cannot be read (line " + decimal(lineNumber) + L", [" + section + L"]: " + why +
+                L"): " + line;
+        return false;
+    };
+    while (start <= content.size()) {
+        std::size_t end = content.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = content.size();
+        const std::wstring line = trimmed(std::wstring_view(content).substr(start, end - start));
+        start = end + 1;
+        ++lineNumber;
+        if (line.empty() || line[0] == L';') continue;
+        if (line[0] == L'[') {
+            const std::size_t close = line.find(L']');
+            section = trimmed(std::wstring_view(line).substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+            continue;
+        }
+        const std::size_t eq = line.find(L'=');
+        const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
+        if (key.empty()) continue;
+        if (equalsNoCase(section, L"Settings")) {
+            const std::wstring value = eq == std::wstring::npos ? std::wstring() : profileValue(std::wstring_view(line).substr(eq + 1));
+            bool known = false;
+            for (auto& [k, v] : m_settings)
+                if (equalsNoCase(k, key)) known = true;
+            if (!known) m_settings.emplace_back(key, value);
+            continue;
+        }
+        const std::vector<std::wstring> f = splitFields(key, L'?');
+        if (equalsNoCase(section, L"Files")) {
+            FileLine l;
+            if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length)) return bad(line, L"expected destination?length?if-exists?uninstall");
+            l.destination = trimmed(f[0]);
+            l.overwrite = !equalsNoCase(trimmed(f[2]), L"Skip");
+            l.uninstall = yes(f[3]);
+            files.push_back(l);
+        } else if (equalsNoCase(section, L"Shortcuts")) {
+            if (f.size() != 8) return bad(line, L"a shortcut has eight fields");
+            ShortcutLine s{f[0], f[1], f[2], f[3], f[4], f[5]};
+            std::uint64_t index = 0;
+            s.iconIndex = parseUnsigned(trimmed(f[6]), index) && index < 0x7FFFFFFF ? int(index) : 0;
+            s.show = showCommand(f[7]);
+            shortcuts.push_back(s);
+        } else if (equalsNoCase(section, L"Registry")) {
+            if (f.size() != 7) return bad(line, L"a registry value has seven fields");
+            RegistryLine r{f[0], f[1], f[2], f[4]};
+            r.isDword = equalsNoCase(trimmed(f[3]), L"Dword");
+            if (!r.isDword && !equalsNoCase(trimmed(f[3]), L"String")) return bad(line, L"the type is neither String nor Dword");
+            r.overwrite = yes(f[5]);
+            r.uninstall = yes(f[6]);
+            registry.push_back(r);
+        } else if (equalsNoCase(section, L"INI")) {
+            if (f.size() != 6) return bad(line, L"an INI value has six fields");
+            IniLine i{f[0], f[1], f[2], f[3]};
+            i.overwrite = yes(f[4]);
+            i.uninstall = yes(f[5]);
+            ini.push_back(i);
+        } else if (equalsNoCase(section, L"Associations")) {
+            if (f.size() != 2) return bad(line, L"an association has two fields");
+            associations.push_back({trimmed(f[0]), trimmed(f[1])});
+        } else if (equalsNoCase(section, L"DLL")) {
+            dlls.push_back(trimmed(key));
+        }
+    }
+    if (!parseUnsigned(text(L"FileSize"), stubSize)) {
+        error = L"The setup description has no valid FileSize.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvane::rt

@@ -1,0 +1,15 @@
+#pragma once
+
+// What the setup offers when it ends: launch the program, view the readme, visit the web site,
+// restart the computer.
+
+#include <string>
+
+namespace corvane::rt {
+
+// Opens a file or an address with the shell's default action, in the file's own folder.
+bool openWithShell(const std::wstring& target);
+// Asks Windows to restart. Returns false when the right to do so is missing.
+bool restartComputer();
+
+}  // namespace corvane::rt

@@ -1,0 +1,67 @@
+#include "Registry.h"
+
+#include "Text.h"
+
+namespace corvane::rt {
+
+HKEY rootKeyFromName(std::wstring_view name) {
+    const std::wstring n = trimmed(name);
+    if (equalsNoCase(n, L"HKEY_CLASSES_ROOT") || equalsNoCase(n, L"HKCR")) return HKEY_CLASSES_ROOT;
+    if (equalsNoCase(n, L"HKEY_CURRENT_USER") || equalsNoCase(n, L"HKCU")) return HKEY_CURRENT_USER;
+    if (equalsNoCase(n, L"HKEY_LOCAL_MACHINE") || equalsNoCase(n, L"HKLM")) return HKEY_LOCAL_MACHINE;
+    if (equalsNoCase(n, L"HKEY_USERS") || equalsNoCase(n, L"HKU")) return HKEY_USERS;
+    return nullptr;
+}
+
+std::wstring shortRootName(HKEY root) {
+    if (root == HKEY_CLASSES_ROOT) return L"HKCR";
+    if (root == HKEY_CURRENT_USER) return L"HKCU";
+    if (root == HKEY_USERS) return L"HKU";
+    return L"HKLM";
+}
+
+bool readString(HKEY root, const std::wstring& subkey, const std::wstring& name, std::wstring& value) {
+    HKEY key;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | kRegView, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    bool ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+              (type == REG_SZ || type == REG_EXPAND_SZ) && size < (1u << 20);
+    if (ok) {
+        std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+        ok = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()), &size) == ERROR_SUCCESS;
+        buf.resize(wcsnlen(buf.c_str(), buf.size()));
+        value = buf;
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+void deleteKeyIfEmpty(HKEY root, std::wstring subkey, std::wstring_view created) {
+    while (!subkey.empty() && !created.empty() && subkey.size() >= created.size()) {
+        HKEY key;
+        if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ | kRegView, &key) != ERROR_SUCCESS) return;
+        DWORD subkeys = 0, values = 0;
+        const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                            nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                           subkeys == 0 && values == 0;
+        RegCloseKey(key);
+        if (!empty || RegDeleteKeyExW(root, subkey.c_str(), kRegView, 0) != ERROR_SUCCESS) return;
+        const std::size_t slash = subkey.rfind(L'\\');
+        if (slash == std::wstring::npos) return;
+        subkey.resize(slash);
+    }
+}
+
+std::wstring firstMissingKey(HKEY root, const std::wstring& subkey) {
+    std::size_t end = 0;
+    for (;;) {
+        end = subkey.find(L'\\', end + 1);
+        const std::wstring prefix = subkey.substr(0, end);
+        HKEY key;
+        if (RegOpenKeyExW(root, prefix.c_str(), 0, KEY_READ | kRegView, &key) != ERROR_SUCCESS) return prefix;
+        RegCloseKey(key);
+        if (end == std::wstring::npos) return {};
+    }
+}
+
+}  // namespace corvane::rt

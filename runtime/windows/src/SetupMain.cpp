@@ -1,0 +1,118 @@
+// Setup.exe: checks its own file, then installs silently (/S or Silent=1) or through the
+// wizard. Switches: /S, /D=folder (last, may hold blanks), /LANG=name, /PASSWORD=text,
+// /NORESTART. Exit code 0 only when everything was installed.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "ExitCodes.h"
+#include "InstallActions.h"
+#include "PathVariables.h"
+#include "SetupSession.h"
+#include "Text.h"
+#include "WizardPages.h"
+
+using namespace corvane::rt;
+
+namespace {
+
+class SilentObserver : public InstallObserver {
+public:
+    void status(const std::wstring&) override {}
+    void progress(unsigned) override {}
+};
+
+SetupOptions parseCommandLine(const wchar_t* commandLine) {
+    SetupOptions options;
+    std::wstring line(commandLine);
+    // /D= takes the rest of the line, so a folder with blanks needs no quotes; a launcher that
+    // quotes the whole switch ("/D=C:\My App") is understood too.
+    std::size_t d = line.find(L" /D=");
+    std::size_t skip = 4;
+    if (d == std::wstring::npos) {
+        d = line.find(L" \"/D=");
+        skip = 5;
+    }
+    if (d != std::wstring::npos) {
+        std::wstring folder = trimmed(line.substr(d + skip));
+        if (!folder.empty() && folder.front() == L'"') folder.erase(folder.begin());
+        if (!folder.empty() && folder.back() == L'"') folder.pop_back();
+        options.installDir = folder;
+        line.resize(d);
+    }
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(line.c_str(), &count);
+    for (int i = 1; args && i < count; ++i) {
+        const std::wstring a = args[i];
+        if (equalsNoCase(a, L"/S")) options.silent = true;
+        else if (equalsNoCase(a, L"/NORESTART")) options.noRestart = true;
+        else if (a.size() > 6 && equalsNoCase(a.substr(0, 6), L"/LANG=")) options.language = a.substr(6);
+        else if (a.size() > 10 && equalsNoCase(a.substr(0, 10), L"/PASSWORD=")) options.password = a.substr(10);
+    }
+    if (args) LocalFree(args);
+    return options;
+}
+
+int runSilent(SetupSession& session, const SetupOptions& options) {
+    const Description& d = session.description();
+    std::wstring error;
+    if (d.flag(L"Protect") && options.password != d.text(L"Password")) {
+        reportError(session, options, L"This setup is password protected: a silent installation needs /PASSWORD=.");
+        return kExitCancelled;
+    }
+    std::wstring folder = session.proposedInstallDir();
+    if (!options.installDir.empty() && !PathVariables::normalisePath(options.installDir, folder)) {
+        reportError(session, options, L"Not a valid installation folder: " + options.installDir);
+        return kExitBadArguments;
+    }
+    if (folder.empty()) {
+        reportError(session, options, L"The installation folder cannot be determined: " + d.text(L"InstallDir"));
+        return kExitFailed;
+    }
+    PathVariables variables(d, session.setupFolder());
+    variables.setInstallDir(folder);
+    Installer installer(session.file(), d, session.cabinets(), variables, session.strings());
+    SilentObserver observer;
+    if (!installer.prepare(error) || !installer.run(observer, error)) {
+        reportError(session, options, error);
+        return kExitFailed;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+namespace corvane::rt {
+
+void reportError(const SetupSession& session, const SetupOptions& options, const std::wstring& message) {
+    if (options.silent) {
+        // No window in a silent run: the message goes to the standard error of whoever
+        // started the setup, for scripts and logs.
+        const std::string bytes = toUtf8(L"Setup: " + message + L"\r\n");
+        DWORD written = 0;
+        HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+        if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        return;
+    }
+    const std::wstring name = session.description().text(L"AppName");
+    const std::wstring caption = name.empty() ? L"Setup" : formatText(session.text(L"SetupCaption"), {name});
+    MessageBoxW(nullptr, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace corvane::rt
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    SetupOptions options = parseCommandLine(GetCommandLineW());
+    std::wstring exe(32768, L'\0');
+    exe.resize(GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size())));
+    SetupSession session;
+    std::wstring error;
+    if (!session.open(exe, error)) {
+        reportError(session, options, error);
+        return kExitDamaged;
+    }
+    if (session.description().flag(L"Silent")) options.silent = true;
+    if (!options.language.empty()) session.chooseLanguage(options.language);
+    if (session.language().empty()) session.chooseLanguage(session.defaultLanguage());
+    return options.silent ? runSilent(session, options) : runWizard(instance, session, options);
+}

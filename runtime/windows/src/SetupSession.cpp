@@ -1,0 +1,82 @@
+#include "SetupSession.h"
+
+#include "PathVariables.h"
+#include "Registry.h"
+#include "Text.h"
+
+namespace corvane::rt {
+
+bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
+    ByteRange descriptionRange;
+    if (!m_file.open(exePath, error) || !m_file.locateDescription(descriptionRange, error) ||
+        !m_file.verifyCabinet(descriptionRange, 0, error) || !extractToMemory(m_file, descriptionRange, m_members, error))
+        return false;
+    const CabMember* ini = member(L"zansetup.ini");
+    if (!ini) {
+        error = L"The setup file is damaged: its description holds no zansetup.ini.";
+        return false;
+    }
+    if (!m_description.parse(ini->bytes, error)) return false;
+    std::vector<std::uint64_t> lengths;
+    for (const FileLine& f : m_description.files) lengths.push_back(f.length);
+    if (!layOutCabinets(m_description.stubSize, lengths, descriptionRange, m_cabinets, error)) return false;
+    for (const ByteRange& cabinet : m_cabinets)
+        if (!m_file.verifyCabinet(cabinet, 1, error)) return false;
+    for (const CabMember& m : m_members)
+        if (m.name.size() > 4 && equalsNoCase(std::wstring_view(m.name).substr(m.name.size() - 4), L".lng"))
+            m_languages.push_back(m.name.substr(0, m.name.size() - 4));
+    chooseLanguage(defaultLanguage());
+    return true;
+}
+
+std::wstring SetupSession::defaultLanguage() const {
+    const std::wstring wanted = m_description.text(L"DefaultLanguage");
+    for (const std::wstring& l : m_languages)
+        if (equalsNoCase(l, wanted)) return l;
+    return m_languages.empty() ? std::wstring() : m_languages.front();
+}
+
+void SetupSession::chooseLanguage(const std::wstring& name) {
+    m_strings = LanguageStrings();
+    m_language.clear();
+    for (const std::wstring& l : m_languages)
+        if (equalsNoCase(l, name)) m_language = l;
+    if (const CabMember* m = m_language.empty() ? nullptr : member(m_language + L".lng")) m_strings.parse(m->bytes);
+}
+
+std::wstring SetupSession::text(const wchar_t* key) const { return m_strings.text(key); }
+
+const CabMember* SetupSession::member(const std::wstring& name) const {
+    for (const CabMember& m : m_members)
+        if (equalsNoCase(m.name, name)) return &m;
+    return nullptr;
+}
+
+const CabMember* SetupSession::document(wchar_t kind) const {
+    if (const CabMember* m = member(std::wstring(1, kind) + m_language + L".rtf")) return m;
+    return member(std::wstring(1, kind) + L"(Default).rtf");
+}
+
+std::wstring SetupSession::setupFolder() const {
+    const std::wstring& p = m_file.path();
+    return p.substr(0, p.rfind(L'\\'));
+}
+
+std::wstring SetupSession::proposedInstallDir() const {
+    PathVariables variables(m_description, setupFolder());
+    std::wstring dir, error;
+    if (m_description.flag(L"GetFromRegistry")) {
+        static const HKEY roots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
+        const int index = m_description.integer(L"RootKey", -1);
+        std::wstring subkey, value, stored;
+        if (index >= 0 && index < 4 && variables.expandText(m_description.text(L"Subkey"), subkey, error) &&
+            variables.expandText(m_description.text(L"Value"), value, error) && readString(roots[index], subkey, value, stored) &&
+            PathVariables::normalisePath(stored, dir))
+            return dir;
+    }
+    std::wstring expanded;
+    if (variables.expandPath(m_description.text(L"InstallDir"), expanded, error)) return expanded;
+    return {};
+}
+
+}  // namespace corvane::rt

@@ -1,0 +1,495 @@
+#include "WizardPages.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <richedit.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "ExitCodes.h"
+#include "FinishActions.h"
+#include "InstallActions.h"
+#include "PathVariables.h"
+#include "SetupSession.h"
+#include "Text.h"
+#include "WizardResources.h"
+
+namespace corvane::rt {
+
+namespace {
+
+constexpr UINT kStatusMessage = WM_APP + 1;    // lParam: a std::wstring* the page deletes
+constexpr UINT kProgressMessage = WM_APP + 2;  // wParam: progress in permille
+constexpr UINT kDoneMessage = WM_APP + 3;      // wParam: TRUE when everything was installed
+// The property sheet's own buttons.
+constexpr int kBackButton = 0x3023, kNextButton = 0x3024, kFinishButton = 0x3025;
+// Bitmaps larger than this are not genuine wizard pictures.
+constexpr LONG kMaxBitmapSide = 4096;
+
+struct Wizard {
+    SetupSession& session;
+    const SetupOptions& options;
+    std::wstring appName, appVersion;
+    std::wstring installDir;
+    HFONT titleFont = nullptr;
+    const wchar_t* documentClass = L"EDIT";
+    bool installing = false, installed = false, failed = false;
+    std::wstring error;
+    int exitCode = kExitCancelled;
+    std::unique_ptr<PathVariables> variables;
+    std::unique_ptr<Installer> installer;
+    // Page captions must outlive the property sheet.
+    std::wstring texts[24];
+    int usedTexts = 0;
+
+    std::wstring t(const wchar_t* key) const { return formatText(session.text(key), {appName, appVersion}); }
+    const wchar_t* keep(std::wstring text) {
+        texts[usedTexts] = std::move(text);
+        return texts[usedTexts++].c_str();
+    }
+};
+
+class PostingObserver : public InstallObserver {
+public:
+    explicit PostingObserver(HWND page) : m_page(page) {}
+    void status(const std::wstring& text) override { PostMessageW(m_page, kStatusMessage, 0, reinterpret_cast<LPARAM>(new std::wstring(text))); }
+    void progress(unsigned permille) override { PostMessageW(m_page, kProgressMessage, permille, 0); }
+
+private:
+    HWND m_page;
+};
+
+Wizard* wizardOf(HWND page) { return reinterpret_cast<Wizard*>(GetWindowLongPtrW(page, GWLP_USERDATA)); }
+
+Wizard* initPage(HWND page, LPARAM lParam) {
+    auto* w = reinterpret_cast<Wizard*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
+    SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+    return w;
+}
+
+INT_PTR result(HWND page, LONG_PTR value) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, value);
+    return TRUE;
+}
+
+void setButtons(HWND page, Wizard* w, DWORD buttons, const wchar_t* nextKey = L"ButtonNext") {
+    const HWND sheet = GetParent(page);
+    PropSheet_SetWizButtons(sheet, buttons);
+    SetDlgItemTextW(sheet, kBackButton, w->t(L"ButtonBack").c_str());
+    SetDlgItemTextW(sheet, kNextButton, w->t(nextKey).c_str());
+    SetDlgItemTextW(sheet, kFinishButton, w->t(L"ButtonFinish").c_str());
+    SetDlgItemTextW(sheet, IDCANCEL, w->t(L"ButtonCancel").c_str());
+}
+
+// Cancel asks first, except while installing (it cannot stop halfway) and once it is over.
+INT_PTR queryCancel(HWND page, Wizard* w) {
+    if (w->installing) return result(page, TRUE);
+    if (w->installed || w->failed) return result(page, FALSE);
+    const int answer = MessageBoxW(GetParent(page), w->t(L"CancelConfirm").c_str(), w->t(L"SetupCaption").c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    return result(page, answer == IDYES ? FALSE : TRUE);
+}
+
+// Reads a BMP file from memory; nullptr for anything that is not a plain, sane bitmap.
+HBITMAP bitmapFrom(const CabMember* member) {
+    if (!member || member->bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return nullptr;
+    const std::string& b = member->bytes;
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    memcpy(&file, b.data(), sizeof file);
+    memcpy(&info, b.data() + sizeof file, sizeof info);
+    const LONG height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
+    const WORD bits = info.biBitCount;
+    if (file.bfType != 0x4D42 || info.biSize < sizeof info || info.biWidth <= 0 || info.biWidth > kMaxBitmapSide ||
+        height == 0 || height > kMaxBitmapSide || (info.biCompression != BI_RGB && info.biCompression != BI_BITFIELDS) ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+        return nullptr;
+    const std::uint64_t stride = ((std::uint64_t(info.biWidth) * bits + 31) / 32) * 4;
+    if (file.bfOffBits >= b.size() || stride * std::uint64_t(height) > b.size() - file.bfOffBits) return nullptr;
+    // A palette or bit masks must lie before the pixels.
+    const std::uint64_t colours = info.biClrUsed ? info.biClrUsed : (bits <= 8 ? (1u << bits) : 0);
+    if (sizeof file + std::uint64_t(info.biSize) + colours * 4 + (info.biCompression == BI_BITFIELDS ? 12 : 0) > file.bfOffBits)
+        return nullptr;
+    std::string header = b.substr(sizeof file, file.bfOffBits - sizeof file);
+    const HDC dc = GetDC(nullptr);
+    const HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(header.data()), CBM_INIT,
+                                          b.data() + file.bfOffBits, reinterpret_cast<const BITMAPINFO*>(header.data()),
+                                          DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return bitmap;
+}
+
+struct StreamSource {
+    const std::string* bytes;
+    std::size_t pos;
+};
+
+DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got) {
+    auto* s = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t n = std::min<std::size_t>(std::size_t(size), s->bytes->size() - s->pos);
+    memcpy(buffer, s->bytes->data() + s->pos, n);
+    s->pos += n;
+    *got = LONG(n);
+    return 0;
+}
+
+// Replaces the placeholder with a read-only document view showing RTF or plain text.
+void showDocument(HWND page, Wizard* w, const CabMember* document) {
+    const HWND placeholder = GetDlgItem(page, IDC_DOCUMENT);
+    RECT r;
+    GetWindowRect(placeholder, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    DestroyWindow(placeholder);
+    const HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, w->documentClass, L"",
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                      r.left, r.top, r.right - r.left, r.bottom - r.top, page,
+                                      reinterpret_cast<HMENU>(IDC_DOCUMENT), nullptr, nullptr);
+    SendMessageW(view, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
+    if (!document) return;
+    const std::string& bytes = document->bytes;
+    if (bytes.compare(0, 5, "{\\rtf") == 0 && wcscmp(w->documentClass, L"EDIT") != 0) {
+        StreamSource source{&bytes, 0};
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, streamIn};
+        SendMessageW(view, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+        return;
+    }
+    std::wstring text;
+    for (const wchar_t c : fromUtf8(bytes)) {
+        if (c == L'\n' && (text.empty() || text.back() != L'\r')) text += L'\r';
+        text += c;
+    }
+    SetWindowTextW(view, text.c_str());
+}
+
+INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        Wizard* w = initPage(page, lParam);
+        SetDlgItemTextW(page, IDC_TITLE, w->t(L"WelcomeTitle").c_str());
+        SendDlgItemMessageW(page, IDC_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(w->titleFont), FALSE);
+        SetDlgItemTextW(page, IDC_TEXT, w->t(L"WelcomeText").c_str());
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    Wizard* w = wizardOf(page);
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_NEXT); return result(page, 0);
+        case PSN_QUERYCANCEL: return queryCancel(page, w);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool license = GetDlgItem(page, IDC_ACCEPT) != nullptr;
+    if (message == WM_INITDIALOG) {
+        Wizard* w = initPage(page, lParam);
+        showDocument(page, w, w->session.document(license ? L'L' : L'R'));
+        if (license) {
+            SetDlgItemTextW(page, IDC_ACCEPT, w->t(L"LicenseAccept").c_str());
+            ShowWindow(GetDlgItem(page, IDC_ACCEPT), w->session.description().flag(L"Accept") ? SW_SHOW : SW_HIDE);
+        }
+        return TRUE;
+    }
+    Wizard* w = wizardOf(page);
+    auto buttons = [&] {
+        const bool mayGoOn = !license || !w->session.description().flag(L"Accept") || IsDlgButtonChecked(page, IDC_ACCEPT) == BST_CHECKED;
+        setButtons(page, w, PSWIZB_BACK | (mayGoOn ? PSWIZB_NEXT : 0));
+    };
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_ACCEPT) {
+        buttons();
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE:
+            buttons();
+            // The reader's next step is to accept: the check box gets the keyboard focus.
+            if (license && w->session.description().flag(L"Accept"))
+                PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDC_ACCEPT)), TRUE);
+            return result(page, 0);
+        case PSN_QUERYCANCEL: return queryCancel(page, w);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        Wizard* w = initPage(page, lParam);
+        SetDlgItemTextW(page, IDC_TEXT, w->t(L"PasswordPrompt").c_str());
+        SetDlgItemTextW(page, IDC_LABEL, w->t(L"PasswordLabel").c_str());
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    Wizard* w = wizardOf(page);
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT); return result(page, 0);
+        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_WIZNEXT: {
+            wchar_t typed[512];
+            GetDlgItemTextW(page, IDC_PASSWORD, typed, 512);
+            if (typed == w->session.description().text(L"Password")) return result(page, 0);
+            MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
+            SetDlgItemTextW(page, IDC_PASSWORD, L"");
+            SetFocus(GetDlgItem(page, IDC_PASSWORD));
+            return result(page, -1);
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        Wizard* w = initPage(page, lParam);
+        SetDlgItemTextW(page, IDC_TEXT, w->t(L"FolderPrompt").c_str());
+        SetDlgItemTextW(page, IDC_FOLDER, w->installDir.c_str());
+        SetDlgItemTextW(page, IDC_BROWSE, w->t(L"ButtonBrowse").c_str());
+        return TRUE;
+    }
+    Wizard* w = wizardOf(page);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE) {
+        const std::wstring title = w->t(L"FolderBrowse");
+        BROWSEINFOW info{};
+        info.hwndOwner = GetParent(page);
+        info.lpszTitle = title.c_str();
+        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+        if (PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&info)) {
+            wchar_t chosen[MAX_PATH];
+            if (SHGetPathFromIDListW(list, chosen)) {
+                // The application's own folder name is kept below the chosen parent.
+                std::wstring folder = chosen;
+                const std::wstring last = w->installDir.substr(w->installDir.rfind(L'\\') + 1);
+                if (!last.empty()) folder += (folder.back() == L'\\' ? L"" : L"\\") + last;
+                SetDlgItemTextW(page, IDC_FOLDER, folder.c_str());
+            }
+            CoTaskMemFree(list);
+        }
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT, L"ButtonInstall"); return result(page, 0);
+        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_WIZNEXT: {
+            wchar_t typed[MAX_PATH * 2];
+            GetDlgItemTextW(page, IDC_FOLDER, typed, MAX_PATH * 2);
+            std::wstring folder;
+            if (PathVariables::normalisePath(typed, folder) && folder.size() > 3) {
+                w->installDir = folder;
+                return result(page, 0);
+            }
+            MessageBoxW(GetParent(page), w->t(L"FolderInvalid").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
+            return result(page, -1);
+        }
+    }
+    return FALSE;
+}
+
+DWORD WINAPI installThread(void* parameter) {
+    auto* page = static_cast<HWND>(parameter);
+    Wizard* w = wizardOf(page);
+    PostingObserver observer(page);
+    std::wstring error;
+    const bool ok = w->installer->prepare(error) && w->installer->run(observer, error);
+    w->error = error;
+    PostMessageW(page, kDoneMessage, ok, 0);
+    return 0;
+}
+
+INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        initPage(page, lParam);
+        SendDlgItemMessageW(page, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
+        return TRUE;
+    }
+    Wizard* w = wizardOf(page);
+    switch (message) {
+        case kStatusMessage: {
+            std::unique_ptr<std::wstring> text(reinterpret_cast<std::wstring*>(lParam));
+            SetDlgItemTextW(page, IDC_STATUS, text->c_str());
+            return TRUE;
+        }
+        case kProgressMessage: SendDlgItemMessageW(page, IDC_PROGRESS, PBM_SETPOS, wParam, 0); return TRUE;
+        case kDoneMessage:
+            w->installing = false;
+            if (wParam) {
+                w->installed = true;
+                w->exitCode = kExitSuccess;
+            } else {
+                w->failed = true;
+                w->exitCode = kExitFailed;
+                MessageBoxW(GetParent(page), formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str(),
+                            w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONERROR);
+            }
+            PropSheet_PressButton(GetParent(page), PSBTN_NEXT);
+            return TRUE;
+        case WM_NOTIFY: break;
+        default: return FALSE;
+    }
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE:
+            setButtons(page, w, 0);
+            EnableWindow(GetDlgItem(GetParent(page), IDCANCEL), FALSE);
+            if (!w->installing && !w->installed && !w->failed) {
+                w->installing = true;
+                SetDlgItemTextW(page, IDC_STATUS, w->t(L"StatusPreparing").c_str());
+                w->variables = std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
+                w->variables->setInstallDir(w->installDir);
+                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(),
+                                                           *w->variables, w->session.strings());
+                if (HANDLE thread = CreateThread(nullptr, 0, installThread, page, 0, nullptr)) CloseHandle(thread);
+                else PostMessageW(page, kDoneMessage, FALSE, 0);
+            }
+            return result(page, 0);
+        case PSN_WIZBACK: return result(page, -1);
+        case PSN_WIZNEXT: return result(page, w->installing ? -1 : 0);
+        case PSN_QUERYCANCEL: return queryCancel(page, w);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        Wizard* w = initPage(page, lParam);
+        SendDlgItemMessageW(page, IDC_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(w->titleFont), FALSE);
+        return TRUE;
+    }
+    if (message != WM_NOTIFY) return FALSE;
+    Wizard* w = wizardOf(page);
+    const Description& d = w->session.description();
+    struct Offer {
+        int id;
+        bool offered;
+        bool checked;
+        const wchar_t* key;
+    };
+    // Restart excludes the other offers; it is checked by default, since the author asked for it.
+    const Offer offers[] = {
+        {IDC_RESTART, d.flag(L"Restart"), true, L"FinishRestart"},
+        {IDC_LAUNCH, !d.flag(L"Restart") && d.flag(L"LaunchFile") && !d.text(L"LaunchFileName").empty(), d.flag(L"LaunchCecked"), L"FinishLaunch"},
+        {IDC_VIEWREADME, !d.flag(L"Restart") && d.flag(L"ViewReadme") && !d.text(L"ViewReadmeFileName").empty(), d.flag(L"ViewReadmeCecked"), L"FinishReadme"},
+        {IDC_VISITSITE, !d.flag(L"Restart") && d.flag(L"VisitSite") && !d.text(L"VisitSiteAddress").empty(), d.flag(L"VisitSiteCecked"), L"FinishSite"},
+    };
+    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE:
+            setButtons(page, w, PSWIZB_FINISH);
+            EnableWindow(GetDlgItem(GetParent(page), IDCANCEL), FALSE);
+            SetDlgItemTextW(page, IDC_TITLE, w->t(w->failed ? L"FailedTitle" : L"FinishTitle").c_str());
+            SetDlgItemTextW(page, IDC_TEXT, w->failed ? formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str()
+                                                      : w->t(L"FinishText").c_str());
+            for (const Offer& o : offers) {
+                const bool show = o.offered && !w->failed;
+                SetDlgItemTextW(page, o.id, w->t(o.key).c_str());
+                ShowWindow(GetDlgItem(page, o.id), show ? SW_SHOW : SW_HIDE);
+                CheckDlgButton(page, o.id, show && o.checked ? BST_CHECKED : BST_UNCHECKED);
+            }
+            return result(page, 0);
+        case PSN_QUERYCANCEL: return result(page, FALSE);
+        case PSN_WIZFINISH: {
+            if (w->failed) return result(page, 0);
+            std::wstring target, error;
+            if (IsDlgButtonChecked(page, IDC_LAUNCH) == BST_CHECKED && w->variables->expandPath(d.text(L"LaunchFileName"), target, error))
+                openWithShell(target);
+            if (IsDlgButtonChecked(page, IDC_VIEWREADME) == BST_CHECKED &&
+                w->variables->expandPath(d.text(L"ViewReadmeFileName"), target, error))
+                openWithShell(target);
+            if (IsDlgButtonChecked(page, IDC_VISITSITE) == BST_CHECKED && w->variables->expandText(d.text(L"VisitSiteAddress"), target, error))
+                openWithShell(target);
+            if (IsDlgButtonChecked(page, IDC_RESTART) == BST_CHECKED && !w->options.noRestart) restartComputer();
+            return result(page, 0);
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* session = reinterpret_cast<SetupSession*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    if (message == WM_INITDIALOG) {
+        session = reinterpret_cast<SetupSession*>(lParam);
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        SetWindowTextW(dialog, session->text(L"LanguageTitle").c_str());
+        SetDlgItemTextW(dialog, IDC_TEXT, session->text(L"LanguagePrompt").c_str());
+        SetDlgItemTextW(dialog, IDOK, session->text(L"ButtonOK").c_str());
+        SetDlgItemTextW(dialog, IDCANCEL, session->text(L"ButtonCancel").c_str());
+        const HWND list = GetDlgItem(dialog, IDC_LANGUAGES);
+        for (const std::wstring& l : session->languages()) {
+            const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
+            if (l == session->language()) SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0);
+        }
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        if (LOWORD(wParam) == IDOK) {
+            const HWND list = GetDlgItem(dialog, IDC_LANGUAGES);
+            const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+            wchar_t name[256] = L"";
+            if (index >= 0 && SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(index), 0) < 256)
+                SendMessageW(list, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(name));
+            session->chooseLanguage(name);
+        }
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    if (session.languages().size() > 1 && options.language.empty() &&
+        DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LANGUAGE), nullptr, languageProc, reinterpret_cast<LPARAM>(&session)) != IDOK)
+        return kExitCancelled;
+
+    Wizard w{session, options};
+    const Description& d = session.description();
+    w.appName = d.text(L"AppName");
+    w.appVersion = d.text(L"AppVersion");
+    w.installDir = options.installDir.empty() ? session.proposedInstallDir() : options.installDir;
+    if (LoadLibraryW(L"Msftedit.dll")) w.documentClass = MSFTEDIT_CLASS;
+    else if (LoadLibraryW(L"Riched20.dll")) w.documentClass = RICHEDIT_CLASSW;
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    w.titleFont = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                              L"MS Shell Dlg 2");
+
+    const wchar_t* caption = w.keep(w.t(L"SetupCaption"));
+    HPROPSHEETPAGE pages[8];
+    UINT count = 0;
+    auto add = [&](int id, DLGPROC proc, const wchar_t* titleKey, const wchar_t* subtitleKey) {
+        PROPSHEETPAGEW p{sizeof p};
+        p.dwFlags = PSP_USETITLE | (titleKey ? PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE : PSP_HIDEHEADER);
+        p.hInstance = instance;
+        p.pszTemplate = MAKEINTRESOURCEW(id);
+        p.pfnDlgProc = proc;
+        p.lParam = reinterpret_cast<LPARAM>(&w);
+        p.pszTitle = caption;
+        if (titleKey) {
+            p.pszHeaderTitle = w.keep(w.t(titleKey));
+            p.pszHeaderSubTitle = w.keep(w.t(subtitleKey));
+        }
+        pages[count++] = CreatePropertySheetPageW(&p);
+    };
+    add(IDD_WELCOME, welcomeProc, nullptr, nullptr);
+    if (d.flag(L"License") && session.document(L'L')) add(IDD_LICENSE, documentProc, L"LicenseTitle", L"LicenseSubtitle");
+    if (d.flag(L"Readme") && session.document(L'R')) add(IDD_README, documentProc, L"ReadmeTitle", L"ReadmeSubtitle");
+    if (d.flag(L"Protect")) add(IDD_PASSWORD, passwordProc, L"PasswordTitle", L"PasswordSubtitle");
+    add(IDD_FOLDER, folderProc, L"FolderTitle", L"FolderSubtitle");
+    add(IDD_PROGRESS, progressProc, L"ProgressTitle", L"ProgressSubtitle");
+    add(IDD_FINISH, finishProc, nullptr, nullptr);
+
+    PROPSHEETHEADERW sheet{sizeof sheet};
+    sheet.dwFlags = PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER | PSH_USEHBMWATERMARK | PSH_USEHBMHEADER;
+    sheet.hInstance = instance;
+    sheet.hbmWatermark = bitmapFrom(session.member(L"zanwizard.bmp"));
+    sheet.hbmHeader = bitmapFrom(session.member(L"zanheader.bmp"));
+    sheet.nPages = count;
+    sheet.phpage = pages;
+    sheet.pszCaption = caption;
+    PropertySheetW(&sheet);
+    return w.exitCode;
+}
+
+}  // namespace corvane::rt

@@ -1,0 +1,446 @@
+#!/usr/bin/env bash
+# End-to-end tests of Setup.exe and Uninstall.exe under wine.
+#   RuntimeEndToEnd.sh SCENARIO
+# Environment (set by CMake): CORVANE_PROGRAM_DIR (Setup.exe, Uninstall.exe, Languages),
+# CORVANE_MAKE_SETUP (the setup assembler), CORVANE_WINE_DIR (prefix and scratch space).
+# One wine prefix serves the whole suite ("prefix" makes it); each scenario uses its own
+# application name and folders, so scenarios do not see each other's traces.
+set -euo pipefail
+
+scenario=${1:?scenario}
+base=${CORVANE_WINE_DIR:?}
+export WINEPREFIX=$base/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine links Desktop and Documents into $HOME: keep them inside the build tree.
+export HOME=$base/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+drive_c=$WINEPREFIX/drive_c
+work=$base/$scenario
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { local what=$1; shift; "$@" || fail "$what"; }
+finish() { [ "$failures" -eq 0 ] && echo "PASS $scenario" || { echo "$failures check(s) failed in $scenario" >&2; exit 1; }; }
+
+winepath_u() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+reg_value() {  # reg_value KEY NAME -> prints the data, fails when missing
+    local which=(/v "$2")
+    [ "$2" = "(Default)" ] && which=(/ve)
+    wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' | awk -v n="$2" -F'    ' '$2 == n { print $4; found=1 } END { exit !found }'
+}
+reg_absent() { ! reg_value "$1" "$2" >/dev/null; }
+key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+ini_value() {  # ini_value FILE SECTION KEY
+    tr -d '\r' < "$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on=1; next } /^\[/ { on=0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'
+}
+
+# run_setup SETUP ARGS... -> exit code in $rc, standard error in $err
+run_setup() {
+    local setup=$1; shift
+    set +e
+    err=$(wine "$setup" "$@" 2>&1 >/dev/null)
+    rc=$?
+    set -e
+    wineserver -w
+}
+
+# make_project NAME APPNAME: writes $work/NAME.zan from the sections on standard input.
+make_project() {
+    mkdir -p "$work"
+    cat > "$work/$1.zan"
+}
+
+build_setup() {  # build_setup NAME -> $work/NAME.exe
+    "$CORVANE_MAKE_SETUP" "$work/$1.zan" "$work/$1.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+}
+
+settings() {  # settings APPNAME UNINSTALL -> a Settings section with the usual values
+    cat <<EOT
+[Settings]
+AppName=$1
+AppVersion=2.5
+CompanyName=Brennic Test
+WebSite=https://www.example.com/
+Support=mailto:support@example.com
+SetupFile=ignored.exe
+CompressionType=${3:-1}
+Silent=0
+Wizard=$CORVANE_PROGRAM_DIR/Wizard_0.bmp
+Header=$CORVANE_PROGRAM_DIR/Header_0.bmp
+DefaultLanguage=0
+Protect=0
+Password=
+License=0
+Accept=0
+Readme=0
+InstallDir=<ProgramFiles>\\<AppName>
+GetFromRegistry=0
+RootKey=2
+Subkey=Software\\<CompanyName>\\<AppName>
+Value=Directory
+Uninstall=$2
+ShowPorgrams=$2
+UninstallPage=0
+UninstallAddress=https://www.example.com/uninstall.html
+ProgramGroup=<AppName>
+AllUsersMenu=0
+Restart=0
+LaunchFile=0
+LaunchFileName=
+LaunchCecked=0
+ViewReadme=0
+ViewReadmeFileName=
+ViewReadmeCecked=0
+VisitSite=0
+VisitSiteAddress=
+VisitSiteCecked=0
+[Language]
+1=
+EOT
+}
+
+make_payload() {
+    mkdir -p "$work/payload/sub"
+    printf 'Hello from the runtime test.\r\n' > "$work/payload/readme.txt"
+    printf '@echo off\r\necho test\r\n' > "$work/payload/app.cmd"
+    # Incompressible and larger than one cabinet block, so several data blocks are checked.
+    head -c 150000 /dev/urandom > "$work/payload/sub/data.bin"
+    printf '[Options]\r\nColour=Blue\r\n' > "$work/payload/settings.ini"
+}
+
+case "$scenario" in
+
+prefix)
+    rm -rf "$base"
+    mkdir -p "$HOME"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    [ -d "$drive_c/windows" ] || { echo "wine prefix was not created" >&2; exit 1; }
+    echo "PASS prefix"
+    ;;
+
+install-uninstall)
+    rm -rf "$work"
+    make_payload
+    for compression in 0 1; do
+        app="Corvane Round Trip $compression"
+        { settings "$app" 1 "$compression"; cat <<EOT
+[Files]
+$work/payload/app.cmd?0?<InstallDir>\\app.cmd?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\Read Me.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\sub\\deeper\\data.bin?Overwrite?Yes=
+$work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?No=
+$work/payload/readme.txt?0?<AppData>\\<AppName>\\kept.txt?Overwrite?No=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+$CORVANE_TEST_SERVER?0?<InstallDir>\\server.dll?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Round Trip?<InstallDir>\\app.cmd?Starts the test????0?Normal=
+<Desktop>?Round Trip $compression?<InstallDir>\\app.cmd?Starts the test??<InstallDir>??0?Maximize=
+[Registry]
+HKEY_LOCAL_MACHINE?Software\\<CompanyName>\\<AppName>?Directory?String?<InstallDir>?Yes?Yes=
+HKEY_LOCAL_MACHINE?Software\\<CompanyName>\\<AppName>?Version?String?<AppVersion>?Yes?No=
+HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Count?Dword?42?Yes?Yes=
+HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Existing?Dword?7?No?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Colour?Green?No?Yes=
+<InstallDir>\\settings.ini?Options?Size?Large?Yes?Yes=
+<InstallDir>\\settings.ini?Installed?Version?<AppVersion> of <AppName>?Yes?No=
+[Associations]
+.crt$compression?<InstallDir>\\app.cmd=
+[DLL]
+<InstallDir>\\server.dll=
+EOT
+        } | make_project "trip$compression"
+        build_setup "trip$compression"
+
+        dir='C:\Corvane Tests\Round Trip '$compression
+        udir=$drive_c/"Corvane Tests/Round Trip $compression"
+        # What the user had before: a settings file that "Skip" must keep, a value that
+        # "Overwrite No" must keep.
+        mkdir -p "$udir"
+        printf '[Options]\r\nColour=Red\r\n' > "$udir/settings.ini"
+        wine reg add "HKCU\\Software\\Brennic Test\\$app" /v Existing /t REG_DWORD /d 5 /f >/dev/null 2>&1
+
+        run_setup "$work/trip$compression.exe" /S "/D=$dir"
+        check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+        check "app.cmd installed" cmp -s "$work/payload/app.cmd" "$udir/app.cmd"
+        check "file name with a blank" cmp -s "$work/payload/readme.txt" "$udir/Read Me.txt"
+        check "nested new folders" cmp -s "$work/payload/sub/data.bin" "$udir/sub/deeper/data.bin"
+        check "Skip keeps the user's file" grep -q Red "$udir/settings.ini"
+        check "uninstaller installed" cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
+        appdata=$(find "$drive_c/users" -path "*AppData/Roaming/$app/kept.txt" | head -1)
+        check "<AppData> expanded" [ -n "$appdata" ]
+        key="HKLM\\Software\\Brennic Test\\$app"
+        check "String value with <InstallDir>" [ "$(reg_value "$key" Directory)" = "$dir" ]
+        check "String value with <AppVersion>" [ "$(reg_value "$key" Version)" = "2.5" ]
+        check "Dword value" [ "$(reg_value "HKCU\\Software\\Brennic Test\\$app" Count)" = "0x2a" ]
+        check "Overwrite No keeps a value" [ "$(reg_value "HKCU\\Software\\Brennic Test\\$app" Existing)" = "0x5" ]
+        check "INI Overwrite No keeps a value" [ "$(ini_value "$udir/settings.ini" Options Colour)" = "Red" ]
+        check "INI value written" [ "$(ini_value "$udir/settings.ini" Options Size)" = "Large" ]
+        check "INI value expanded" [ "$(ini_value "$udir/settings.ini" Installed Version)" = "2.5 of $app" ]
+        group=$(find "$drive_c/users" -path "*Start Menu/Programs/$app/Round Trip.lnk" | head -1)
+        check "program group shortcut" [ -n "$group" ]
+        check "shortcut names its target" grep -qa "app.cmd" "$group"
+        desktop=$(find "$HOME" "$drive_c/users" -name "Round Trip $compression.lnk" 2>/dev/null | head -1)
+        check "desktop shortcut" [ -n "$desktop" ]
+        check "association" [ "$(reg_value "HKLM\\Software\\Classes\\.crt$compression" '(Default)')" = "CorvaneRoundTrip$compression.crt$compression" ]
+        check "association command" [ "$(reg_value "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression\\shell\\open\\command" '(Default)')" = "\"$dir\\app.cmd\" \"%1\"" ]
+        arp="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app"
+        check "Add/Remove Programs entry" [ "$(reg_value "$arp" UninstallString)" = "\"$dir\\Uninstall.exe\"" ]
+        check "listed by wine's uninstaller" sh -c "wine uninstaller --list 2>/dev/null | grep -q '$app'"
+        check "uninstall log beside the uninstaller" [ -f "$udir/Uninstall.log" ]
+        check "DLL registered" [ "$(reg_value 'HKCU\Software\Corvane Test Server' Registered)" = "0x1" ]
+
+        run_setup "$udir/Uninstall.exe" /S
+        check "uninstaller exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+        check "installed files removed" [ ! -e "$udir/app.cmd" ]; check "installed files removed" [ ! -e "$udir/Read Me.txt" ]; check "installed files removed" [ ! -e "$udir/Uninstall.exe" ]
+        check "folders it made removed" [ ! -e "$udir/sub" ]
+        check "uninstall log removed" [ ! -e "$udir/Uninstall.log" ]
+        check "file marked No stays" [ -f "$appdata" ]
+        check "the user's file stays" grep -q Red "$udir/settings.ini"
+        check "INI value marked No stays" [ "$(ini_value "$udir/settings.ini" Installed Version)" = "2.5 of $app" ]
+        check "INI value marked Yes removed" [ -z "$(ini_value "$udir/settings.ini" Options Size)" ]
+        check "registry value marked Yes removed" reg_absent "$key" Directory
+        check "registry value marked No stays" [ "$(reg_value "$key" Version)" = "2.5" ]
+        check "Dword marked Yes removed" reg_absent "HKCU\\Software\\Brennic Test\\$app" Count
+        check "shortcuts removed" [ ! -e "$group" ]; check "shortcuts removed" [ ! -e "$desktop" ]
+        check "program group folder removed" [ ! -e "$(dirname "$group")" ]
+        check "association removed" key_absent "HKLM\\Software\\Classes\\CorvaneRoundTrip$compression.crt$compression"
+        check "extension released" reg_absent "HKLM\\Software\\Classes\\.crt$compression" '(Default)'
+        check "Add/Remove Programs entry removed" key_absent "$arp"
+        check "DLL unregistered before it was deleted" key_absent 'HKCU\Software\Corvane Test Server'
+        check "DLL deleted" [ ! -e "$udir/server.dll" ]
+    done
+    finish
+    ;;
+
+duplicate-lines)
+    # Two rows with identical lines: the description keeps them apart, and the file after them
+    # still comes from its own cabinet.
+    rm -rf "$work"
+    make_payload
+    printf 'first\r\n' > "$work/payload/one.txt"
+    printf 'other\r\n' > "$work/payload/two.txt"
+    { settings "Corvane Duplicates" 0; cat <<EOT
+[Files]
+$work/payload/one.txt?0?<InstallDir>\\same.txt?Overwrite?Yes=
+$work/payload/one.txt?0?<InstallDir>\\same.txt?Overwrite?Yes=
+$work/payload/two.txt?0?<InstallDir>\\two.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+EOT
+    } | make_project dup
+    build_setup dup
+    check "the description holds distinct lines" grep -q 'same.txt?[0-9]*?Overwrite?Yes?2=' "$work/dup.exe.work/zansetup.ini"
+    run_setup "$work/dup.exe" /S
+    udir="$drive_c/Program Files/Corvane Duplicates"
+    check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+    check "duplicated file" cmp -s "$work/payload/one.txt" "$udir/same.txt"
+    check "file after the duplicates" cmp -s "$work/payload/two.txt" "$udir/two.txt"
+    check "last file" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+damaged)
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Damaged" 1 0; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Damaged?Marker?String?x?Yes?Yes=
+EOT
+    } | make_project good
+    build_setup good
+    good=$work/good.exe
+    size=$(stat -c %s "$good")
+    stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
+    cab0=$(stat -c %s "$work/good.exe.work/0.cab")
+    udir="$drive_c/Program Files/Corvane Damaged"
+
+    expect_refused() {  # expect_refused NAME MESSAGE-PATTERN
+        run_setup "$work/$1.exe" /S
+        check "$1: refused with exit code 2 (was $rc)" [ "$rc" -eq 2 ]
+        check "$1: message '$2' (was: $err)" grep -q "$2" <<<"$err"
+        check "$1: nothing installed" [ ! -e "$udir" ]
+        check "$1: no registry value written" key_absent "HKCU\\Software\\Corvane Damaged"
+    }
+    head -c $((size - 1000)) "$good" > "$work/truncated.exe"
+    expect_refused truncated "damaged"
+    # The last 10 bytes kept, the middle cut: the lengths no longer add up.
+    { head -c $((stub + cab0 + 500)) "$good"; tail -c $((size - stub - cab0 - 4000)) "$good"; } > "$work/cut.exe"
+    expect_refused cut "do not add up"
+    # A flipped byte in the data of the second (stored, multi-block) file cabinet.
+    cp "$good" "$work/flipped.exe"
+    offset=$((stub + cab0 + 70000))
+    byte=$(od -An -tu1 -j "$offset" -N1 "$good" | tr -d ' ')
+    printf "$(printf '\\%03o' $(( byte ^ 0x5A )))" | dd of="$work/flipped.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+    expect_refused flipped "checksum does not match"
+    # A trailer that names a wrong length, and one that is not a number.
+    cp "$good" "$work/trailer.exe"
+    printf '%010d' $(( $(tail -c 10 "$good" | sed 's/^0*//') + 3 )) | dd of="$work/trailer.exe" bs=1 seek=$((size - 10)) conv=notrunc 2>/dev/null
+    expect_refused trailer "damaged"
+    cp "$good" "$work/letters.exe"
+    printf 'abcdefghij' | dd of="$work/letters.exe" bs=1 seek=$((size - 10)) conv=notrunc 2>/dev/null
+    expect_refused letters "does not end with the length"
+    # Signing appends a certificate table after the trailer (padded to 8 bytes) and points the
+    # PE header's security entry at it; the setup must still find its trailer. The table's
+    # last bytes are digits, so a setup reading the file's last 10 bytes would go wrong.
+    le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+    cp "$good" "$work/signed.exe"
+    head -c $(( (8 - size % 8) % 8 )) /dev/zero >> "$work/signed.exe"
+    table=$(stat -c %s "$work/signed.exe")
+    { printf "$(le32 40)"; printf '\x00\x02\x02\x00'; printf 'not a real signature, 0000000001'; } >> "$work/signed.exe"
+    pe=$(od -An -tu4 -j 60 -N4 "$good" | tr -d ' ')
+    printf "$(le32 "$table")$(le32 40)" | dd of="$work/signed.exe" bs=1 seek=$((pe + 24 + 112 + 32)) conv=notrunc 2>/dev/null
+    run_setup "$work/signed.exe" /S
+    check "a signed setup installs (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "a signed setup installs its files" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    rm -rf "$udir"
+
+    # The good one installs: the damage, not the test, was what stopped the others.
+    run_setup "$good" /S
+    check "the undamaged setup installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "the undamaged setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+languages)
+    # Every shipped language packed; the default one and /LANG= pick the texts that the
+    # uninstaller inherits through its log.
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Languages" 1 | sed -e 's/^DefaultLanguage=.*/DefaultLanguage=3/' -e '/^\[Language\]/,$d'
+      printf '[Language]\n'; for i in 0 1 2 3 4 5 6 7; do printf '%s=\n' "$i"; done; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project lang
+    build_setup lang
+    udir="$drive_c/Program Files/Corvane Languages"
+    check "eight languages packed" [ "$(ls "$work/lang.exe.work/description" | grep -c 'lng$')" -eq 8 ]
+    run_setup "$work/lang.exe" /S
+    check "default language install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "default language is French" grep -q "Voulez-vous vraiment supprimer" "$udir/Uninstall.log"
+    run_setup "$work/lang.exe" /S /LANG=Русский
+    check "/LANG install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "/LANG=Русский picks Russian" grep -q "Вы действительно хотите полностью удалить" "$udir/Uninstall.log"
+    finish
+    ;;
+
+description-rules)
+    # What the description may not do, and the settings that steer where files go.
+    rm -rf "$work"
+    make_payload
+    {
+        settings "Corvane Rules" 0 | sed -e 's/^Protect=0/Protect=1/' -e 's/^Password=$/Password=Sesam öffne/'
+        cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project protected
+    build_setup protected
+    udir="$drive_c/Program Files/Corvane Rules"
+    run_setup "$work/protected.exe" /S
+    check "protected: no password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: no password refused (rc $rc)" [ ! -e "$udir" ]
+    run_setup "$work/protected.exe" /S "/PASSWORD=wrong"
+    check "protected: wrong password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: wrong password refused (rc $rc)" [ ! -e "$udir" ]
+    run_setup "$work/protected.exe" /S "/PASSWORD=Sesam öffne"
+    check "protected: right password installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "protected: right password installs (rc $rc: $err)" [ -f "$udir/readme.txt" ]
+
+    # The folder from the registry when asked, and only when it holds a usable path.
+    {
+        settings "Corvane Registry Dir" 0 | sed -e 's/^GetFromRegistry=0/GetFromRegistry=1/' -e 's/^RootKey=2/RootKey=1/'
+        cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project fromreg
+    build_setup fromreg
+    wine reg add 'HKCU\Software\Brennic Test\Corvane Registry Dir' /v Directory /d 'C:\Earlier Place' /f >/dev/null 2>&1
+    run_setup "$work/fromreg.exe" /S
+    check "folder from the registry (rc $rc: $err)" [ -f "$drive_c/Earlier Place/readme.txt" ]
+
+    # A failure halfway (the second file's destination is a folder) undoes the first file and
+    # the folders setup made.
+    mkdir -p "$drive_c/Corvane Blocker"
+    {
+        settings "Corvane Rollback" 0
+        printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?C:\\Corvane Blocker?Overwrite?Yes=\n' \
+            "$work/payload/readme.txt" "$work/payload/app.cmd"
+    } | make_project rollback
+    build_setup rollback
+    run_setup "$work/rollback.exe" /S
+    check "failure reported (rc $rc)" [ "$rc" -eq 3 ]
+    check "failure message names the file ($err)" grep -q 'Corvane Blocker' <<<"$err"
+    check "rolled back" [ ! -e "$drive_c/Program Files/Corvane Rollback" ]
+
+    # Lines that would write outside the named folders, or name no real folder, stop the
+    # setup before anything is written.
+    for bad in '<InstallDir>\..\..\escaped.txt' '<NoSuchFolder>\x.txt' 'relative\x.txt'; do
+        {
+            settings "Corvane Unsafe" 0
+            printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?%s?Overwrite?Yes=\n' \
+                "$work/payload/readme.txt" "$work/payload/app.cmd" "$bad"
+        } | make_project unsafe
+        build_setup unsafe
+        run_setup "$work/unsafe.exe" /S
+        check "refused: $bad (rc $rc)" [ "$rc" -eq 3 ]
+        check "refused before writing: $bad" [ ! -e "$drive_c/Program Files/Corvane Unsafe" ]; check "refused before writing: $bad" [ ! -e "$drive_c/escaped.txt" ]
+    done
+    finish
+    ;;
+
+wizard-walk)
+    # Walks the demo's wizard with the keyboard under a virtual X server, keeping a screenshot
+    # of every page in wizard-walk/screens.
+    if [ -z "${CORVANE_IN_XVFB:-}" ]; then
+        command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
+        CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
+    fi
+    rm -rf "$work"
+    mkdir -p "$work/screens"
+    "$CORVANE_MAKE_SETUP" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" "$work/demo.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+    udir="$drive_c/Program Files/Corvane Demo"
+    rm -rf "$udir"
+    shot() {
+        sleep "${2:-1.5}"
+        if command -v import >/dev/null; then import -window root "$work/screens/$1.png"
+        else xwd -root -silent -out "$work/screens/$1.xwd"; fi
+    }
+    set +e
+    wine "$work/demo.exe" &
+    setup_pid=$!
+    # Wine takes a while to show the first window: wait for each window by its title.
+    timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
+    shot 01-language
+    xdotool key Return
+    wizard=$(timeout 30 xdotool search --sync --name "Corvane Demo Setup" | head -1)
+    # Without a window manager nothing moves the keyboard focus: give it to the wizard.
+    press() { xdotool windowfocus --sync "$wizard" 2>/dev/null || true; xdotool key "$1"; }
+    shot 02-welcome
+    # The buttons by their mnemonics: "&Next >", "&Install", "&Finish".
+    press alt+n; shot 03-license
+    press space; shot 04-license-accepted 0.5
+    press alt+n; shot 05-readme
+    press alt+n; shot 06-folder
+    press alt+i; shot 07-finish 4
+    press alt+f
+    # The setup should end now; a wizard stuck on a page must not hang the suite.
+    for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
+    kill -0 "$setup_pid" 2>/dev/null && { shot 99-stuck 0; wineserver -k; }
+    wait "$setup_pid"
+    rc=$?
+    set -e
+    wineserver -k || true
+    check "wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+    check "installed through the wizard" cmp -s "$CORVANE_SOURCE_DIR/examples/demo/payload/demo.cmd" "$udir/demo.cmd"
+    check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
+    finish
+    ;;
+
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac

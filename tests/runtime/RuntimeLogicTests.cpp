@@ -1,0 +1,171 @@
+// The setup runtime's rules that need no installation: path checks and expansion, reading the
+// description, laying out the cabinets, the uninstall log's escaping and the language texts.
+// Built with the runtime's compiler and run under wine: wmain returns the number of failures.
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "DescriptionReader.h"
+#include "LanguageStrings.h"
+#include "PathVariables.h"
+#include "SetupPayload.h"
+#include "Text.h"
+#include "UninstallLog.h"
+
+using namespace corvane::rt;
+
+namespace {
+
+int g_failures = 0;
+
+void expect(bool condition, const char* what, int line) {
+    if (condition) return;
+    std::printf("FAIL line %d: %s\n", line, what);
+    ++g_failures;
+}
+#define EXPECT(c) expect((c), #c, __LINE__)
+
+std::wstring normalised(const wchar_t* path) {
+    std::wstring out;
+    return PathVariables::normalisePath(path, out) ? out : L"<refused>";
+}
+
+void pathChecks() {
+    EXPECT(normalised(L"C:\\Program Files\\App") == L"C:\\Program Files\\App");
+    EXPECT(normalised(L"  c:/Program Files//App\\  ") == L"c:\\Program Files\\App");
+    EXPECT(normalised(L"C:\\") == L"C:\\");
+    EXPECT(normalised(L"\\\\server\\share\\dir") == L"\\\\server\\share\\dir");
+    // Climbing out, relative, drive-relative, device and odd names are refused.
+    EXPECT(normalised(L"C:\\App\\..\\Windows") == L"<refused>");
+    EXPECT(normalised(L"C:\\App\\.\\x") == L"<refused>");
+    EXPECT(normalised(L"App\\x") == L"<refused>");
+    EXPECT(normalised(L"C:App") == L"<refused>");
+    EXPECT(normalised(L"\\\\?\\C:\\x") == L"<refused>");
+    EXPECT(normalised(L"\\\\server") == L"<refused>");
+    EXPECT(normalised(L"C:\\a<b") == L"<refused>");
+    EXPECT(normalised(L"C:\\a\\b:stream") == L"<refused>");
+    EXPECT(normalised(L"C:\\dir.\\x") == L"<refused>");
+}
+
+void expansionChecks() {
+    Description d;
+    std::wstring error;
+    EXPECT(d.parse("[Settings]\r\nAppName=My: App/2\r\nAppVersion=1.0\r\nCompanyName=Me\r\nFileSize=10\r\n", error));
+    PathVariables v(d, L"D:\\Media");
+    v.setInstallDir(L"C:\\Apps\\Mine");
+    std::wstring out;
+    EXPECT(v.expandPath(L"<InstallDir>\\<AppName>.txt", out, error) && out == L"C:\\Apps\\Mine\\My App2.txt");
+    EXPECT(v.expandText(L"<AppName> <AppVersion>", out, error) && out == L"My: App/2 1.0");
+    EXPECT(v.expandPath(L"<CurrentDir>\\x", out, error) && out == L"D:\\Media\\x");
+    EXPECT(!v.expandPath(L"<Nowhere>\\x", out, error) && error.find(L"<Nowhere>") != std::wstring::npos);
+    EXPECT(!v.expandPath(L"<InstallDir>\\..\\..\\x", out, error));
+    EXPECT(v.expandText(L"<none> and <AppVersion>", out, error) && out == L"<none> and 1.0");  // values keep it
+    EXPECT(v.expandText(L"open <", out, error) && out == L"open <");
+}
+
+void descriptionChecks() {
+    Description d;
+    std::wstring error;
+    const char* text =
+        "\xEF\xBB\xBF[settings]\r\n"
+        "AppName = \"Quoted\" \r\n"
+        "Password=a=b\r\n"
+        "FileSize=4096\r\n"
+        "[Files]\r\n"
+        "<InstallDir>\\a.txt?120?Overwrite?Yes=\r\n"
+        "<InstallDir>\\a.txt?120?Overwrite?Yes?2=\r\n"
+        "<InstallDir>\\b.txt?7?skip?no=\r\n"
+        "[Registry]\r\n"
+        "HKEY_CURRENT_USER?Software\\X?N?Dword?0x10?No?Yes=\r\n"
+        "[Shortcuts]\r\n"
+        "<Desktop>\\S?<InstallDir>\\a.txt?d?p?w?i?3?Hide=\r\n";
+    EXPECT(d.parse(text, error));
+    EXPECT(d.text(L"AppName") == L"Quoted");
+    EXPECT(d.text(L"Password") == L"a=b");
+    EXPECT(d.stubSize == 4096);
+    EXPECT(d.files.size() == 3);
+    EXPECT(d.files.size() == 3 && d.files[1].length == 120 && d.files[1].overwrite && d.files[1].uninstall);
+    EXPECT(d.files.size() == 3 && !d.files[2].overwrite && !d.files[2].uninstall);
+    EXPECT(d.registry.size() == 1 && d.registry[0].isDword && !d.registry[0].overwrite);
+    EXPECT(d.shortcuts.size() == 1 && d.shortcuts[0].iconIndex == 3 && d.shortcuts[0].show == SW_SHOWMINNOACTIVE);
+
+    const char* broken[] = {
+        "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12x?Overwrite?Yes=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12?Overwrite=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[Registry]\r\nHKEY_CURRENT_USER?S?N?Binary?1?Yes?Yes=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[Shortcuts]\r\n<Desktop>\\S?a?b=\r\n",
+        "[Settings]\r\nFileSize=-5\r\n",
+        "[Settings]\r\nFileSize=99999999999999999999999\r\n",
+    };
+    for (const char* b : broken) {
+        Description bad;
+        EXPECT(!bad.parse(b, error));
+    }
+}
+
+void layoutChecks() {
+    std::vector<ByteRange> cabs;
+    std::wstring error;
+    const ByteRange description{1000 + 30 + 40, 500};
+    EXPECT(layOutCabinets(1000, {30, 40}, description, cabs, error) && cabs.size() == 2 && cabs[1].offset == 1030);
+    EXPECT(!layOutCabinets(1000, {30, 39}, description, cabs, error));  // a gap
+    EXPECT(!layOutCabinets(1000, {30, 41}, description, cabs, error));  // an overlap
+    EXPECT(!layOutCabinets(2000, {}, description, cabs, error));        // stub past the payload
+    // Lengths chosen to wrap a 64-bit sum must not pass.
+    EXPECT(!layOutCabinets(1000, {0xFFFFFFFFFFFFFFF0ull, 0x60}, description, cabs, error));
+}
+
+void logChecks() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"corvane-log-test.log";
+    UninstallLog log;
+    log.add(L'F', {L"C:\\odd\\name\twith tab\\and\\\\double.txt"});
+    log.add(L'T', {L"UninstallDone", L"Zeile eins\r\nZeile zwei — готово"});
+    log.add(L'I', {L"C:\\x.ini", L"", L"key"});
+    EXPECT(log.save(path));
+    UninstallLog back;
+    EXPECT(back.load(path));
+    EXPECT(back.records().size() == 3);
+    if (back.records().size() == 3) {
+        EXPECT(back.records()[0].fields[0] == log.records()[0].fields[0]);
+        EXPECT(back.text(L"UninstallDone", L"") == L"Zeile eins\r\nZeile zwei — готово");
+        EXPECT(back.records()[2].fields.size() == 3 && back.records()[2].fields[1].empty());
+    }
+    DeleteFileW(path.c_str());
+    EXPECT(!back.load(path));
+}
+
+void languageChecks() {
+    LanguageStrings s;
+    EXPECT(s.parse("[Language]\nName=Test\n[Strings]\nWelcomeTitle=Hallo %1\\nzwei\nFinishSite=\n"));
+    EXPECT(s.name() == L"Test");
+    EXPECT(s.text(L"welcometitle") == L"Hallo %1\r\nzwei");
+    EXPECT(s.text(L"FinishSite") == L"Visit the &web site");  // empty falls back to English
+    EXPECT(formatText(s.text(L"SetupCaption"), {L"App"}) == L"App Setup");
+}
+
+void numberChecks() {
+    std::uint32_t v = 0;
+    EXPECT(parseDword(L"4294967295", v) && v == 0xFFFFFFFFu);
+    EXPECT(parseDword(L"-1", v) && v == 0xFFFFFFFFu);
+    EXPECT(parseDword(L"0x1F", v) && v == 31);
+    EXPECT(!parseDword(L"4294967296", v));
+    EXPECT(!parseDword(L"12abc", v));
+    EXPECT(!parseDword(L"", v));
+}
+
+}  // namespace
+
+int wmain() {
+    pathChecks();
+    expansionChecks();
+    descriptionChecks();
+    layoutChecks();
+    logChecks();
+    languageChecks();
+    numberChecks();
+    std::printf(g_failures ? "%d failure(s)\n" : "PASS\n", g_failures);
+    return g_failures;
+}
