@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Corvane's LZX (window 21, one cabinet per file) against wimlib's LZX (wimcapture, 2 MiB chunks,
 # one thread, every file its own blob) and xz -9e per file, in one run on one corpus.
-# Usage: bench/lzx/run-bench.sh CORPUS_DIR [BUILD_DIR]   (build: scripts/build.sh release)
+# Usage: bench/lzx/run-bench.sh CORPUS_DIR [BUILD_DIR] [RUNS]   (build: scripts/build.sh release)
+# Corvane and wimlib run alternately RUNS times (default 3) and each keeps its least disturbed
+# (smallest) time; xz runs once.
 set -euo pipefail
 corpus=${1:?usage: run-bench.sh CORPUS_DIR [BUILD_DIR]}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${2:-$top/build/release}
+runs=${3:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mapfile -t files < <(find "$corpus" -type f | sort)
@@ -15,9 +18,17 @@ mapfile -t files < <(find "$corpus" -type f | sort)
 # The command's output goes to $work/out.
 cpu() { /usr/bin/time -f '%U %S' -o "$work/time" "$@" > "$work/out"; awk '{ print $1 + $2 }' "$work/time"; }
 
+min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
+
 mkdir -p "$work/cabs"
-corvane_secs=$(cpu "$build/bin/corvane-lzx-bench" --window 21 --keep "$work/cabs" "${files[@]}")
-read -r _ in_bytes corvane_bytes _ < <(grep '^TOTAL' "$work/out")
+corvane_secs=999999
+wim_secs=999999
+for ((run = 0; run < runs; ++run)); do
+    corvane_secs=$(min "$corvane_secs" "$(cpu "$build/bin/corvane-lzx-bench" --window 21 --keep "$work/cabs" "${files[@]}")")
+    read -r _ in_bytes corvane_bytes _ < <(grep '^TOTAL' "$work/out")
+    rm -f "$work/all.wim"
+    wim_secs=$(min "$wim_secs" "$(cpu wimcapture "$corpus" "$work/all.wim" --compress=LZX --chunk-size=2097152 --threads=1)")
+done
 
 # Every cabinet must extract to its source (cabextract) or the figures mean nothing.
 for f in "${files[@]}"; do
@@ -27,7 +38,6 @@ done
 
 # wimlib: one capture, each file its own compressed blob; sizes are the blobs' compressed sizes
 # (the WIM's metadata resource is left out, in wimlib's favour).
-wim_secs=$(cpu wimcapture "$corpus" "$work/all.wim" --compress=LZX --chunk-size=2097152 --threads=1)
 wim_bytes=$(wiminfo "$work/all.wim" --blobs | awk '
     /^Compressed size/ { size = $4 }
     /^Flags/ { if ($0 !~ /METADATA/) total += size }
