@@ -53,9 +53,10 @@ TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
     EXPECT_NE(missing.err.find("nope.txt"), std::string::npos) << missing.err;
     EXPECT_FALSE(fs::exists(folder / "out2.cab"));
 
-    const CommandRun lzx = run({"-z", "lzx", "out3.cab", "docs/a.txt"});
-    EXPECT_EQ(lzx.code, 1);
-    EXPECT_NE(lzx.err.find("docs/a.txt: Unknown compression type [0x0005]"), std::string::npos) << lzx.err;
+    const CommandRun lzx = run({"-z", "lzx:15", "out3.cab", "docs/a.txt"});
+    EXPECT_EQ(lzx.code, 0) << lzx.err;
+    EXPECT_EQ(testing::listCabinet(folder / "out3.cab").files.size(), 1u);
+    EXPECT_EQ(run({"-z", "lzx:22", "out4.cab", "docs/a.txt"}).code, 2);
     fs::current_path(previous);
     fs::remove_all(folder);
 }

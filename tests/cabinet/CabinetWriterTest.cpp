@@ -155,8 +155,9 @@ TEST_F(CabinetWriterTest, CloseWithoutFlushLeavesNoCabinet) {
     EXPECT_FALSE(fs::exists(m_folder / "destroyed.cab"));
 }
 
-TEST_F(CabinetWriterTest, LzxFailsCleanlyUntilItsEncoderIsThere) {
-    TSTCabWriter writer;  // LZX 21 is the default
+TEST_F(CabinetWriterTest, LzxLevelOutsideItsRangeFailsCleanly) {
+    TSTCabWriter writer;
+    writer.setCompressionLzxLevel(22);
     writer.Open((m_folder / "lzx.cab").string());
     try {
         writer.AddFile(source("a", 1000), "a", false);

@@ -286,6 +286,9 @@ TEST_P(CabinetOracleTest, WindowsSeesDateTimeAndAttributes) {
 // Large enough for many cabinets' worth of records; the sanitizer build leaves it to the release
 // build to save time.
 TEST_P(CabinetOracleTest, FiftyMegabyteFile) {
+    // The LZX suite runs the large file at the window the build uses; the smaller windows meet
+    // frame and window ends often enough in the cases above.
+    if (GetParam().type == cabinet::cctLzx && GetParam().lzxLevel != 21) GTEST_SKIP() << "LZX 21 carries this case";
     constexpr std::size_t kSize = 50 * 1000 * 1000;
     std::vector<std::uint8_t> bytes = textBytes(kSize, 21);
     const std::vector<std::uint8_t> noise = randomBytes(kSize / 4, 22);
@@ -300,7 +303,14 @@ TEST_P(CabinetOracleTest, FiftyMegabyteFile) {
 
 INSTANTIATE_TEST_SUITE_P(Compressions, CabinetOracleTest,
                          ::testing::Values(Compression{"None", cabinet::cctNone, 21},
-                                           Compression{"MsZip", cabinet::cctMsZip, 21}),
+                                           Compression{"MsZip", cabinet::cctMsZip, 21},
+                                           Compression{"Lzx15", cabinet::cctLzx, 15},
+                                           Compression{"Lzx16", cabinet::cctLzx, 16},
+                                           Compression{"Lzx17", cabinet::cctLzx, 17},
+                                           Compression{"Lzx18", cabinet::cctLzx, 18},
+                                           Compression{"Lzx19", cabinet::cctLzx, 19},
+                                           Compression{"Lzx20", cabinet::cctLzx, 20},
+                                           Compression{"Lzx21", cabinet::cctLzx, 21}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
