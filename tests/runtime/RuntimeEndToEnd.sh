@@ -314,6 +314,8 @@ languages)
       printf '[Language]\n'; for i in 0 1 2 3 4 5 6 7; do printf '%s=\n' "$i"; done; cat <<EOT
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+[INI]
+<InstallDir>\\greeting.ini?Text?Hello?Grüße, Привет?Yes?Yes=
 EOT
     } | make_project lang
     build_setup lang
@@ -325,6 +327,9 @@ EOT
     run_setup "$work/lang.exe" /S /LANG=Русский
     check "/LANG install (rc $rc: $err)" [ "$rc" -eq 0 ]
     check "/LANG=Русский picks Russian" grep -q "Вы действительно хотите полностью удалить" "$udir/Uninstall.log"
+    # A new INI file for text beyond the ANSI code page is started as UTF-16.
+    check "new INI file with a UTF-16 mark" [ "$(head -c 2 "$udir/greeting.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ]
+    check "INI value kept whole" grep -q "Hello=Grüße, Привет" <(iconv -f UTF-16 -t UTF-8 "$udir/greeting.ini")
     finish
     ;;
 
