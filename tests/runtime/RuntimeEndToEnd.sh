@@ -212,6 +212,13 @@ EOT
         check "DLL unregistered before it was deleted" key_absent 'HKCU\Software\Corvane Test Server'
         check "DLL deleted" [ ! -e "$udir/server.dll" ]
     done
+    # An uninstaller without its log says so through its exit code and removes nothing.
+    mkdir -p "$drive_c/Corvane No Log"
+    cp "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$drive_c/Corvane No Log/"
+    printf 'keep\r\n' > "$drive_c/Corvane No Log/data.txt"
+    run_setup "$drive_c/Corvane No Log/Uninstall.exe" /S
+    check "no log: exit code 2 (was $rc)" [ "$rc" -eq 2 ]
+    check "no log: nothing removed" [ -f "$drive_c/Corvane No Log/data.txt" ]
     finish
     ;;
 
@@ -314,6 +321,8 @@ languages)
       printf '[Language]\n'; for i in 0 1 2 3 4 5 6 7; do printf '%s=\n' "$i"; done; cat <<EOT
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+[INI]
+<InstallDir>\\greeting.ini?Text?Hello?Grüße, Привет?Yes?Yes=
 EOT
     } | make_project lang
     build_setup lang
@@ -325,6 +334,14 @@ EOT
     run_setup "$work/lang.exe" /S /LANG=Русский
     check "/LANG install (rc $rc: $err)" [ "$rc" -eq 0 ]
     check "/LANG=Русский picks Russian" grep -q "Вы действительно хотите полностью удалить" "$udir/Uninstall.log"
+    # A new INI file for text beyond the ANSI code page is started as UTF-16.
+    check "new INI file with a UTF-16 mark" [ "$(head -c 2 "$udir/greeting.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ]
+    check "INI value kept whole" grep -q "Hello=Grüße, Привет" <(iconv -f UTF-16 -t UTF-8 "$udir/greeting.ini")
+    # Uninstalling removes the INI file setup created once it is empty, and so the folder.
+    cp "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/"
+    run_setup "$udir/Uninstall.exe" /S
+    check "uninstalled (rc $rc)" [ "$rc" -eq 0 ]
+    check "installation folder gone" [ ! -e "$udir" ]
     finish
     ;;
 

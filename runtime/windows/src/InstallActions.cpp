@@ -295,7 +295,8 @@ bool Installer::writeRegistry(std::wstring& error) {
 bool Installer::writeIni(std::wstring& error) {
     for (const PreparedIni& i : m_ini) {
         if (!makeFolders(parentOf(i.file), error)) return false;
-        if (!exists(i.file) && !(isAscii(i.section) && isAscii(i.key) && isAscii(i.value))) {
+        const bool existed = exists(i.file);
+        if (!existed && !(isAscii(i.section) && isAscii(i.key) && isAscii(i.value))) {
             // A new INI file is written in the ANSI code page; a UTF-16 byte-order mark keeps
             // characters outside it.
             HANDLE h = CreateFileW(i.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -315,6 +316,7 @@ bool Installer::writeIni(std::wstring& error) {
             error = L"Cannot write to " + i.file + L": " + systemError(GetLastError());
             return false;
         }
+        if (!existed) m_log.add(L'E', {i.file});
         if (i.uninstall) m_log.add(L'I', {i.file, i.section, i.key});
     }
     return true;
@@ -429,8 +431,14 @@ bool Installer::saveLog(std::wstring& error) {
         if (key.rfind(L"Uninstall", 0) == 0) out.add(L'T', {key, text});
     if (m_description.flag(L"UninstallPage") && !m_description.text(L"UninstallAddress").empty())
         out.add(L'W', {m_description.text(L"UninstallAddress")});
-    for (const LogRecord& r : m_log.records()) out.append(r);
     const std::wstring path = folder + L"\\Uninstall.log";
+    // Installing again over an installation keeps what the earlier run created: its folders,
+    // files and keys still belong to the program, though this run found them already there.
+    UninstallLog earlier;
+    if (earlier.load(path))
+        for (const LogRecord& r : earlier.records())
+            if (r.kind != L'T' && r.kind != L'N' && r.kind != L'W') out.append(r);
+    for (const LogRecord& r : m_log.records()) out.append(r);
     if (!out.save(path)) {
         error = L"Cannot write " + path + L": " + systemError(GetLastError());
         return false;

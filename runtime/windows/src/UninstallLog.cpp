@@ -155,15 +155,23 @@ std::wstring UninstallLog::first(wchar_t kind) const {
     return {};
 }
 
-UndoResult undoRecords(const std::vector<LogRecord>& records) {
+UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring& later) {
     UndoResult result;
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         const std::vector<std::wstring>& f = it->fields;
         if (f.empty()) continue;
         switch (it->kind) {
             case L'F':
+                if (!later.empty() && equalsNoCase(f[0], later)) break;
+                removeFile(f[0], result);
+                break;
             case L'S': removeFile(f[0], result); break;
             case L'D': RemoveDirectoryW(f[0].c_str()); break;
+            case L'E': {
+                wchar_t names[4];
+                if (GetPrivateProfileSectionNamesW(names, 4, f[0].c_str()) == 0) removeFile(f[0], result);
+                break;
+            }
             case L'R':
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) {
@@ -188,6 +196,13 @@ UndoResult undoRecords(const std::vector<LogRecord>& records) {
         if (r.kind == L'P' && r.fields.size() >= 2)
             if (const HKEY root = rootKeyFromName(r.fields[0])) RegDeleteTreeW(root, r.fields[1].c_str());
     return result;
+}
+
+void removeLater(const std::vector<LogRecord>& records, const std::wstring& later) {
+    UndoResult ignored;
+    if (!later.empty()) removeFile(later, ignored);
+    for (auto it = records.rbegin(); it != records.rend(); ++it)
+        if (it->kind == L'D' && !it->fields.empty()) RemoveDirectoryW(it->fields[0].c_str());
 }
 
 }  // namespace corvane::rt

@@ -15,6 +15,7 @@
 //   S file                     a shortcut
 //   R root subkey name         a registry value marked for uninstall
 //   K root subkey created      a key setup created; "created" is the first part that was new
+//   E file                     an INI file setup created (removed once it holds no section)
 //   I file section key         an INI value marked for uninstall
 //   A root ext progid previous a file association; "previous" is the extension's old class
 //   X file                     a registered OCX/DLL (unregistered before its file goes)
@@ -55,7 +56,10 @@ struct UndoResult {
     std::vector<std::wstring> deferred;
 };
 
-// Undoes the records, newest first; the Add/Remove Programs entry goes last of all.
-UndoResult undoRecords(const std::vector<LogRecord>& records);
+// Undoes the records, newest first; the Add/Remove Programs entry goes last of all. A file
+// named by later (the running uninstaller) is left for removeLater().
+UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring& later = {});
+// Removes that file once it is free, then the folders setup created that are empty by now.
+void removeLater(const std::vector<LogRecord>& records, const std::wstring& later);
 
 }  // namespace corvane::rt
