@@ -10,5 +10,5 @@ demo="$top/examples/demo/Demo.zan"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$bin/corvane" "$demo"
 fi
-echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): describing the demo's setup instead." >&2
-exec "$bin/corvane-build" --describe "$demo"
+echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): building the demo's setup with corvane-build." >&2
+exec "$bin/corvane-build" "$demo" -o "$top/build/demo/Corvane Demo 1.0 Setup.exe"

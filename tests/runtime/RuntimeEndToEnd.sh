@@ -2,7 +2,7 @@
 # End-to-end tests of Setup.exe and Uninstall.exe under wine.
 #   RuntimeEndToEnd.sh SCENARIO
 # Environment (set by CMake): CORVANE_PROGRAM_DIR (Setup.exe, Uninstall.exe, Languages),
-# CORVANE_MAKE_SETUP (the setup assembler), CORVANE_WINE_DIR (prefix and scratch space).
+# CORVANE_BUILD (corvane-build), CORVANE_WINE_DIR (prefix and scratch space).
 # One wine prefix serves the whole suite ("prefix" makes it); each scenario uses its own
 # application name and folders, so scenarios do not see each other's traces.
 set -euo pipefail
@@ -51,8 +51,17 @@ make_project() {
     cat > "$work/$1.zan"
 }
 
-build_setup() {  # build_setup NAME -> $work/NAME.exe
-    "$CORVANE_MAKE_SETUP" "$work/$1.zan" "$work/$1.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+build_setup() {  # build_setup NAME -> $work/NAME.exe, built by corvane-build
+    "$CORVANE_BUILD" "$work/$1.zan" -o "$work/$1.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+}
+
+# extract_description SETUP FOLDER: the description cabinet's members, found from the trailer.
+extract_description() {
+    local length
+    length=$((10#$(tail -c 10 "$1")))
+    mkdir -p "$2"
+    tail -c $((length + 10)) "$1" | head -c "$length" > "$2/zansetup.cab"
+    cabextract -q -d "$2" "$2/zansetup.cab"
 }
 
 settings() {  # settings APPNAME UNINSTALL -> a Settings section with the usual values
@@ -123,7 +132,7 @@ prefix)
 install-uninstall)
     rm -rf "$work"
     make_payload
-    for compression in 0 1; do
+    for compression in 0 1 2; do
         app="Corvane Round Trip $compression"
         { settings "$app" 1 "$compression"; cat <<EOT
 [Files]
@@ -238,7 +247,8 @@ $work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
 EOT
     } | make_project dup
     build_setup dup
-    check "the description holds distinct lines" grep -q 'same.txt?[0-9]*?Overwrite?Yes?2=' "$work/dup.exe.work/zansetup.ini"
+    extract_description "$work/dup.exe" "$work/description"
+    check "the description holds distinct lines" grep -q 'same.txt?[0-9]*?Overwrite?Yes?2=' "$work/description/zansetup.ini"
     run_setup "$work/dup.exe" /S
     udir="$drive_c/Program Files/Corvane Duplicates"
     check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
@@ -408,6 +418,33 @@ EOT
     finish
     ;;
 
+demo)
+    # The example project, built by corvane-build with each compression and installed silently.
+    rm -rf "$work"
+    mkdir -p "$work"
+    src=$CORVANE_SOURCE_DIR/examples/demo
+    # The project's relative paths are taken from its folder: give the copies the demo's files.
+    cp -r "$src/payload" "$src/docs" "$src/art" "$work/"
+    for compression in 0 1 2; do
+        sed "s/^CompressionType=.*/CompressionType=$compression\r/" "$src/Demo.zan" > "$work/Demo-$compression.zan"
+        "$CORVANE_BUILD" "$work/Demo-$compression.zan" -o "$work/demo-$compression.exe" \
+            --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+        udir="$drive_c/Corvane Demo $compression"
+        rm -rf "$udir"
+        run_setup "$work/demo-$compression.exe" /S "/D=C:\Corvane Demo $compression"
+        check "demo setup $compression exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+        for f in demo.cmd readme.txt docs/manual.txt; do
+            check "demo $compression: $f" cmp -s "$src/payload/$f" "$udir/$f"
+        done
+        # settings.ini also receives the project's INI value, next to its own.
+        check "demo $compression: settings.ini kept" [ "$(ini_value "$udir/data/settings.ini" Demo Greeting)" = "Hello" ]
+        check "demo $compression: registry value" [ "$(reg_value 'HKCU\Software\Brennic Example Software\Corvane Demo' RunCount)" = "0x0" ]
+        check "demo $compression: INI value" [ "$(ini_value "$udir/data/settings.ini" Demo InstalledVersion)" = "1.0" ]
+        check "demo $compression: association" [ -n "$(reg_value 'HKLM\Software\Classes\.corvanedemo' '(Default)')" ]
+    done
+    finish
+    ;;
+
 wizard-walk)
     # Walks the demo's wizard with the keyboard under a virtual X server, keeping a screenshot
     # of every page in wizard-walk/screens.
@@ -417,7 +454,8 @@ wizard-walk)
     fi
     rm -rf "$work"
     mkdir -p "$work/screens"
-    "$CORVANE_MAKE_SETUP" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" "$work/demo.exe" "$CORVANE_PROGRAM_DIR" >/dev/null
+    "$CORVANE_BUILD" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" -o "$work/demo.exe" \
+        --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
     udir="$drive_c/Program Files/Corvane Demo"
     rm -rf "$udir"
     shot() {
