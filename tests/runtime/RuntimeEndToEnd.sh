@@ -273,7 +273,8 @@ EOT
     good=$work/good.exe
     size=$(stat -c %s "$good")
     stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
-    cab0=$(stat -c %s "$work/good.exe.work/0.cab")
+    extract_description "$good" "$work/description"
+    cab0=$(tr -d '\r' < "$work/description/zansetup.ini" | awk -F'?' '/^\[Files\]/ { on = 1; next } on { print $2; exit }')
     udir="$drive_c/Program Files/Corvane Damaged"
 
     expect_refused() {  # expect_refused NAME MESSAGE-PATTERN
@@ -337,7 +338,8 @@ EOT
     } | make_project lang
     build_setup lang
     udir="$drive_c/Program Files/Corvane Languages"
-    check "eight languages packed" [ "$(ls "$work/lang.exe.work/description" | grep -c 'lng$')" -eq 8 ]
+    extract_description "$work/lang.exe" "$work/description"
+    check "eight languages packed" [ "$(ls "$work/description" | grep -c 'lng$')" -eq 8 ]
     run_setup "$work/lang.exe" /S
     check "default language install (rc $rc: $err)" [ "$rc" -eq 0 ]
     check "default language is French" grep -q "Voulez-vous vraiment supprimer" "$udir/Uninstall.log"
