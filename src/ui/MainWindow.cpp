@@ -299,12 +299,16 @@ void TForm1::openFile(const QString& path) {
         showError(m_services, this, tr("File not found:") + QLatin1Char('\r') + path);
         return;
     }
+    const std::string previousPath = m_project.projectPath;
     m_project.projectPath = path.toStdString();
     if (m_recent.add(m_project.projectPath)) rebuildReopenMenu();
     try {
         project::readProjectFile(m_project, path.toStdString());
     } catch (const std::exception& e) {
+        // The file could not be read at all; the reader has changed nothing yet.
+        m_project.projectPath = previousPath;
         showException(m_services, this, QString::fromStdString(e.what()));
+        return;
     }
     reloadPages();
     updateCaption();
