@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "model/Project.h"
+#include "platform/FileProbe.h"
+#include "platform/TextCase.h"
 
 namespace corvane::builder {
 
@@ -19,41 +21,76 @@ bool defaultDocumentMissing(const std::vector<model::LanguageDocEntry>& list) {
     return list.empty() || list.front().file.empty();
 }
 
+bool installsUninstaller(const model::Project& project) {
+    for (const model::FileEntry& row : project.files)
+        if (platform::equalsIgnoringCase(row.installTo, model::kUninstallerInstallTo)) return true;
+    return false;
+}
+
 }  // namespace
+
+std::string SourceProblem::message() const {
+    return (missing ? "File not found:\r" : "File access denied:\r") + path;
+}
+
+std::vector<SourceProblem> sourceProblems(const model::Project& project) {
+    std::vector<SourceProblem> problems;
+    for (std::size_t i = 0; i < project.files.size(); ++i) {
+        const std::filesystem::path path = project.resolvePath(project.files[i].source);
+        const platform::FileProbe probe = platform::probeFile(path);
+        if (!probe.readable())
+            problems.push_back({i, path.string(), probe.state == platform::FileProbe::State::Missing});
+    }
+    return problems;
+}
 
 std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
     const model::ProjectSettings& s = project.settings;
     // "Empty" means no characters at all: a name of blanks passes, as it always has.
     if (s.appName.empty())
-        return CheckFailure{"Application name must be specified.", PageGroup::General, "General", "AppNameEd"};
+        return CheckFailure{"Application name must be specified.", PageGroup::General, "General",
+                            "AppNameEd"};
     if (s.setupFile.empty())
-        return CheckFailure{"Setup File name must be specified.", PageGroup::General, "General", "SetupFileEd"};
+        return CheckFailure{"Setup File name must be specified.", PageGroup::General, "General",
+                            "SetupFileEd"};
     if (!namesExistingFile(project, s.wizard))
         return CheckFailure{"Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps", "WizardEd"};
     if (!namesExistingFile(project, s.header))
         return CheckFailure{"Header Bitmap must be specified.", PageGroup::General, "Bitmaps", "HeaderEd"};
     if (project.defaultLanguageName().empty())
-        return CheckFailure{"Default Language must be specified.", PageGroup::Dialogs, "Language", "ComboBox2"};
+        return CheckFailure{"Default Language must be specified.", PageGroup::Dialogs, "Language",
+                            "ComboBox2"};
     if (s.license && defaultDocumentMissing(project.licenses))
         return CheckFailure{"License File for (Default) language must be specified.", PageGroup::Dialogs,
                             "License Agreement", "ListLicense"};
     if (s.readme && defaultDocumentMissing(project.readmes))
-        return CheckFailure{"Readme File for (Default) language must be specified.", PageGroup::Dialogs, "Readme",
-                            "ListReadme"};
+        return CheckFailure{"Readme File for (Default) language must be specified.", PageGroup::Dialogs,
+                            "Readme", "ListReadme"};
     if (s.installDir.empty())
         return CheckFailure{"Default Installation Path must be specified.", PageGroup::Files, "InstallDir",
                             "InstallDirEd"};
     if (project.files.empty())
         return CheckFailure{"Project contains no files.", PageGroup::Files, "Files", "ListView1"};
     if (s.launchFile && s.launchFileName.empty())
-        return CheckFailure{"Program File for launching must be specified.", PageGroup::Finish, "After Installation",
-                            "LaunchFileNameCombo"};
+        return CheckFailure{"Program File for launching must be specified.", PageGroup::Finish,
+                            "After Installation", "LaunchFileNameCombo"};
     if (s.viewReadme && s.viewReadmeFileName.empty())
-        return CheckFailure{"Readme File for viewing must be specified.", PageGroup::Finish, "After Installation",
-                            "ViewReadmeFileNameCombo"};
+        return CheckFailure{"Readme File for viewing must be specified.", PageGroup::Finish,
+                            "After Installation", "ViewReadmeFileNameCombo"};
     if (s.visitSite && s.visitSiteAddress.empty())
         return CheckFailure{"Web Address must be specified.", PageGroup::Finish, "After Installation",
                             "VisitSiteAddressEd"};
+    // A setup announcing an uninstaller it does not carry leaves Add/Remove Programs pointing at
+    // a missing file on every machine it installs on.
+    if (s.uninstall && !installsUninstaller(project))
+        return CheckFailure{
+            "Include Uninstaller is checked, but no file installs <InstallDir>\\Uninstall.exe. "
+            "Clear \"Include Uninstaller\" and check it again to add the uninstaller.",
+            PageGroup::Files, "Files", "IncludeUninstallerCheck"};
+    const std::vector<SourceProblem> problems = sourceProblems(project);
+    if (!problems.empty())
+        return CheckFailure{problems.front().message(), PageGroup::Files, "Files", "ListView1",
+                            problems.front().row};
     return std::nullopt;
 }
 

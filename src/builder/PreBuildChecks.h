@@ -5,8 +5,10 @@
 // message, brings its page group and tab to the front and focuses the control, the command line
 // prints the message.
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvane::model {
 class Project;
@@ -22,10 +24,26 @@ struct CheckFailure {
     PageGroup group;
     std::string tab;      // the tab's caption within the group, e.g. "Bitmaps"
     std::string control;  // the object name of the control to focus, e.g. "AppNameEd"
+    std::optional<std::size_t> row = std::nullopt;  // the Files row to select, for a check about one row
 };
 
+// A Files row whose source cannot be packed now.
+struct SourceProblem {
+    std::size_t row;
+    std::string path;  // as the file system was asked, relative paths resolved
+    bool missing;      // not found; otherwise it exists and cannot be read
+    // "File not found:" or "File access denied:", a carriage return and the path.
+    std::string message() const;
+};
+
+// Every Files row whose source is missing or unreadable, in list order.
+std::vector<SourceProblem> sourceProblems(const model::Project& project);
+
 // The first check the project fails, or nothing when it may be built. Bitmap paths are resolved
-// as the build will open them (relative to the project file's folder).
+// as the build will open them (relative to the project file's folder). After the checks of the
+// settings come two that keep a setup from building without what it announces: with
+// "Include Uninstaller" a row must install <InstallDir>\Uninstall.exe, and every source must be
+// there to be read (the first of sourceProblems).
 std::optional<CheckFailure> firstFailedCheck(const model::Project& project);
 
 }  // namespace corvane::builder

@@ -47,6 +47,13 @@ constexpr const char* kUsage =
     "Exit status: 0 on success, 1 when a check or the build fails, 2 on a usage error,\n"
     "130 when interrupted.\n";
 
+// The editor's messages break the line before a path; a terminal line keeps it.
+std::string oneLine(std::string message) {
+    for (char& c : message)
+        if (c == '\r') c = ' ';
+    return message;
+}
+
 struct Options {
     bool help = false;
     bool check = false;
@@ -190,13 +197,9 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
         case builder::BuildResult::Outcome::Cancelled:
             err << "corvane-build: cancelled; " << result.setupFile.string() << " was left as it was\n";
             return kExitInterrupted;
-        case builder::BuildResult::Outcome::AccessDenied: {
-            std::string message = result.message;
-            for (char& c : message)
-                if (c == '\r') c = ' ';
-            err << "corvane-build: " << message << "\n";
+        case builder::BuildResult::Outcome::AccessDenied:
+            err << "corvane-build: " << oneLine(result.message) << "\n";
             return kExitFailed;
-        }
         case builder::BuildResult::Outcome::Failed: break;
     }
     err << "corvane-build: " << result.message << "\n";
@@ -238,7 +241,14 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         return kExitOk;
     }
     if (const auto failure = builder::firstFailedCheck(project)) {
-        err << "corvane-build: " << failure->message << "\n";
+        // A row check names one row in the editor; here every row that fails is worth knowing.
+        if (failure->row) {
+            for (const builder::SourceProblem& problem : builder::sourceProblems(project))
+                err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
+                    << ", installs to " << project.files[problem.row].installTo << ")\n";
+        } else {
+            err << "corvane-build: " << oneLine(failure->message) << "\n";
+        }
         return kExitFailed;
     }
     if (options->check) {

@@ -14,6 +14,10 @@ struct FileEntry {
     std::string installTo;  // full installed path, usually below a path variable
     std::string ifExists;   // "Overwrite" or "Skip"
     std::string uninstall;  // "Yes" or "No"
+    // The source could not be found when the project was opened. The row is kept with the size
+    // it was stored with, so a save writes it back unchanged; the build refuses it until the
+    // file is back.
+    bool sourceMissing = false;
     bool operator==(const FileEntry&) const = default;
 };
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "model/LanguageCatalogue.h"
+#include "platform/TextCase.h"
 
 namespace corvane::model {
 
@@ -110,6 +111,26 @@ void Project::setUninstall(bool on) {
         auto it = std::find_if(files.begin(), files.end(), [&](const FileEntry& f) { return f.source == source; });
         if (it != files.end()) files.erase(it);
     }
+}
+
+std::optional<std::size_t> Project::uninstallerRow() const {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& source = files[i].source;
+        const std::size_t slash = source.find_last_of("/\\");
+        const std::string_view name = std::string_view(source).substr(slash == std::string::npos ? 0 : slash + 1);
+        if (platform::equalsIgnoringCase(files[i].installTo, kUninstallerInstallTo) &&
+            platform::equalsIgnoringCase(name, kUninstallerFileName))
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool Project::adoptCurrentUninstaller() {
+    if (!settings.uninstall) return false;
+    const std::optional<std::size_t> row = uninstallerRow();
+    if (!row || files[*row].source == uninstallerSource()) return false;
+    files[*row].source = uninstallerSource();
+    return true;
 }
 
 void Project::setRestart(bool on) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,15 @@ public:
     void setViewReadme(bool on);
     void setVisitSite(bool on);
     std::string uninstallerSource() const { return m_programFolder + std::string(kUninstallerFileName); }
+    // The row that installs the uninstaller: the first one whose destination is
+    // <InstallDir>\Uninstall.exe (letter case aside) and whose source is a file of that name.
+    // Nothing when there is none.
+    std::optional<std::size_t> uninstallerRow() const;
+    // A project saved elsewhere names another machine's (or an older) program folder as the
+    // uninstaller's source. While Uninstall is on, the uninstaller row takes this program
+    // folder's Uninstall.exe, so the setup always carries the uninstaller that matches its stub.
+    // Returns whether a row was changed.
+    bool adoptCurrentUninstaller();
 
     // --- Derived file data (computed from files on demand, so it is never stale) -----------
     std::vector<std::string> installedFiles() const;

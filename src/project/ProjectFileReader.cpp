@@ -1,15 +1,11 @@
 #include "project/ProjectFileReader.h"
 
-#include <sys/stat.h>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <optional>
 #include <unordered_map>
 
 #include "model/Project.h"
 #include "model/SettingsTable.h"
+#include "platform/FileProbe.h"
 #include "project/ProfileValues.h"
 #include "project/RowFields.h"
 
@@ -18,18 +14,6 @@ namespace corvane::project {
 namespace {
 
 using model::Project;
-
-// The length of a file the reader can open, or nothing (missing, unreadable, a folder).
-std::optional<std::uint64_t> openableFileSize(const std::filesystem::path& path) {
-    // Non-blocking, so a FIFO named as a source cannot stall the load.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!ok) return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
-}
 
 class ProjectProfileReader {
 public:
@@ -70,12 +54,10 @@ public:
         m_project.dlls.clear();
 
         for (const std::string& row : m_profile.keys("Files")) {
-            model::FileEntry entry = entryFromRow<model::FileEntry>(row);
-            const std::optional<std::uint64_t> size = openableFileSize(model::resolveAuthorPath(m_folder, entry.source));
-            if (!size) continue;
-            entry.size = std::to_string(*size);
-            m_project.files.push_back(std::move(entry));
+            m_project.files.push_back(entryFromRow<model::FileEntry>(row));
+            measure(m_project.files.back());
         }
+        if (m_project.adoptCurrentUninstaller()) measure(m_project.files[*m_project.uninstallerRow()]);
         rows("Shortcuts", m_project.shortcuts);
         rows("Registry", m_project.registry);
         rows("INI", m_project.ini);
@@ -87,6 +69,14 @@ private:
     static std::optional<std::int32_t> parseDecimal(std::string_view text) {
         if (text.find_first_of("xX$") != std::string_view::npos) return std::nullopt;
         return parseProfileInteger(text);
+    }
+
+    // A row whose source cannot be opened keeps its stored size and is marked, never dropped:
+    // the next save would otherwise lose it for good.
+    void measure(model::FileEntry& entry) const {
+        const platform::FileProbe probe = platform::probeFile(model::resolveAuthorPath(m_folder, entry.source));
+        entry.sourceMissing = !probe.readable();
+        if (probe.readable()) entry.size = std::to_string(probe.size);
     }
 
     // A choice setting outside its list selects nothing, as a choice box showing it would.

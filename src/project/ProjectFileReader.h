@@ -11,8 +11,9 @@ class Project;
 namespace corvane::project {
 
 // Replaces the project's contents with those of the .zan file at path. Source files of Files
-// rows are measured again, relative paths taken from the project file's folder; rows whose file
-// cannot be opened are dropped. Throws std::runtime_error naming the file when it cannot be read.
+// rows are measured again, relative paths taken from the project file's folder; a row whose file
+// cannot be opened is kept as stored and marked sourceMissing. With Uninstall on, the uninstaller
+// row takes this program folder's Uninstall.exe. Throws std::runtime_error naming the file when it cannot be read.
 // Leaves projectPath and the modified flag to the caller.
 void readProjectFile(model::Project& project, const std::filesystem::path& path);
 

@@ -22,8 +22,10 @@
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
 #include "ui/AboutDialog.h"
+#include "ui/AddFilesDialog.h"
 #include "ui/BuildDialog.h"
 #include "ui/DialogsPage.h"
+#include "ui/EditItemDialog.h"
 #include "ui/FilesPage.h"
 #include "ui/FinishPage.h"
 #include "ui/GeneralPage.h"
@@ -55,7 +57,9 @@ TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings
     setMinimumSize(kMinimumSize);
     setGeometry(kDesignedBounds);
     m_about = new TForm3(m_services, this);
+    m_addFilesDialog = new TForm4(this);
     m_buildDialog = new TForm5(m_project, m_services, folders.workFolder, this);
+    m_editItemDialog = new TForm7(this);
     buildActions();
     buildMenus();
     buildToolBar();
@@ -210,7 +214,8 @@ void TForm1::buildCentralArea() {
     auto changed = [this] { Action1Execute(); };
     m_general = new GeneralPage(m_project, m_services, changed, m_pageArea);
     m_dialogs = new DialogsPage(m_project, m_services, changed, m_pageArea);
-    m_files = new FilesPage(m_project, m_services, changed, [this] { filesChanged(); }, m_pageArea);
+    m_files = new FilesPage(m_project, m_services, m_addFilesDialog, m_editItemDialog, changed,
+                            [this] { filesChanged(); }, m_pageArea);
     m_system = new SystemPage(m_project, m_services, changed, m_pageArea);
     m_finish = new FinishPage(m_project, m_services, changed, m_pageArea);
     m_groups = {m_general, m_dialogs, m_files, m_system, m_finish};
@@ -313,6 +318,7 @@ void TForm1::openFile(const QString& path) {
     reloadPages();
     updateCaption();
     m_project.clearModified();
+    m_files->reportMissingSources();
 }
 
 bool TForm1::save() { return saveProject() == SaveResult::Saved; }
@@ -364,6 +370,7 @@ void TForm1::createSetup() {
         showPage(group);
         m_groups[static_cast<std::size_t>(group - 1)]->selectTab(qs(failure->tab));
         if (auto* control = findChild<QWidget*>(qs(failure->control))) control->setFocus();
+        if (failure->row) m_files->showProblemRow(*failure->row);
         return;
     }
     m_buildDialog->runBuild();

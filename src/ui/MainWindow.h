@@ -29,7 +29,9 @@ class GeneralPage;
 class PageGroup;
 class SystemPage;
 class TForm3;
+class TForm4;
 class TForm5;
+class TForm7;
 
 // Where the editor finds its files: the program folder (stub, languages, default bitmaps), the
 // setup file a new project names, and the folder for the build's temporary files.
@@ -108,7 +110,9 @@ private:
     FinishPage* m_finish = nullptr;
     std::vector<PageGroup*> m_groups;
     TForm3* m_about = nullptr;
+    TForm4* m_addFilesDialog = nullptr;
     TForm5* m_buildDialog = nullptr;
+    TForm7* m_editItemDialog = nullptr;
 
     QMenu* m_reopenMenu = nullptr;
     QToolButton* m_openButton = nullptr;

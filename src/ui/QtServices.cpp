@@ -67,6 +67,14 @@ QString QtFileDialogService::saveFile(QWidget* parent, const QString& filter, co
     return QFileDialog::getSaveFileName(parent, QString(), initialPath, filter);
 }
 
+QStringList QtFileDialogService::openFiles(QWidget* parent, const QString& filter, const QString& initialPath) {
+    return QFileDialog::getOpenFileNames(parent, QString(), initialPath, filter);
+}
+
+QString QtFileDialogService::chooseFolder(QWidget* parent, const QString& title, const QString& initialPath) {
+    return QFileDialog::getExistingDirectory(parent, title, initialPath, QFileDialog::ShowDirsOnly);
+}
+
 void QtShellService::open(const QString& fileOrUrl, bool) {
     // A Windows program is started through wine where it is installed, as a double click would
     // on Windows; anything else goes to the desktop's handler for its type.

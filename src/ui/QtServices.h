@@ -17,6 +17,8 @@ public:
     QString openFile(QWidget* parent, const QString& filter, const QString& initialPath) override;
     QString openPicture(QWidget* parent, const QString& filter, const QString& initialPath) override;
     QString saveFile(QWidget* parent, const QString& filter, const QString& initialPath) override;
+    QStringList openFiles(QWidget* parent, const QString& filter, const QString& initialPath) override;
+    QString chooseFolder(QWidget* parent, const QString& title, const QString& initialPath) override;
 };
 
 class QtShellService : public ShellService {

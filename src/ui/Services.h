@@ -29,6 +29,10 @@ public:
     virtual QString openFile(QWidget* parent, const QString& filter, const QString& initialPath) = 0;
     virtual QString openPicture(QWidget* parent, const QString& filter, const QString& initialPath) = 0;
     virtual QString saveFile(QWidget* parent, const QString& filter, const QString& initialPath) = 0;
+    // Several existing files at once; an empty list when the author cancels.
+    virtual QStringList openFiles(QWidget* parent, const QString& filter, const QString& initialPath) = 0;
+    // A folder, titled with title; an empty string when the author cancels.
+    virtual QString chooseFolder(QWidget* parent, const QString& title, const QString& initialPath) = 0;
 };
 
 class ShellService {

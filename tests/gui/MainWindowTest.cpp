@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(m_window->project().files.size(), std::size_t(1));
         QVERIFY(widget<QCheckBox>("UninstallPageCheck")->isChecked());
         QVERIFY(widget<QLineEdit>("UninstallAddressEd")->isEnabled());
-        QCOMPARE(widget<QTreeWidget>("ListView1")->topLevelItemCount(), 1);
+        QCOMPARE(widget<QTreeView>("ListView1")->model()->rowCount(), 1);
         include->click();
         QVERIFY(!widget<QCheckBox>("ShowProgramsCheck")->isEnabled());
         QVERIFY(!widget<QCheckBox>("UninstallPageCheck")->isChecked());

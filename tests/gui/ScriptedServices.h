@@ -50,6 +50,14 @@ public:
         return next(filter, initial);
     }
     QString saveFile(QWidget*, const QString& filter, const QString& initial) override { return next(filter, initial); }
+    // Several files: one queued answer, the paths separated by "\n" (empty cancels).
+    QStringList openFiles(QWidget*, const QString& filter, const QString& initial) override {
+        const QString answer = next(filter, initial);
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
+    }
+    QString chooseFolder(QWidget*, const QString& title, const QString& initial) override {
+        return next(title, initial);
+    }
 
 private:
     QString next(const QString& filter, const QString& initial) {

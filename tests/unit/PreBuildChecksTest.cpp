@@ -19,12 +19,13 @@ protected:
         test::writeFile(m_program / "Languages" / "English.lng", "");
         test::writeFile(m_program / "Wizard_0.bmp", "BM");
         test::writeFile(m_program / "Header_0.bmp", "BM");
+        test::writeFile(m_program / "a.exe", "MZ");
     }
     Project passingProject() const {
         Project p(m_program.folder(), "/home/author/Setup.exe");
         p.setLanguageSelected(0, true);
         p.rebuildDocumentLists();
-        p.files.push_back({"/src/a.exe", "1", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
+        p.files.push_back({(m_program / "a.exe").string(), "2", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
         return p;
     }
 
@@ -95,7 +96,16 @@ INSTANTIATE_TEST_SUITE_P(
                       p.setVisitSite(true);
                       p.settings.visitSiteAddress.clear();
                   },
-                  "Web Address must be specified.", PageGroup::Finish, "After Installation"}),
+                  "Web Address must be specified.", PageGroup::Finish, "After Installation"},
+        // A setup that names an uninstaller must carry one where the runtime registers it.
+        CheckCase{"UninstallerRowRemovedByHand",
+                  [](Project& p, auto&) {
+                      p.setUninstall(true);
+                      p.files.pop_back();
+                  },
+                  "Include Uninstaller is checked, but no file installs <InstallDir>\\Uninstall.exe. Clear "
+                  "\"Include Uninstaller\" and check it again to add the uninstaller.",
+                  PageGroup::Files, "Files"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreBuildChecks, WhatTheChecksLeaveToTheBuild) {
@@ -104,7 +114,40 @@ TEST_F(PreBuildChecks, WhatTheChecksLeaveToTheBuild) {
     p.settings.protect = true;   // an empty password passes
     p.settings.license = true;
     p.licenses[0].file = "/gone/license.rtf";  // existence is the build's concern
-    p.files[0].source = "/gone/a.exe";
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
+}
+
+// Sources are checked last, after every setting: the first unusable one is reported with its
+// row, and the command line can list them all.
+TEST_F(PreBuildChecks, SourcesThatCannotBePackedAreRefusedNamingTheRow) {
+    Project p = passingProject();
+    p.files.push_back({"/gone/b.exe", "7", "<InstallDir>\\b.exe", "Overwrite", "Yes"});
+    p.files.push_back({m_program.folder(), "0", "<InstallDir>\\dir", "Overwrite", "Yes"});
+    p.files.push_back({"gone-too.txt", "1", "<InstallDir>\\c.txt", "Overwrite", "Yes"});
+    p.projectPath = (m_program / "p.zan").string();
+
+    const std::optional<CheckFailure> failure = firstFailedCheck(p);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->message, "File not found:\r/gone/b.exe");
+    EXPECT_EQ(failure->group, PageGroup::Files);
+    EXPECT_EQ(failure->control, "ListView1");
+    EXPECT_EQ(failure->row, std::optional<std::size_t>(1));
+
+    const std::vector<SourceProblem> all = sourceProblems(p);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[1].message(), "File access denied:\r" + m_program.folder()) << "a folder is no file to pack";
+    EXPECT_EQ(all[2].path, (m_program / "gone-too.txt").string()) << "relative to the project file";
+
+    p.settings.appName.clear();
+    EXPECT_EQ(firstFailedCheck(p)->message, "Application name must be specified.") << "settings come first";
+}
+
+TEST_F(PreBuildChecks, AnEditedOrReaddedUninstallerPasses) {
+    Project p = passingProject();
+    test::writeFile(m_program / "Uninstall.exe", "MZ");
+    p.setUninstall(true);
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
+    p.files.back().installTo = "<installdir>\\UNINSTALL.EXE";  // letter case aside, it is the same place
     EXPECT_FALSE(firstFailedCheck(p).has_value());
 }
 

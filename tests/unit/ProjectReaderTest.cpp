@@ -95,8 +95,8 @@ TEST_F(ProjectReader, RowsSplitByTheRowRule) {
         "[Files]\r\ngone.txt?1?<InstallDir>\\gone.txt?Overwrite?Yes\r\n.?0?<InstallDir>\\dir?Overwrite?Yes\r\n"
         "a.txt?1?<InstallDir>\\a.txt?Overwrite?Yes?extra\r\n"
         "[Shortcuts]\r\na?b\r\n[Registry]\r\nHKEY_USERS?k?n?String?v?w?x?Yes?No\r\n[DLL]\r\nc:\\x?y.dll\r\n");
-    ASSERT_EQ(p.files.size(), 1u) << "missing sources and folders are dropped";
-    EXPECT_EQ(p.files[0].uninstall, "Yes?extra");
+    ASSERT_EQ(p.files.size(), 3u) << "rows whose source is missing or a folder are kept";
+    EXPECT_EQ(p.files[2].uninstall, "Yes?extra");
     ASSERT_EQ(p.shortcuts.size(), 1u);
     EXPECT_EQ(p.shortcuts[0], (model::ShortcutEntry{"a", "", "", "", "", "", "", "", "b"}));
     EXPECT_EQ(p.registry[0].valueData, "v");
@@ -115,6 +115,53 @@ TEST_F(ProjectReader, ReplacesEverythingOfThePreviousProject) {
     EXPECT_TRUE(p.selectedLanguages().empty());
     EXPECT_TRUE(p.shortcuts.empty());
     EXPECT_EQ(p.settings.password, "");
+}
+
+// A project whose payload went away (renamed folder, another machine) must survive opening and
+// saving: the rows stay as stored, marked, and come back measured once the files return.
+TEST_F(ProjectReader, RowsWhoseSourceIsGoneAreKeptAsStoredAndSavedBack) {
+    const std::string files =
+        "[Files]\r\npayload/app.exe?4096?<InstallDir>\\app.exe?Skip?No=\r\n"
+        "a.txt?3?<InstallDir>\\a.txt?Overwrite?Yes=\r\n"
+        "payload/sub/b.dll?12?<InstallDir>\\sub\\b.dll?Overwrite?Yes=\r\n";
+    Project p = read("[Settings]\r\nAppName=X\r\n" + files);
+    ASSERT_EQ(p.files.size(), 3u);
+    EXPECT_EQ(p.files[0], (model::FileEntry{"payload/app.exe", "4096", "<InstallDir>\\app.exe", "Skip", "No", true}));
+    EXPECT_EQ(p.files[1], (model::FileEntry{"a.txt", "3", "<InstallDir>\\a.txt", "Overwrite", "Yes", false}));
+    EXPECT_TRUE(p.files[2].sourceMissing);
+    EXPECT_EQ(p.totalSize(), 4096 + 3 + 12) << "a missing row counts with its stored size";
+
+    p.projectPath = (m_work / "p.zan").string();
+    writeProjectFile(p, m_work / "p.zan");
+    EXPECT_NE(test::readFile(m_work / "p.zan").find(files), std::string::npos) << "saved back unchanged";
+
+    test::writeFile(m_work / "payload" / "app.exe", "MZ");
+    test::writeFile(m_work / "payload" / "sub" / "b.dll", "1234");
+    p = read(test::readFile(m_work / "p.zan"));
+    EXPECT_EQ(p.files[0], (model::FileEntry{"payload/app.exe", "2", "<InstallDir>\\app.exe", "Skip", "No", false}));
+    EXPECT_EQ(p.files[2].size, "4");
+}
+
+// The stored uninstaller path is another machine's program folder; the row always takes this
+// program folder's Uninstall.exe while the project includes the uninstaller.
+TEST_F(ProjectReader, TheUninstallerRowFollowsTheProgramFolder) {
+    test::writeFile(m_program / "Uninstall.exe", std::string(52224, 'U'));
+    const std::string rows =
+        "[Files]\r\na.txt?3?<InstallDir>\\a.txt?Overwrite?Yes\r\n"
+        "/home/someone/corvane/bin/Uninstall.exe?54784?<InstallDir>\\Uninstall.exe?Overwrite?Yes\r\n";
+    Project p = read("[Settings]\r\nUninstall=1\r\n" + rows);
+    ASSERT_EQ(p.files.size(), 2u);
+    EXPECT_EQ(p.files[1], (model::FileEntry{m_program.folder() + "Uninstall.exe", "52224", "<InstallDir>\\Uninstall.exe",
+                                            "Overwrite", "Yes", false}));
+    // Clearing "Include Uninstaller" then removes exactly that row.
+    p.setUninstall(false);
+    ASSERT_EQ(p.files.size(), 1u);
+    EXPECT_EQ(p.files[0].source, "a.txt");
+
+    // Without the option the row is the author's own file and stays as stored.
+    p = read("[Settings]\r\nUninstall=0\r\n" + rows);
+    EXPECT_EQ(p.files[1].source, "/home/someone/corvane/bin/Uninstall.exe");
+    EXPECT_TRUE(p.files[1].sourceMissing);
 }
 
 }  // namespace
