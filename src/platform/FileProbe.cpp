@@ -8,9 +8,10 @@
 
 namespace corvane::platform {
 
-FileProbe probeFile(const std::filesystem::path& path) {
+namespace {
+
+FileProbe probeOpened(int fd) {
     FileProbe probe;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         probe.error = errno;
         probe.state = probe.error == ENOENT || probe.error == ENOTDIR ? FileProbe::State::Missing
@@ -30,6 +31,16 @@ FileProbe probeFile(const std::filesystem::path& path) {
     }
     ::close(fd);
     return probe;
+}
+
+}  // namespace
+
+FileProbe probeFile(const std::filesystem::path& path) {
+    return probeOpened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+}
+
+FileProbe probeFileAt(int dirFd, const char* name) {
+    return probeOpened(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
 }
 
 }  // namespace corvane::platform

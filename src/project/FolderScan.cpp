@@ -1,5 +1,10 @@
 #include "project/FolderScan.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <system_error>
 
@@ -21,9 +26,8 @@ public:
 
     bool cancelled() const { return m_progress.cancel != nullptr && m_progress.cancel->load(); }
 
-    // One file: measured and made a row, or listed as denied.
-    void add(const fs::path& file, const std::string& installPart) {
-        const platform::FileProbe probe = platform::probeFile(file);
+    // One file: made a row when it opens for reading, else listed as denied.
+    void add(const platform::FileProbe& probe, const fs::path& file, const std::string& installPart) {
         if (probe.readable())
             m_result.rows.push_back({file.string(), std::to_string(probe.size),
                                      m_destination + "\\" + installPart, "Overwrite", model::kYes});
@@ -53,10 +57,9 @@ private:
 
 // Names in a stable order that looks like what Windows shows: letter case aside first, then by
 // bytes so that two names differing only in case keep a fixed order.
-bool nameOrder(const fs::path& a, const fs::path& b) {
-    const std::string x = a.filename().string(), y = b.filename().string();
-    const int folded = platform::compareIgnoringCase(x, y);
-    return folded != 0 ? folded < 0 : x < y;
+bool nameOrder(const std::string& a, const std::string& b) {
+    const int folded = platform::compareIgnoringCase(a, b);
+    return folded != 0 ? folded < 0 : a < b;
 }
 
 bool isInside(const fs::path& candidate, const fs::path& root) {
@@ -66,36 +69,82 @@ bool isInside(const fs::path& candidate, const fs::path& root) {
     return true;
 }
 
+// An open folder, closed when it goes out of scope.
+class OpenFolder {
+public:
+    OpenFolder(int parentFd, const char* name)
+        : m_fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW)) {}
+    ~OpenFolder() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    int fd() const { return m_fd; }
+
+    enum class Kind { File, Folder, Link };
+    struct Entry {
+        std::string name;
+        Kind kind;
+    };
+    // The entries but "." and "..", in name order. A folder that cannot be listed has none.
+    std::vector<Entry> entries() const {
+        std::vector<Entry> list;
+        const int copy = m_fd >= 0 ? ::dup(m_fd) : -1;
+        DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+        if (dir == nullptr) {
+            if (copy >= 0) ::close(copy);
+            return list;
+        }
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string_view name = e->d_name;
+            if (name == "." || name == "..") continue;
+            list.push_back({std::string(name), kindOf(*e)});
+        }
+        ::closedir(dir);
+        std::sort(list.begin(), list.end(),
+                  [](const Entry& a, const Entry& b) { return nameOrder(a.name, b.name); });
+        return list;
+    }
+
+private:
+    Kind kindOf(const dirent& e) const {
+        unsigned char type = e.d_type;
+        if (type == DT_UNKNOWN) {  // some file systems do not say; ask without following links
+            struct stat st {};
+            if (::fstatat(m_fd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        }
+        return type == DT_LNK ? Kind::Link : type == DT_DIR ? Kind::Folder : Kind::File;
+    }
+
+    int m_fd;
+};
+
+// Walks a folder through open folder handles: each file is opened relative to its folder, so
+// no path is resolved twice, and O_NOFOLLOW keeps a folder swapped for a link from being entered.
 class FolderWalker {
 public:
-    FolderWalker(const fs::path& root, RowCollector& rows) : m_root(root), m_rows(rows) {
+    FolderWalker(const fs::path& root, RowCollector& rows) : m_rows(rows) {
         std::error_code ec;
         m_canonicalRoot = fs::canonical(root, ec);
         if (ec) m_canonicalRoot = fs::absolute(root, ec);
     }
 
-    void walk(const fs::path& folder, const std::string& below) {
-        std::vector<fs::directory_entry> entries;
-        std::error_code ec;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-            entries.push_back(*it);
-        // A folder that cannot be listed makes no rows, like an empty one; its files were never
-        // seen, so there is nothing to name.
-        std::sort(entries.begin(), entries.end(),
-                  [](const fs::directory_entry& a, const fs::directory_entry& b) {
-                      return nameOrder(a.path(), b.path());
-                  });
-        for (const fs::directory_entry& entry : entries) {
+    void walk(const OpenFolder& folder, const fs::path& path, const std::string& below) {
+        for (const OpenFolder::Entry& entry : folder.entries()) {
             if (m_rows.cancelled()) return;
-            const std::string name = entry.path().filename().string();
-            const std::string part = below.empty() ? name : below + "\\" + name;
-            std::error_code typeError;
-            if (entry.is_symlink(typeError)) {
-                link(entry.path(), part);
-            } else if (entry.is_directory(typeError)) {
-                walk(entry.path(), part);
-            } else {
-                m_rows.add(entry.path(), part);
+            const fs::path child = path / entry.name;
+            const std::string part = below.empty() ? entry.name : below + "\\" + entry.name;
+            switch (entry.kind) {
+                case OpenFolder::Kind::Link:
+                    link(child, part);
+                    break;
+                case OpenFolder::Kind::Folder:
+                    walk(OpenFolder(folder.fd(), entry.name.c_str()), child, part);
+                    break;
+                case OpenFolder::Kind::File:
+                    m_rows.add(platform::probeFileAt(folder.fd(), entry.name.c_str()), child, part);
+                    break;
             }
         }
     }
@@ -105,7 +154,7 @@ private:
         std::error_code ec;
         const fs::path target = fs::canonical(path, ec);
         if (ec) {
-            m_rows.add(path, part);  // a dangling link: reported as a file that cannot be opened
+            m_rows.add(platform::probeFile(path), path, part);  // dangling: a file that cannot be opened
             return;
         }
         if (!isInside(target, m_canonicalRoot)) {
@@ -113,10 +162,9 @@ private:
             return;
         }
         if (fs::is_directory(target, ec)) return;  // reached through its real path
-        m_rows.add(path, part);
+        m_rows.add(platform::probeFile(path), path, part);
     }
 
-    fs::path m_root;
     fs::path m_canonicalRoot;
     RowCollector& m_rows;
 };
@@ -133,7 +181,7 @@ AddedFiles rowsForFiles(const std::vector<fs::path>& files, const std::string& d
     RowCollector rows(destination, progress);
     for (const fs::path& file : files) {
         if (rows.cancelled()) break;
-        rows.add(file, file.filename().string());
+        rows.add(platform::probeFile(file), file, file.filename().string());
     }
     return rows.finish();
 }
@@ -141,7 +189,8 @@ AddedFiles rowsForFiles(const std::vector<fs::path>& files, const std::string& d
 AddedFiles rowsForFolder(const fs::path& folder, const std::string& destination,
                          const AddProgress& progress) {
     RowCollector rows(destination, progress);
-    FolderWalker(folder, rows).walk(folder, {});
+    const OpenFolder top(AT_FDCWD, folder.c_str());
+    FolderWalker(folder, rows).walk(top, folder, {});
     return rows.finish();
 }
 
