@@ -258,6 +258,33 @@ EOT
     finish
     ;;
 
+stale-uninstaller)
+    # A project saved on another machine names that machine's uninstaller; the setup still
+    # carries this program folder's, which installs and uninstalls.
+    rm -rf "$work"
+    make_payload
+    app="Corvane Stale Uninstaller"
+    { settings "$app" 1; cat <<EOT
+[Files]
+$work/payload/app.cmd?0?<InstallDir>\\app.cmd?Overwrite?Yes=
+/home/someone-else/corvane/bin/Uninstall.exe?54784?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+EOT
+    } | make_project stale
+    build_setup stale
+    run_setup "$work/stale.exe" /S
+    udir="$drive_c/Program Files/$app"
+    check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+    check "this program folder's uninstaller installed" cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
+    arp="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app"
+    check "Add/Remove Programs points at it" [ -n "$(reg_value "$arp" UninstallString)" ]
+    run_setup "$udir/Uninstall.exe" /S
+    check "uninstaller exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+    check "installed file removed" [ ! -e "$udir/app.cmd" ]
+    check "uninstaller removed itself" [ ! -e "$udir/Uninstall.exe" ]
+    check "Add/Remove Programs entry removed" key_absent "$arp"
+    finish
+    ;;
+
 damaged)
     rm -rf "$work"
     make_payload
