@@ -216,17 +216,30 @@ private:
         cabinet::TSTCabWriter writer;
         writer.setCompressionType(cabinet::cctMsZip);
         writer.Open(cab.string());
-        for (const std::string& language : m_project.selectedLanguages())
-            writer.AddFile((fs::path(m_programFolder) / "Languages" / (language + ".lng")).string(), language + ".lng",
-                           false);
+        // The file the catalogue found, which for English.US.lng is not "English" + ".lng"; the
+        // setup knows the language by the member's name.
+        for (const model::LanguageFile& language : m_project.selectedLanguageFiles())
+            addMember(writer, fs::path(m_programFolder) / "Languages" / language.fileName,
+                      language.name + ".lng");
         for (const auto& [list, prefix] : {std::pair{&m_project.licenses, "L"}, std::pair{&m_project.readmes, "R"}})
             for (const model::LanguageDocEntry& row : *list)
                 if (!row.file.empty())
-                    writer.AddFile(m_project.resolvePath(row.file).string(), prefix + row.language + ".rtf", false);
-        writer.AddFile(descriptionFile.string(), "zansetup.ini", false);
-        writer.AddFile(m_project.resolvePath(m_project.settings.wizard).string(), "zanwizard.bmp", false);
-        writer.AddFile(m_project.resolvePath(m_project.settings.header).string(), "zanheader.bmp", false);
+                    addMember(writer, m_project.resolvePath(row.file), prefix + row.language + ".rtf");
+        addMember(writer, descriptionFile, "zansetup.ini");
+        addMember(writer, m_project.resolvePath(m_project.settings.wizard), "zanwizard.bmp");
+        addMember(writer, m_project.resolvePath(m_project.settings.header), "zanheader.bmp");
         writer.Close(true);
+    }
+
+    // The cabinet's own error for a file it cannot open gives only the system's reason; the
+    // author also needs to know which language file, document or bitmap it was.
+    static void addMember(cabinet::TSTCabWriter& writer, const fs::path& source, const std::string& name) {
+        try {
+            writer.AddFile(source.string(), name, false);
+        } catch (const cabinet::ESTCabinet& e) {
+            if (e.ErrorCode() != cabinet::FCIERR_OPEN_SRC) throw;
+            throw cabinet::ESTCabinet(std::string(e.what()) + "\r\n" + source.string() + " cannot be packed");
+        }
     }
 
     // The stub goes to a new file beside the target; the target itself is replaced only by the

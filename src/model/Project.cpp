@@ -64,7 +64,10 @@ void Project::newProject() {
 }
 
 void Project::scanLanguageCatalogue() {
-    m_catalogue = scanLanguageFolder(std::filesystem::path(m_programFolder) / "Languages");
+    m_languageFiles = scanLanguageFolder(std::filesystem::path(m_programFolder) / "Languages");
+    m_catalogue.clear();
+    for (const LanguageFile& language : m_languageFiles)
+        m_catalogue.push_back(language.name);
     m_selected.assign(m_catalogue.size(), false);
 }
 
@@ -81,6 +84,13 @@ std::vector<std::string> Project::selectedLanguages() const {
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
         if (m_selected[i]) names.push_back(m_catalogue[i]);
     return names;
+}
+
+std::vector<LanguageFile> Project::selectedLanguageFiles() const {
+    std::vector<LanguageFile> languages;
+    for (std::size_t i = 0; i < m_languageFiles.size(); ++i)
+        if (m_selected[i]) languages.push_back(m_languageFiles[i]);
+    return languages;
 }
 
 std::string Project::defaultLanguageName() const {

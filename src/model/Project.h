@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "model/Entries.h"
+#include "model/LanguageCatalogue.h"
 #include "model/ProjectSettings.h"
 
 namespace corvane::model {
@@ -55,11 +56,15 @@ public:
     // Lists the program folder's language files again; no language is selected afterwards.
     void scanLanguageCatalogue();
     const std::vector<std::string>& languageCatalogue() const { return m_catalogue; }
+    // The catalogue's files, parallel to languageCatalogue(): what a build packs.
+    const std::vector<LanguageFile>& languageFiles() const { return m_languageFiles; }
     bool isLanguageSelected(std::size_t cataloguePosition) const;
     // Changes the selection only; the editor and the reader rebuild the document lists after.
     void setLanguageSelected(std::size_t cataloguePosition, bool selected);
     // The checked names in catalogue order; defaultLanguage is a position in this list.
     std::vector<std::string> selectedLanguages() const;
+    // The files of the selected languages, in the same order.
+    std::vector<LanguageFile> selectedLanguageFiles() const;
     // The name defaultLanguage points at, or empty when it points at nothing.
     std::string defaultLanguageName() const;
     // "(Default)" plus one row per selected language in both document lists, files forgotten,
@@ -104,6 +109,7 @@ private:
     std::string m_programFolder;
     std::string m_defaultSetupFile;
     std::vector<std::string> m_catalogue;
+    std::vector<LanguageFile> m_languageFiles;
     std::vector<bool> m_selected;  // parallel to m_catalogue
     bool m_modified = false;
 };

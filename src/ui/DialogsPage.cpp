@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +22,9 @@ namespace corvane::ui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -30,51 +33,55 @@ DialogsPage::DialogsPage(model::Project& project, const Services& services, std:
     : PageGroup(QStringLiteral("PageDialogs"), project, services, std::move(onChange), parent) {
     buildLanguageTab();
     buildPasswordTab();
-    m_licenseList = buildDocumentTab(tr("License Agreement"), QStringLiteral("TabLicense"),
-                                     tr("Show 'License Agreement' Dialog"), QStringLiteral("LicenseCheck"),
-                                     QStringLiteral("ListLicense"), tr("License File"), &m_license, &m_licenseSpecify);
-    m_accept = makeCheckBox(widget(2), tr("Show 'I accept the agreement' check box"), QStringLiteral("AcceptCheck"));
+    m_license.rows = &m_project.licenses;
+    m_license.missingFileWarning = tr("Please specify license file for current language.");
+    buildDocumentTab(m_license, tr("License Agreement"), QStringLiteral("TabLicense"),
+                     tr("Show 'License Agreement' Dialog"), QStringLiteral("LicenseCheck"),
+                     QStringLiteral("ListLicense"), tr("License File"));
+    m_accept =
+        makeCheckBox(widget(2), tr("Show 'I accept the agreement' check box"), QStringLiteral("AcceptCheck"));
     static_cast<QVBoxLayout*>(widget(2)->layout())->insertWidget(1, m_accept);
-    m_readmeList = buildDocumentTab(tr("Readme"), QStringLiteral("TabReadme"), tr("Show 'Readme' Dialog"),
-                                    QStringLiteral("ReadmeCheck"), QStringLiteral("ListReadme"), tr("Readme File"),
-                                    &m_readme, &m_readmeSpecify);
-
-    connect(m_license, &QCheckBox::toggled, this, [this](bool on) {
-        m_project.settings.license = on;
-        applyLicenseGovernor(on);
-        changed();
-    });
+    // Governed with the license list, it keeps its own state while disabled.
+    m_license.governed << m_accept;
+    applyDocumentGovernor(m_license, false);
     bindCheck(m_accept, &model::ProjectSettings::accept);
-    connect(m_readme, &QCheckBox::toggled, this, [this](bool on) {
-        m_project.settings.readme = on;
-        applyReadmeGovernor(on);
+    m_readme.rows = &m_project.readmes;
+    m_readme.missingFileWarning = tr("Please specify readme file for current language.");
+    buildDocumentTab(m_readme, tr("Readme"), QStringLiteral("TabReadme"), tr("Show 'Readme' Dialog"),
+                     QStringLiteral("ReadmeCheck"), QStringLiteral("ListReadme"), tr("Readme File"));
+
+    connect(m_license.show, &QCheckBox::toggled, this, [this](bool on) {
+        m_project.settings.license = on;
+        applyDocumentGovernor(m_license, on);
         changed();
     });
-    connect(m_licenseSpecify, &QPushButton::clicked, this, [this] { specifyDocument(m_licenseList, m_project.licenses); });
-    connect(m_licenseList, &QTreeWidget::itemDoubleClicked, this,
-            [this] { specifyDocument(m_licenseList, m_project.licenses); });
-    connect(m_readmeSpecify, &QPushButton::clicked, this, [this] { specifyDocument(m_readmeList, m_project.readmes); });
-    connect(m_readmeList, &QTreeWidget::itemDoubleClicked, this,
-            [this] { specifyDocument(m_readmeList, m_project.readmes); });
-    for (QTreeWidget* list : {m_licenseList, m_readmeList})
-        connect(list, &QTreeWidget::currentItemChanged, this, [this] { changed(); });
+    connect(m_readme.show, &QCheckBox::toggled, this, [this](bool on) {
+        m_project.settings.readme = on;
+        applyDocumentGovernor(m_readme, on);
+        changed();
+    });
 }
 
 void DialogsPage::buildLanguageTab() {
     QWidget* tab = addPage(tr("Language"), QStringLiteral("TabLanguage"));
     auto* layout = new QVBoxLayout(tab);
-    layout->addWidget(new QLabel(tr("Select Languages:"), tab));
+    auto* label = new QLabel(tr("Select Languages:"), tab);
+    layout->addWidget(label);
     m_languages = new QListWidget(tab);
     m_languages->setObjectName(QStringLiteral("CheckListBox1"));
+    label->setBuddy(m_languages);
     layout->addWidget(m_languages);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(tr("Default Language:"), tab));
+    auto* defaultLabel = new QLabel(tr("Default Language:"), tab);
+    row->addWidget(defaultLabel);
     m_defaultLanguage = new QComboBox(tab);
     m_defaultLanguage->setObjectName(QStringLiteral("ComboBox2"));
+    m_defaultLanguage->setEditable(false);
+    defaultLabel->setBuddy(m_defaultLanguage);
     row->addWidget(m_defaultLanguage, 1);
     layout->addLayout(row);
 
-    connect(m_languages, &QListWidget::itemChanged, this, [this] { languageToggled(); });
+    connect(m_languages, &QListWidget::itemChanged, this, [this] { rebuildLanguageLists(); });
     connect(m_defaultLanguage, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_project.settings.defaultLanguage = index;
         changed();
@@ -110,35 +117,57 @@ void DialogsPage::buildPasswordTab() {
     });
 }
 
-QTreeWidget* DialogsPage::buildDocumentTab(const QString& caption, const QString& tabName, const QString& showText,
-                                           const QString& showName, const QString& listName,
-                                           const QString& fileColumn, QCheckBox** show, QPushButton** specify) {
-    QWidget* tab = addPage(caption, tabName);
-    auto* layout = new QVBoxLayout(tab);
-    *show = makeCheckBox(tab, showText, showName);
-    layout->addWidget(*show);
-    auto* list = new QTreeWidget(tab);
-    list->setObjectName(listName);
-    list->setRootIsDecorated(false);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHeaderLabels({tr("Language"), fileColumn});
-    list->header()->resizeSection(0, 80);
-    list->header()->resizeSection(1, 250);
-    layout->addWidget(list);
+void DialogsPage::buildDocumentTab(DocumentTab& tab, const QString& caption, const QString& tabName,
+                                   const QString& showText, const QString& showName, const QString& listName,
+                                   const QString& fileColumn) {
+    QWidget* page = addPage(caption, tabName);
+    auto* layout = new QVBoxLayout(page);
+    tab.show = makeCheckBox(page, showText, showName);
+    layout->addWidget(tab.show);
+    tab.list = new QTreeWidget(page);
+    tab.list->setObjectName(listName);
+    tab.list->setRootIsDecorated(false);
+    tab.list->setSelectionMode(QAbstractItemView::SingleSelection);
+    tab.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tab.list->setHeaderLabels({tr("Language"), fileColumn});
+    tab.list->header()->setStretchLastSection(false);
+    tab.list->header()->resizeSection(0, 80);
+    tab.list->header()->resizeSection(1, 250);
+    layout->addWidget(tab.list);
     auto* buttons = new QHBoxLayout;
-    *specify = new QPushButton(tr("Specify..."), tab);
-    (*specify)->setObjectName(listName + QStringLiteral("Specify"));
+    tab.specify = new QPushButton(tr("Specify..."), page);
+    tab.specify->setObjectName(listName + QStringLiteral("Specify"));
+    tab.edit = new QPushButton(tr("Edit"), page);
+    tab.edit->setObjectName(listName + QStringLiteral("Edit"));
     buttons->addStretch();
-    buttons->addWidget(*specify);
+    buttons->addWidget(tab.specify);
+    buttons->addWidget(tab.edit);
     layout->addLayout(buttons);
-    list->setEnabled(false);
-    (*specify)->setEnabled(false);
-    return list;
+    tab.governed = {tab.list, tab.specify, tab.edit};
+    applyDocumentGovernor(tab, false);
+
+    connect(tab.specify, &QPushButton::clicked, this, [this, &tab] { specifyDocument(tab); });
+    connect(tab.list, &QTreeWidget::itemDoubleClicked, this, [this, &tab] { specifyDocument(tab); });
+    connect(tab.edit, &QPushButton::clicked, this, [this, &tab] { editDocument(tab); });
+    // Moving the selection counts as an edit, as every change of these lists does.
+    connect(tab.list, &QTreeWidget::itemSelectionChanged, this, [this] { changed(); });
 }
 
-void DialogsPage::languageToggled() {
+void DialogsPage::scanLanguageFiles() {
+    SignalBlocker block(m_languages);
+    m_languages->clear();
+    const std::vector<std::string>& catalogue = m_project.languageCatalogue();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        auto* item = new QListWidgetItem(qs(catalogue[i]), m_languages);
+        item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+        item->setCheckState(m_project.isLanguageSelected(i) ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void DialogsPage::rebuildLanguageLists() {
     for (int i = 0; i < m_languages->count(); ++i)
-        m_project.setLanguageSelected(static_cast<std::size_t>(i), m_languages->item(i)->checkState() == Qt::Checked);
+        m_project.setLanguageSelected(static_cast<std::size_t>(i),
+                                      m_languages->item(i)->checkState() == Qt::Checked);
     m_project.rebuildDocumentLists();
     fillDefaultLanguages();
     fillDocuments();
@@ -148,33 +177,52 @@ void DialogsPage::languageToggled() {
 void DialogsPage::fillDefaultLanguages() {
     SignalBlocker block(m_defaultLanguage);
     m_defaultLanguage->clear();
-    for (const std::string& name : m_project.selectedLanguages()) m_defaultLanguage->addItem(qs(name));
+    for (const std::string& name : m_project.selectedLanguages())
+        m_defaultLanguage->addItem(qs(name));
     m_defaultLanguage->setCurrentIndex(m_project.settings.defaultLanguage);
 }
 
 void DialogsPage::fillDocuments() {
-    const std::pair<QTreeWidget*, const std::vector<model::LanguageDocEntry>*> lists[] = {
-        {m_licenseList, &m_project.licenses}, {m_readmeList, &m_project.readmes}};
-    for (const auto& [list, rows] : lists) {
-        SignalBlocker block(list);
-        list->clear();
-        for (const model::LanguageDocEntry& row : *rows)
-            list->addTopLevelItem(new QTreeWidgetItem(QStringList{qs(row.language), qs(row.file)}));
+    for (DocumentTab* tab : {&m_license, &m_readme}) {
+        SignalBlocker block(tab->list);
+        tab->list->clear();
+        for (const model::LanguageDocEntry& row : *tab->rows)
+            tab->list->addTopLevelItem(new QTreeWidgetItem(QStringList{qs(row.language), qs(row.file)}));
     }
 }
 
-void DialogsPage::specifyDocument(QTreeWidget* list, std::vector<model::LanguageDocEntry>& rows) {
-    const int row = list->indexOfTopLevelItem(list->currentItem());
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) {
+int DialogsPage::selectedRow(const DocumentTab& tab) {
+    const QList<QTreeWidgetItem*> selected = tab.list->selectedItems();
+    const int row = selected.isEmpty() ? -1 : tab.list->indexOfTopLevelItem(selected.front());
+    if (row < 0 || static_cast<std::size_t>(row) >= tab.rows->size()) {
         showWarning(m_services, this, tr("Please select language."));
+        return -1;
+    }
+    return row;
+}
+
+void DialogsPage::specifyDocument(DocumentTab& tab) {
+    const int row = selectedRow(tab);
+    if (row < 0) return;
+    model::LanguageDocEntry& entry = (*tab.rows)[static_cast<std::size_t>(row)];
+    const QString initial = entry.file.empty() ? QDir::homePath() : qs(entry.file);
+    const QString chosen =
+        m_services.files->openFile(this, tr("Text Files, RTF Files (*.txt *.rtf);;Any Files (*)"), initial);
+    if (chosen.isEmpty()) return;
+    changed();
+    entry.file = chosen.toStdString();
+    tab.list->topLevelItem(row)->setText(1, chosen);
+}
+
+void DialogsPage::editDocument(const DocumentTab& tab) {
+    const int row = selectedRow(tab);
+    if (row < 0) return;
+    const std::string& file = (*tab.rows)[static_cast<std::size_t>(row)].file;
+    if (file.empty()) {
+        showWarning(m_services, this, tab.missingFileWarning);
         return;
     }
-    const QString chosen = m_services.files->openFile(
-        this, tr("Text Files, RTF Files (*.txt *.rtf);;Any Files (*)"), qs(rows[static_cast<std::size_t>(row)].file));
-    if (chosen.isEmpty()) return;
-    rows[static_cast<std::size_t>(row)].file = chosen.toStdString();
-    list->currentItem()->setText(1, chosen);
-    changed();
+    m_services.shell->edit(QString::fromStdString(m_project.resolvePath(file).string()));
 }
 
 void DialogsPage::applyProtect(bool on) {
@@ -182,45 +230,33 @@ void DialogsPage::applyProtect(bool on) {
     m_showPassword->setEnabled(on);
 }
 
-void DialogsPage::applyLicenseGovernor(bool on) {
-    m_licenseList->setEnabled(on);
-    m_licenseSpecify->setEnabled(on);
-    m_accept->setEnabled(on);
-}
-
-void DialogsPage::applyReadmeGovernor(bool on) {
-    m_readmeList->setEnabled(on);
-    m_readmeSpecify->setEnabled(on);
+void DialogsPage::applyDocumentGovernor(const DocumentTab& tab, bool on) {
+    for (QWidget* w : tab.governed)
+        w->setEnabled(on);
 }
 
 void DialogsPage::loadFromProject() {
-    {
-        SignalBlocker block(m_languages);
-        m_languages->clear();
-        const auto& catalogue = m_project.languageCatalogue();
-        for (std::size_t i = 0; i < catalogue.size(); ++i) {
-            auto* item = new QListWidgetItem(qs(catalogue[i]), m_languages);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(m_project.isLanguageSelected(i) ? Qt::Checked : Qt::Unchecked);
-        }
-    }
+    scanLanguageFiles();
     fillDefaultLanguages();
     fillDocuments();
 
     const model::ProjectSettings& s = m_project.settings;
-    for (QCheckBox* box : {m_protect, m_showPassword, m_license, m_accept, m_readme}) box->blockSignals(true);
+    const QList<QCheckBox*> boxes = {m_protect, m_showPassword, m_license.show, m_accept, m_readme.show};
+    for (QCheckBox* box : boxes)
+        box->blockSignals(true);
     m_protect->setChecked(s.protect);
-    m_license->setChecked(s.license);
+    m_license.show->setChecked(s.license);
     m_accept->setChecked(s.accept);
-    m_readme->setChecked(s.readme);
-    for (QCheckBox* box : {m_protect, m_showPassword, m_license, m_accept, m_readme}) box->blockSignals(false);
+    m_readme.show->setChecked(s.readme);
+    for (QCheckBox* box : boxes)
+        box->blockSignals(false);
     {
         SignalBlocker block(m_password);
         m_password->setText(qs(s.password));
     }
     applyProtect(s.protect);
-    applyLicenseGovernor(s.license);
-    applyReadmeGovernor(s.readme);
+    applyDocumentGovernor(m_license, s.license);
+    applyDocumentGovernor(m_readme, s.readme);
 }
 
 }  // namespace corvane::ui

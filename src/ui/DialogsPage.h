@@ -25,31 +25,44 @@ public:
     void loadFromProject() override;
 
 private:
+    // One of the two document tabs: its governing box, its list and buttons, and the rows it shows.
+    struct DocumentTab {
+        QCheckBox* show = nullptr;
+        QTreeWidget* list = nullptr;
+        QPushButton* specify = nullptr;
+        QPushButton* edit = nullptr;
+        QList<QWidget*> governed;  // enabled exactly while the show box is checked
+        std::vector<model::LanguageDocEntry>* rows = nullptr;
+        QString missingFileWarning;
+    };
+
     void buildLanguageTab();
     void buildPasswordTab();
-    QTreeWidget* buildDocumentTab(const QString& caption, const QString& tabName, const QString& showText,
-                                  const QString& showName, const QString& listName, const QString& fileColumn,
-                                  QCheckBox** show, QPushButton** specify);
-    void languageToggled();
+    void buildDocumentTab(DocumentTab& tab, const QString& caption, const QString& tabName,
+                          const QString& showText, const QString& showName, const QString& listName,
+                          const QString& fileColumn);
+    // The language list from the catalogue the project scanned, checked as the project selects.
+    void scanLanguageFiles();
+    // A language was checked or unchecked: the selection, the default language and both
+    // document lists follow.
+    void rebuildLanguageLists();
     void fillDefaultLanguages();
     void fillDocuments();
-    void specifyDocument(QTreeWidget* list, std::vector<model::LanguageDocEntry>& rows);
+    // The row the author selected, or -1 after the "Please select language." warning.
+    int selectedRow(const DocumentTab& tab);
+    void specifyDocument(DocumentTab& tab);
+    void editDocument(const DocumentTab& tab);
     void applyProtect(bool on);
-    void applyLicenseGovernor(bool on);
-    void applyReadmeGovernor(bool on);
+    static void applyDocumentGovernor(const DocumentTab& tab, bool on);
 
     QListWidget* m_languages = nullptr;
     QComboBox* m_defaultLanguage = nullptr;
     QCheckBox* m_protect = nullptr;
     QLineEdit* m_password = nullptr;
     QCheckBox* m_showPassword = nullptr;
-    QCheckBox* m_license = nullptr;
     QCheckBox* m_accept = nullptr;
-    QTreeWidget* m_licenseList = nullptr;
-    QPushButton* m_licenseSpecify = nullptr;
-    QCheckBox* m_readme = nullptr;
-    QTreeWidget* m_readmeList = nullptr;
-    QPushButton* m_readmeSpecify = nullptr;
+    DocumentTab m_license;
+    DocumentTab m_readme;
 };
 
 }  // namespace corvane::ui

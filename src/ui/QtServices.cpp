@@ -1,5 +1,7 @@
 #include "ui/QtServices.h"
 
+#include "ui/DesktopEditor.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -83,6 +85,17 @@ void QtShellService::open(const QString& fileOrUrl, bool) {
         if (!wine.isEmpty() && QProcess::startDetached(wine, {fileOrUrl})) return;
     }
     QDesktopServices::openUrl(QUrl::fromUserInput(fileOrUrl, QString(), QUrl::AssumeLocalFile));
+}
+
+void QtShellService::edit(const QString& document) {
+    // The program is started on its own, never waited for: a desktop handler may return at once,
+    // and an editor that is already running may hand the document to its first instance.
+    const std::optional<QStringList> command = associatedEditor(document);
+    if (!command) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(document));
+        return;
+    }
+    if (!command->isEmpty()) QProcess::startDetached(command->front(), command->mid(1));
 }
 
 }  // namespace corvane::ui

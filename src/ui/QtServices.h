@@ -24,6 +24,7 @@ public:
 class QtShellService : public ShellService {
 public:
     void open(const QString& fileOrUrl, bool maximized) override;
+    void edit(const QString& document) override;
 };
 
 }  // namespace corvane::ui

@@ -41,6 +41,10 @@ public:
     // The default action for a file or an address, as a double click would do; failures are the
     // shell's own business and are not reported.
     virtual void open(const QString& fileOrUrl, bool maximized) = 0;
+    // Opens a document for editing in the program the desktop associates with its type, and
+    // returns at once: the program runs beside the editor, which stays usable. Nothing is
+    // reported when no program is associated or it cannot be started.
+    virtual void edit(const QString& document) = 0;
 };
 
 struct Services {

@@ -76,9 +76,11 @@ private:
 class RecordingShell : public ui::ShellService {
 public:
     QStringList opened;
+    QStringList edited;
     void open(const QString& target, bool maximized) override {
         opened << (maximized ? QStringLiteral("max:") : QString()) + target;
     }
+    void edit(const QString& document) override { edited << document; }
 };
 
 }  // namespace corvane::test

@@ -118,6 +118,66 @@ make_payload() {
     printf '[Options]\r\nColour=Blue\r\n' > "$work/payload/settings.ini"
 }
 
+# A program folder whose English is English.US.lng, and a project with three languages, a license
+# for two of them and a German readme: the build packs the multi-dot file as English.lng, each
+# document under its language's name, and the setup speaks the chosen language.
+scenario_language_documents() {
+    rm -rf "$work"
+    make_payload
+    local program=$work/program description=$work/description
+    mkdir -p "$program/Languages"
+    cp "$CORVANE_PROGRAM_DIR/Setup.exe" "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$program/"
+    cp "$CORVANE_PROGRAM_DIR/Languages/Deutsch.lng" "$CORVANE_PROGRAM_DIR/Languages/Français.lng" "$program/Languages/"
+    sed 's/^UninstallConfirm=.*/UninstallConfirm=Remove %1 (US English)?/' "$CORVANE_PROGRAM_DIR/Languages/English.lng" \
+        > "$program/Languages/English.US.lng"
+    printf 'Default license.\r\n' > "$work/payload/default.txt"
+    printf 'Lizenzvertrag für Deutsch.\r\n' > "$work/payload/lizenz.txt"
+    printf '{\\rtf1\\ansi US license.\\par}\r\n' > "$work/payload/license-us.rtf"
+    printf 'Bitte lesen.\r\n' > "$work/payload/liesmich.txt"
+    # Catalogue: Deutsch 0, English 1, Français 2; English is the default.
+    { settings "Corvane Documents" 1 | sed -e 's/^DefaultLanguage=.*/DefaultLanguage=1/' -e 's/^License=0/License=1/' \
+          -e 's/^Accept=0/Accept=1/' -e 's/^Readme=0/Readme=1/' -e '/^\[Language\]/,$d'
+      cat <<EOT
+[Language]
+0=
+1=
+2=
+[License]
+(Default)?$work/payload/default.txt=
+Deutsch?$work/payload/lizenz.txt=
+English?$work/payload/license-us.rtf=
+Français?=
+[Readme]
+(Default)?$work/payload/readme.txt=
+Deutsch?$work/payload/liesmich.txt=
+English?=
+Français?=
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project documents
+    "$CORVANE_BUILD" "$work/documents.zan" -o "$work/documents.exe" --program-dir "$program" >/dev/null
+    extract_description "$work/documents.exe" "$description"
+    check "English.US.lng packed as English.lng" cmp -s "$program/Languages/English.US.lng" "$description/English.lng"
+    check "no member under the file's own name" [ ! -e "$description/English.US.lng" ]
+    check "three languages packed" [ "$(ls "$description" | grep -c 'lng$')" -eq 3 ]
+    check "default license" cmp -s "$work/payload/default.txt" "$description/L(Default).rtf"
+    check "German license" cmp -s "$work/payload/lizenz.txt" "$description/LDeutsch.rtf"
+    check "English license" cmp -s "$work/payload/license-us.rtf" "$description/LEnglish.rtf"
+    check "German readme" cmp -s "$work/payload/liesmich.txt" "$description/RDeutsch.rtf"
+    check "rows without a file are not packed" [ -z "$(ls "$description" | grep -E '^(LFran|RFran|REnglish)')" ]
+    check "default language by name" [ "$(ini_value "$description/zansetup.ini" Settings DefaultLanguage)" = "English" ]
+
+    udir="$drive_c/Program Files/Corvane Documents"
+    run_setup "$work/documents.exe" /S
+    check "default language install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "the default language's texts come from English.US.lng" grep -q "(US English)" "$udir/Uninstall.log"
+    run_setup "$work/documents.exe" /S /LANG=Deutsch
+    check "/LANG=Deutsch install (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "/LANG=Deutsch picks German" grep -q "wirklich vollständig entfernen" "$udir/Uninstall.log"
+    finish
+}
+
 case "$scenario" in
 
 prefix)
@@ -522,6 +582,8 @@ wizard-walk)
     check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
     finish
     ;;
+
+language-documents) scenario_language_documents ;;
 
 *)
     echo "unknown scenario $scenario" >&2

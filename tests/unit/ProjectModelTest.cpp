@@ -45,6 +45,20 @@ TEST_F(ProjectModel, FreshProjectHasTheNewProjectValues) {
 TEST_F(ProjectModel, CatalogueListsLanguageFilesByNameIgnoringCase) {
     const Project p = makeProject();
     EXPECT_EQ(p.languageCatalogue(), (std::vector<std::string>{"Chinese", "deutsch", "English", "Nederlands"}));
+    // Each name keeps the file it came from: that file, not <name>.lng, is what a build packs.
+    ASSERT_EQ(p.languageFiles().size(), 4u);
+    EXPECT_EQ(p.languageFiles()[0], (LanguageFile{"Chinese", "Chinese.Simplified.lng"}));
+    EXPECT_EQ(p.languageFiles()[1], (LanguageFile{"deutsch", "deutsch.LNG"}));
+}
+
+TEST_F(ProjectModel, SelectedLanguageFilesFollowTheSelection) {
+    test::writeFile(m_program / "Languages" / ".lng", "");  // no name at all: not a language
+    Project p = makeProject();
+    EXPECT_EQ(p.languageCatalogue().size(), 4u);
+    p.setLanguageSelected(0, true);
+    p.setLanguageSelected(3, true);
+    EXPECT_EQ(p.selectedLanguageFiles(), (std::vector<LanguageFile>{{"Chinese", "Chinese.Simplified.lng"},
+                                                                    {"Nederlands", "Nederlands.lng"}}));
 }
 
 TEST_F(ProjectModel, DocumentListsFollowTheLanguageSelection) {

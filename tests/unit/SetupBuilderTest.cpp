@@ -157,13 +157,35 @@ TEST_F(SetupBuilderTest, MissingLanguageOrLicenseStopsWithTheCabinetError) {
     BuildResult result = build(p);
     EXPECT_EQ(result.outcome, BuildResult::Outcome::Failed);
     EXPECT_EQ(result.message.rfind("Failure opening file to be stored in cabinet [0x0001].\r\n", 0), 0u) << result.message;
+    EXPECT_NE(result.message.find((m_program / "Languages" / "English.lng").string() + " cannot be packed"),
+              std::string::npos)
+        << result.message;
 
     test::writeFile(m_program / "Languages" / "English.lng", "");
     fs::remove(m_payload / "license.txt");
     result = build(p);
     EXPECT_EQ(result.outcome, BuildResult::Outcome::Failed);
     EXPECT_NE(result.message.find("[0x0002]."), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find((m_payload / "license.txt").string()), std::string::npos) << result.message;
     EXPECT_EQ(test::readFile(m_out / "Setup.exe"), "the previous setup");
+}
+
+TEST_F(SetupBuilderTest, LanguageFileWithMoreDotsIsPackedUnderTheCataloguesName) {
+    // Deutsch.lng, English.US.lng and (after the scan) nothing named English.lng at all.
+    fs::remove(m_program / "Languages" / "English.lng");
+    test::writeFile(m_program / "Languages" / "English.US.lng", "[Language]\r\nName=English (US)\r\n");
+    Project p = makeProject();
+    ASSERT_EQ(p.selectedLanguages(), std::vector<std::string>{"English"});
+    p.licenses[1].file = (m_payload / "readme.txt").string();
+    const BuildResult result = build(p);
+    ASSERT_EQ(result.outcome, BuildResult::Outcome::Succeeded) << result.message;
+
+    const SetupLayout layout = takeApart(m_out / "Setup.exe", m_scratch.path());
+    EXPECT_EQ(test::readFile(m_scratch / "description" / "English.lng"),
+              test::readFile(m_program / "Languages" / "English.US.lng"));
+    EXPECT_FALSE(fs::exists(m_scratch / "description" / "English.US.lng"));
+    EXPECT_EQ(test::readFile(m_scratch / "description" / "LEnglish.rtf"), "Read me.\r\n");
+    EXPECT_EQ(layout.description.readString("Settings", "DefaultLanguage"), "English");
 }
 
 TEST_F(SetupBuilderTest, ReplacesAnExistingSetupAndCreatesMissingFolders) {
