@@ -27,6 +27,7 @@
 #include "ui/FilesPage.h"
 #include "ui/FinishPage.h"
 #include "ui/GeneralPage.h"
+#include "ui/HelpTopics.h"
 #include "ui/SystemPage.h"
 
 namespace corvane::ui {
@@ -41,7 +42,9 @@ constexpr int kTreeMinimumWidth = 10;
 // collapses to its minimum width.
 constexpr int kSplitterLimit = 30;
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -86,27 +89,27 @@ void TForm1::buildActions() {
         connect(action, &QAction::triggered, this, std::move(handler));
         return action;
     };
-    m_newAction = make(tr("&New"), QStringLiteral("NewAction"), QStyle::SP_FileIcon, QKeySequence(Qt::CTRL | Qt::Key_N),
-                       tr("New Project"), [this] { newProject(); });
+    m_newAction = make(tr("&New"), QStringLiteral("NewAction"), QStyle::SP_FileIcon,
+                       QKeySequence(Qt::CTRL | Qt::Key_N), tr("New Project"), [this] { newProject(); });
     m_openAction = make(tr("&Open..."), QStringLiteral("OpenAction"), QStyle::SP_DialogOpenButton,
                         QKeySequence(Qt::CTRL | Qt::Key_O), tr("Open Project"), [this] { openProject(); });
     m_saveAction = make(tr("&Save"), QStringLiteral("SaveAction"), QStyle::SP_DialogSaveButton,
                         QKeySequence(Qt::CTRL | Qt::Key_S), tr("Save Project"), [this] { save(); });
-    m_saveAsAction = make(tr("Save &As..."), QStringLiteral("SaveAsAction"), std::nullopt, {}, {}, [this] { saveAs(); });
+    m_saveAsAction =
+        make(tr("Save &As..."), QStringLiteral("SaveAsAction"), std::nullopt, {}, {}, [this] { saveAs(); });
     m_exitAction = make(tr("E&xit"), QStringLiteral("ExitAction"), QStyle::SP_DialogCloseButton,
                         QKeySequence(Qt::ALT | Qt::Key_F4), {}, [this] { close(); });
     m_createSetupAction = make(tr("&Create Setup"), QStringLiteral("CreateSetupAction"), QStyle::SP_MediaPlay,
                                QKeySequence(Qt::Key_F9), tr("Create Setup"), [this] { createSetup(); });
     m_helpAction = make(tr("&Help Topics"), QStringLiteral("HelpTopicsAction"), QStyle::SP_DialogHelpButton,
-                        QKeySequence(Qt::Key_F1), tr("Help"), [this] {
-                            m_services.shell->open(qs(m_project.programFolder()) + QStringLiteral("ZAN.chm"), true);
-                        });
-    m_homePageAction = make(tr("&Visit Web Site..."), QStringLiteral("VisitWebSiteAction"), QStyle::SP_DirHomeIcon, {},
-                            tr("Home Page"), [this] { openHomePage(m_services); });
+                        QKeySequence(Qt::Key_F1), tr("Help"), [this] { showHelp(); });
+    m_homePageAction =
+        make(tr("&Visit Web Site..."), QStringLiteral("VisitWebSiteAction"), QStyle::SP_DirHomeIcon, {},
+             tr("Home Page"), [this] { openHomePage(m_services); });
     m_feedbackAction = make(tr("&Feedback..."), QStringLiteral("FeedbackAction"), std::nullopt, {}, {},
                             [this] { sendFeedback(m_services); });
-    m_aboutAction =
-        make(tr("&About..."), QStringLiteral("AboutAction"), std::nullopt, {}, {}, [this] { m_about->exec(); });
+    m_aboutAction = make(tr("&About..."), QStringLiteral("AboutAction"), std::nullopt, {}, {},
+                         [this] { m_about->exec(); });
 
     const QString views[] = {tr("&General Tab"), tr("&Dialogs Tab"), tr("&Files Tab"), tr("&System Tab"),
                              tr("F&inish Tab")};
@@ -137,7 +140,8 @@ void TForm1::buildMenus() {
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
-    for (QAction* action : m_viewActions) viewMenu->addAction(action);
+    for (QAction* action : m_viewActions)
+        viewMenu->addAction(action);
 
     QMenu* setupMenu = menuBar()->addMenu(tr("&Setup"));
     setupMenu->setObjectName(QStringLiteral("SetupMenu"));
@@ -210,11 +214,13 @@ void TForm1::buildCentralArea() {
     auto changed = [this] { Action1Execute(); };
     m_general = new GeneralPage(m_project, m_services, changed, m_pageArea);
     m_dialogs = new DialogsPage(m_project, m_services, changed, m_pageArea);
-    m_files = new FilesPage(m_project, m_services, changed, [this] { filesChanged(); }, m_pageArea);
+    m_files = new FilesPage(
+        m_project, m_services, changed, [this] { filesChanged(); }, m_pageArea);
     m_system = new SystemPage(m_project, m_services, changed, m_pageArea);
     m_finish = new FinishPage(m_project, m_services, changed, m_pageArea);
     m_groups = {m_general, m_dialogs, m_files, m_system, m_finish};
-    for (PageGroup* group : m_groups) m_pageArea->addWidget(group);
+    for (PageGroup* group : m_groups)
+        m_pageArea->addWidget(group);
 
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth});
@@ -232,7 +238,9 @@ void TForm1::showPage(int n) {
     m_tree->setCurrentItem(node);
 }
 
-int TForm1::currentPage() const { return m_pageArea->currentIndex(); }
+int TForm1::currentPage() const {
+    return m_pageArea->currentIndex();
+}
 
 void TForm1::treeSelectionChanged() {
     QTreeWidgetItem* item = m_tree->currentItem();
@@ -251,19 +259,34 @@ void TForm1::splitterMoved() {
         m_splitter->setSizes({total - kSplitterLimit, kSplitterLimit});
 }
 
-void TForm1::Action1Execute() { m_project.markModified(); }
+// Help opens the guide's page about the tab in front, or its start page when none is shown.
+void TForm1::showHelp() {
+    const int group = currentPage();
+    const int tab =
+        group >= 1 && group <= 5 ? m_groups[static_cast<std::size_t>(group - 1)]->currentIndex() : -1;
+    if (!openHelpTopic(m_services, m_project.programFolder(), helpTopicForTab(group, tab)))
+        openHelpTopic(m_services, m_project.programFolder(), helpStartTopic());
+}
+
+void TForm1::Action1Execute() {
+    m_project.markModified();
+}
 
 void TForm1::reloadPages() {
-    for (PageGroup* group : m_groups) group->loadFromProject();
+    for (PageGroup* group : m_groups)
+        group->loadFromProject();
     filesChanged();
 }
 
 void TForm1::filesChanged() {
     m_files->refreshFilesPage();
-    for (PageGroup* group : m_groups) group->filesChanged();
+    for (PageGroup* group : m_groups)
+        group->filesChanged();
 }
 
-void TForm1::updateCaption() { setWindowTitle(qs(project::windowCaption(m_project.projectPath))); }
+void TForm1::updateCaption() {
+    setWindowTitle(qs(project::windowCaption(m_project.projectPath)));
+}
 
 // --- Project commands --------------------------------------------------------------------------
 
@@ -315,8 +338,12 @@ void TForm1::openFile(const QString& path) {
     m_project.clearModified();
 }
 
-bool TForm1::save() { return saveProject() == SaveResult::Saved; }
-bool TForm1::saveAs() { return saveProjectAs() == SaveResult::Saved; }
+bool TForm1::save() {
+    return saveProject() == SaveResult::Saved;
+}
+bool TForm1::saveAs() {
+    return saveProjectAs() == SaveResult::Saved;
+}
 
 TForm1::SaveResult TForm1::saveProject() {
     if (!m_project.isSaved()) return saveProjectAs();
@@ -331,7 +358,8 @@ TForm1::SaveResult TForm1::saveProject() {
     m_project.clearModified();
     if (!problems.empty()) {
         QString text = tr("The project was saved, but these values will not read back as they are:");
-        for (const project::FormatLimitProblem& problem : problems) text += QStringLiteral("\n") + qs(problem.describe());
+        for (const project::FormatLimitProblem& problem : problems)
+            text += QStringLiteral("\n") + qs(problem.describe());
         showWarning(m_services, this, text);
     }
     return SaveResult::Saved;
@@ -377,7 +405,8 @@ void TForm1::start(const QString& commandLineProject) {
     m_recent.load(
         [this](const std::string& name) -> std::optional<std::string> {
             const QVariant value = m_settings.value(qs(name));
-            return value.isValid() ? std::optional<std::string>(value.toString().toStdString()) : std::nullopt;
+            return value.isValid() ? std::optional<std::string>(value.toString().toStdString())
+                                   : std::nullopt;
         },
         [](const std::string& path) { return QFileInfo(qs(path)).isFile(); });
     rebuildReopenMenu();
@@ -412,10 +441,18 @@ void TForm1::restoreLayout() {
         if (!ok) return;
         QRect bounds = geometry();
         switch (i) {
-            case 0: resize(std::max(value, kMinimumSize.width()), height()); break;
-            case 1: resize(width(), std::max(value, kMinimumSize.height())); break;
-            case 2: move(value, bounds.top()); break;
-            case 3: move(bounds.left(), value); break;
+            case 0:
+                resize(std::max(value, kMinimumSize.width()), height());
+                break;
+            case 1:
+                resize(width(), std::max(value, kMinimumSize.height()));
+                break;
+            case 2:
+                move(value, bounds.top());
+                break;
+            case 3:
+                move(bounds.left(), value);
+                break;
             default: {
                 const int tree = std::max(value, kTreeMinimumWidth);
                 const QList<int> sizes = m_splitter->sizes();

@@ -43,7 +43,8 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // settings is the store of the window layout and the recent list; it must outlive the window.
-    TForm1(const Services& services, const EditorFolders& folders, QSettings& settings, QWidget* parent = nullptr);
+    TForm1(const Services& services, const EditorFolders& folders, QSettings& settings,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     model::Project& project() { return m_project; }
@@ -68,6 +69,8 @@ public:
     bool save();
     bool saveAs();
     void createSetup();
+    // Help Topics: the guide's page for where the author is.
+    void showHelp();
 
     TForm5* buildDialog() const { return m_buildDialog; }
 
