@@ -18,7 +18,9 @@ std::string reexpressed(const std::string& authorPath, const std::filesystem::pa
     const std::filesystem::path given(authorPath);
     if (authorPath.empty() || given.is_absolute()) return authorPath;
     const std::filesystem::path target = (fromFolder / given).lexically_normal();
-    const std::filesystem::path below = target.lexically_relative(toFolder.lexically_normal());
+    // "/a/b/" and "/a/b" are one folder; without the trailing separator lexically_relative agrees.
+    const std::filesystem::path below =
+        target.lexically_relative((toFolder / "").lexically_normal().parent_path());
     const bool staysBelow = !below.empty() && *below.begin() != ".." && *below.begin() != ".";
     return (staysBelow ? below : target).string();
 }
@@ -45,7 +47,7 @@ std::string withProjectExtension(std::string chosen) {
 
 bool reexpressRelativePaths(model::Project& project, const std::filesystem::path& fromFolder,
                             const std::filesystem::path& toFolder) {
-    if (fromFolder.lexically_normal() == toFolder.lexically_normal()) return false;
+    if ((fromFolder / "").lexically_normal() == (toFolder / "").lexically_normal()) return false;
     bool changed = false;
     auto move = [&](std::string& path) {
         std::string moved = reexpressed(path, fromFolder, toFolder);

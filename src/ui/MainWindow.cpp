@@ -4,14 +4,17 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -37,10 +40,13 @@ namespace {
 constexpr QRect kDesignedBounds{230, 136, 563, 475};
 constexpr QSize kMinimumSize{450, 400};
 constexpr int kDesignedTreeWidth = 153;
+constexpr int kWindowPointSize = 8;
 constexpr int kTreeMinimumWidth = 10;
 // While the splitter is dragged neither side gets narrower than this; a tree dragged to it
 // collapses to its minimum width.
 constexpr int kSplitterLimit = 30;
+// How much of a title bar must lie on a screen for the author to grab it.
+constexpr int kGrabWidth = 100;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -57,6 +63,11 @@ TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings
     setWindowTitle(applicationTitle());
     setMinimumSize(kMinimumSize);
     setGeometry(kDesignedBounds);
+    // The window is laid out for an 8-point font (the tree's is 10): with the desktop's larger
+    // default, tab labels would hide behind scroll arrows at the designed size.
+    QFont windowFont = font();
+    windowFont.setPointSize(kWindowPointSize);
+    setFont(windowFont);
     m_about = new TForm3(m_services, this);
     m_buildDialog = new TForm5(m_project, m_services, folders.workFolder, this);
     buildActions();
@@ -72,6 +83,7 @@ TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings
     reloadPages();
     showPage(1);
     m_project.clearModified();
+    restoreLayout();
 }
 
 TForm1::~TForm1() = default;
@@ -190,6 +202,7 @@ void TForm1::buildCentralArea() {
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setMouseTracking(true);
+    m_tree->viewport()->setAttribute(Qt::WA_Hover);  // the row under the mouse is highlighted
     m_tree->setMinimumWidth(kTreeMinimumWidth);
     QFont treeFont = m_tree->font();
     treeFont.setPointSize(10);
@@ -248,6 +261,15 @@ void TForm1::treeSelectionChanged() {
     QTreeWidgetItem* parent = item->parent();
     const int position = parent != nullptr ? parent->indexOfChild(item) : m_tree->indexOfTopLevelItem(item);
     showPage(position + 1);
+    // A click on "Project" (or Home) is still selecting that row when this runs; once it is
+    // done, the highlight goes back to the node of the group shown.
+    if (parent == nullptr)
+        QTimer::singleShot(0, this, [this] {
+            QTreeWidgetItem* shown = m_tree->topLevelItem(0)->child(currentPage() - 1);
+            if (shown == nullptr || (m_tree->currentItem() == shown && shown->isSelected())) return;
+            const QSignalBlocker block(m_tree);
+            m_tree->setCurrentItem(shown);
+        });
 }
 
 void TForm1::splitterMoved() {
@@ -369,8 +391,26 @@ TForm1::SaveResult TForm1::saveProjectAs() {
     const QString proposed = QDir::home().filePath(qs(project::proposedProjectFileName(m_project.settings)));
     const QString chosen = m_services.files->saveFile(this, tr("Corvane Projects (*.zan)"), proposed);
     if (chosen.isEmpty()) return SaveResult::Cancelled;
-    m_project.projectPath = project::withProjectExtension(chosen.toStdString());
+    const std::string path = project::withProjectExtension(chosen.toStdString());
+    // The chooser asked about the name as typed; with ".zan" added it may name another file.
+    if (path != chosen.toStdString() && QFileInfo::exists(qs(path)) && !confirmReplace(qs(path)))
+        return SaveResult::Cancelled;
+    // Relative paths are read from the project file's folder, so they follow it to its new one.
+    std::error_code ec;
+    const std::filesystem::path from =
+        m_project.isSaved() ? std::filesystem::absolute(m_project.projectPath, ec).parent_path()
+                            : std::filesystem::current_path(ec);
+    const std::filesystem::path to = std::filesystem::absolute(path, ec).parent_path();
+    m_project.projectPath = path;
+    if (project::reexpressRelativePaths(m_project, from, to)) reloadPages();
     return saveProject();
+}
+
+bool TForm1::confirmReplace(const QString& path) {
+    using B = MessageService::Button;
+    const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
+    return m_services.messages->show(this, MessageService::Icon::Question, applicationTitle(), text,
+                                     {B::Yes, B::No}, B::No) == B::Yes;
 }
 
 void TForm1::rebuildReopenMenu() {
@@ -381,6 +421,7 @@ void TForm1::rebuildReopenMenu() {
         action->setData(qs(entry));
         connect(action, &QAction::triggered, this, [this, action] { openFile(action->data().toString()); });
     }
+    m_reopenMenu->menuAction()->setEnabled(!m_recent.entries().empty());
     m_openButton->setDefaultAction(m_openAction);
     m_openButton->setToolTip(tr("Open Project"));
 }
@@ -395,13 +436,14 @@ void TForm1::createSetup() {
         return;
     }
     m_buildDialog->runBuild();
+    // Whatever ended the build, the keys go back to the main window.
+    activateWindow();
 }
 
 // --- Start and close ---------------------------------------------------------------------------
 
 void TForm1::start(const QString& commandLineProject) {
     m_about->setVersionLine(QStringLiteral("Corvane %1").arg(QLatin1String(kProductVersion)));
-    restoreLayout();
     m_recent.load(
         [this](const std::string& name) -> std::optional<std::string> {
             const QVariant value = m_settings.value(qs(name));
@@ -430,44 +472,71 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// Reads Width, Height, Left, Top and TreeViewWidth in this order, each applied at once; the
-// first value that is missing or not a number ends the reading, so a half-written store can
-// never move the window somewhere odd.
+// The stored bounds are the client area's, in screen coordinates, read and written alike, so a
+// window manager's frame never shifts them from one run to the next. They are applied before the
+// window is shown, as the position the window manager is asked to keep.
+//
+// Width, Height, Left, Top and TreeViewWidth are read in this order; the first value that is
+// missing or not a number ends the reading and the rest keep their designed values.
 void TForm1::restoreLayout() {
     const char* names[] = {"Width", "Height", "Left", "Top", "TreeViewWidth"};
+    QRect bounds = kDesignedBounds;
+    int tree = kDesignedTreeWidth;
     for (int i = 0; i < 5; ++i) {
         bool ok = false;
         const int value = m_settings.value(QLatin1String(names[i])).toInt(&ok);
-        if (!ok) return;
-        QRect bounds = geometry();
+        if (!ok) break;
         switch (i) {
             case 0:
-                resize(std::max(value, kMinimumSize.width()), height());
+                bounds.setWidth(std::max(value, kMinimumSize.width()));
                 break;
             case 1:
-                resize(width(), std::max(value, kMinimumSize.height()));
+                bounds.setHeight(std::max(value, kMinimumSize.height()));
                 break;
             case 2:
-                move(value, bounds.top());
+                bounds.moveLeft(value);
                 break;
             case 3:
-                move(bounds.left(), value);
+                bounds.moveTop(value);
                 break;
-            default: {
-                const int tree = std::max(value, kTreeMinimumWidth);
-                const QList<int> sizes = m_splitter->sizes();
-                m_splitter->setSizes({tree, std::max(sizes[0] + sizes[1] - tree, 0)});
-            }
+            default:
+                tree = std::max(value, kTreeMinimumWidth);
         }
     }
+    setGeometry(keepReachable(bounds));
+    m_splitter->setSizes({tree, std::max(bounds.width() - tree, 0)});
 }
 
+// A window whose title bar lies off every screen (a screen unplugged, a value edited by hand)
+// could not be moved back by the author; it is brought onto the nearest screen. Anything else,
+// a window half beyond the right edge included, stays where it was put.
+QRect TForm1::keepReachable(QRect bounds) const {
+    const int title =
+        std::max(frameGeometry().top() < geometry().top() ? geometry().top() - frameGeometry().top() : 0,
+                 style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QRect titleBar(bounds.left(), bounds.top() - title, bounds.width(), title);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        if (titleBar.top() >= area.top() && area.intersected(titleBar).width() >= kGrabWidth) return bounds;
+    }
+    const QScreen* screen = QGuiApplication::screenAt(bounds.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return bounds;
+    const QRect area = screen->availableGeometry();
+    bounds.moveLeft(std::clamp(bounds.left(), area.left(), std::max(area.left(), area.right() - kGrabWidth)));
+    bounds.moveTop(std::clamp(bounds.top(), area.top() + title,
+                              std::max(area.top() + title, area.bottom() - kGrabWidth)));
+    return bounds;
+}
+
+// The client area's bounds, as restoreLayout reads them; a maximised window writes its
+// maximised bounds, so it comes back as large but as a normal window.
 void TForm1::storeLayout() {
-    const QRect bounds = isMaximized() || isMinimized() ? QRect(pos(), size()) : geometry();
+    const QRect bounds = isMinimized() ? normalGeometry() : geometry();
     m_settings.setValue(QStringLiteral("Width"), bounds.width());
     m_settings.setValue(QStringLiteral("Height"), bounds.height());
-    m_settings.setValue(QStringLiteral("Left"), x());
-    m_settings.setValue(QStringLiteral("Top"), y());
+    m_settings.setValue(QStringLiteral("Left"), bounds.left());
+    m_settings.setValue(QStringLiteral("Top"), bounds.top());
     m_settings.setValue(QStringLiteral("TreeViewWidth"), m_splitter->sizes().value(0));
 }
 

@@ -56,7 +56,7 @@ TEST(Lifecycle, SaveAsElsewhereKeepsEveryPathPointingAtItsFile) {
     EXPECT_EQ(child.settings.header, "/prog/Header_0.bmp");
 
     model::Project parent = project;  // into /w: everything still lies below
-    reexpressRelativePaths(parent, "/w/proj", "/w");
+    reexpressRelativePaths(parent, "/w/proj", "/w/");
     EXPECT_EQ(parent.files[0].source, "proj/payload/app.exe");
     EXPECT_EQ(parent.files[1].source, "shared/lib.dll");
     EXPECT_EQ(parent.licenses[0].file, "proj/docs/license.rtf");
