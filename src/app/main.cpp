@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QStyle>
 
 #include "platform/Folders.h"
+#include "ui/EditorStyle.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 
@@ -13,8 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setOrganizationName(QStringLiteral("Brennic"));
     QApplication::setApplicationVersion(QStringLiteral("2.2.0"));
-    // A password box shows "*" for each character, as Windows programs do, not the style's dot.
-    app.setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    QApplication::setStyle(new corvane::ui::EditorStyle(QApplication::style()->name()));
 
     corvane::ui::QtMessageService messages;
     corvane::ui::QtFileDialogService files;

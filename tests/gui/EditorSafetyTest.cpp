@@ -5,6 +5,7 @@
 // every prompt answered by the scripted services.
 
 #include <sys/stat.h>
+#include <QApplication>
 #include <QDialog>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -30,6 +31,7 @@
 #include "builder/PreBuildChecks.h"
 #include "project/ProjectFileReader.h"
 #include "ui/BuildDialog.h"
+#include "ui/EditorStyle.h"
 #include "ui/HelpTopics.h"
 #include "ui/MainWindow.h"
 
@@ -109,6 +111,11 @@ private:
     }
 
 private slots:
+    // The style the editor runs with, so sizes measured here are the ones the author sees.
+    void initTestCase() {
+        QApplication::setStyle(new corvane::ui::EditorStyle(QApplication::style()->name()));
+    }
+
     void init() {
         m_program = std::make_unique<corvane::test::TempDir>();
         m_work = std::make_unique<corvane::test::TempDir>();
