@@ -178,6 +178,17 @@ private slots:
         saveAsAndReopen(*m_work / "sibling" / "child" / "Demo.zan");
         QCOMPARE(m_window->project().licenses.front().file,
                  (demo.parent_path() / "docs" / "license-en.txt").string());
+
+        // And the moved project builds.
+        auto* form5 = m_window->buildDialog();
+        m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
+            if (m.text == QStringLiteral("Setup was successfully created!"))
+                QTimer::singleShot(0, form5,
+                                   [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
+        };
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Setup was successfully created!"));
+        QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
 
     void readOnlyProjectIsRefusedAndKept() {
@@ -396,6 +407,7 @@ private slots:
         QVERIFY(!form5->isVisible());
         QVERIFY(!form5->isBuilding());
         QVERIFY(!QFileInfo::exists(setup));
+        QTRY_COMPARE(QApplication::activeWindow(), m_window.get());  // F9 and Ctrl+N work at once
     }
 };
 
