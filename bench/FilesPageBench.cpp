@@ -46,6 +46,7 @@ private:
 class Shell : public ShellService {
 public:
     void open(const QString&, bool) override {}
+    void edit(const QString&) override {}
 };
 
 }  // namespace

@@ -2,17 +2,20 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QStyle>
 
 #include "platform/Folders.h"
+#include "ui/EditorStyle.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // No display name: under X11 Qt would append it to every caption ("Creating Setup — Corvane").
     QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
     QApplication::setOrganizationName(QStringLiteral("Brennic"));
     QApplication::setApplicationVersion(QStringLiteral("2.2.0"));
+    QApplication::setStyle(new corvane::ui::EditorStyle(QApplication::style()->name()));
 
     corvane::ui::QtMessageService messages;
     corvane::ui::QtFileDialogService files;
@@ -21,7 +24,8 @@ int main(int argc, char** argv) {
     // ~/.config/Brennic/Corvane.conf: the window layout and the recent projects.
     QSettings settings(QStringLiteral("Brennic"), QStringLiteral("Corvane"));
 
-    const corvane::ui::EditorFolders folders{corvane::platform::programFolder(), corvane::platform::defaultSetupFile(),
+    const corvane::ui::EditorFolders folders{corvane::platform::programFolder(),
+                                             corvane::platform::defaultSetupFile(),
                                              corvane::platform::workFolder()};
     corvane::ui::TForm1 window(services, folders, settings);
     window.show();

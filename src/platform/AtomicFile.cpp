@@ -81,10 +81,17 @@ std::string readWholeFile(const std::filesystem::path& path) {
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path target = writeTarget(path);
-    TemporaryFile temp(target);
-
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(temp.fd(), old.st_mode & 07777);
+    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    // The rename below would replace a file whatever its own permissions say, so a file the user
+    // made read-only is refused here, as an editor on any desktop refuses it. The mode bits are
+    // asked as well as access(): for root, access() grants every write.
+    if (replacing && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        errno = EACCES;
+        throwErrno(target.string() + " is read-only");
+    }
+    TemporaryFile temp(target);
+    if (replacing) ::fchmod(temp.fd(), old.st_mode & 07777);
 
     const char* p = bytes.data();
     std::size_t left = bytes.size();

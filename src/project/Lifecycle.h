@@ -9,8 +9,9 @@
 #include <string_view>
 
 namespace corvane::model {
+class Project;
 struct ProjectSettings;
-}
+}  // namespace corvane::model
 
 namespace corvane::project {
 
@@ -28,6 +29,14 @@ std::string proposedProjectFileName(const model::ProjectSettings& settings);
 // The chosen Save As name as it is when its extension is exactly ".zan" (letter case included),
 // else with ".zan" appended: Report.txt becomes Report.txt.zan, Demo.ZAN becomes Demo.ZAN.zan.
 std::string withProjectExtension(std::string chosen);
+
+// Save As into another folder: every relative author-machine path (file sources, license and
+// readme documents, bitmaps, setup file) is re-expressed against the new folder so that it still
+// names the same file. It stays relative when that file lies below toFolder and becomes absolute
+// otherwise; absolute paths are left as they are. Both folders must be absolute. True when a
+// path changed.
+bool reexpressRelativePaths(model::Project& project, const std::filesystem::path& fromFolder,
+                            const std::filesystem::path& toFolder);
 
 // A command-line path in long form: absolute, "." and ".." folded away lexically, symbolic
 // links left as they are.

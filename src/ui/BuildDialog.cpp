@@ -1,25 +1,34 @@
 #include "ui/BuildDialog.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "builder/SetupBuilder.h"
 #include "model/Project.h"
 #include "ui/Services.h"
 
 namespace corvane::ui {
 
-TForm5::TForm5(const model::Project& project, const Services& services, std::string workFolder, QWidget* parent)
+namespace {
+// How long the closed dialog blocks at a time while a cancelled build reaches its next check.
+constexpr int kWorkerPollMs = 10;
+}  // namespace
+
+TForm5::TForm5(const model::Project& project, const Services& services, std::string workFolder,
+               QWidget* parent)
     : QDialog(parent), m_project(project), m_services(services), m_workFolder(std::move(workFolder)) {
     setObjectName(QStringLiteral("TForm5"));
     setWindowTitle(tr("Creating Setup"));
     // No working close box: the build ends through Cancel or, when done, Close.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLabel"));
@@ -56,25 +65,61 @@ void TForm5::runBuild() {
     m_progress->setValue(0);
     m_cancelled = false;
     // The build starts once the dialog is on screen, inside its own event loop.
-    QTimer::singleShot(0, this, &TForm5::build);
+    QTimer::singleShot(0, this, &TForm5::startBuild);
     exec();
+    // A confirmed Cancel closes the dialog at once; the build ends at its next check.
+    waitForWorker();
 }
 
-QString TForm5::statusText() const { return m_status->text(); }
-int TForm5::progressPosition() const { return m_progress->value(); }
+QString TForm5::statusText() const {
+    return m_status->text();
+}
+int TForm5::progressPosition() const {
+    return m_progress->value();
+}
 
-void TForm5::build() {
+void TForm5::startBuild() {
     if (!isVisible()) return;  // the dialog was closed before the build could start
     builder::BuildCallbacks callbacks;
-    callbacks.status = [this](const std::string& text) { m_status->setText(QString::fromStdString(text)); };
-    callbacks.progress = [this](int position) { m_progress->setValue(position); };
-    callbacks.pump = [] { QApplication::processEvents(); };
-    callbacks.cancelRequested = [this] { return m_cancelled; };
+    callbacks.status = [this](const std::string& text) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, shown = QString::fromStdString(text)] {
+                m_status->setText(shown);
+                emit statusShown(shown);
+            },
+            Qt::BlockingQueuedConnection);
+    };
+    callbacks.progress = [this](int position) {
+        QMetaObject::invokeMethod(
+            this, [this, position] { m_progress->setValue(position); }, Qt::BlockingQueuedConnection);
+    };
+    callbacks.cancelRequested = [this] { return m_cancelled.load(); };
 
-    m_building = true;
-    builder::SetupBuilder builder(m_project, m_project.programFolder(), m_workFolder);
-    const builder::BuildResult result = builder.run(callbacks);
-    m_building = false;
+    m_worker = QThread::create([this, callbacks] {
+        builder::SetupBuilder builder(m_project, m_project.programFolder(), m_workFolder);
+        m_result = builder.run(callbacks);
+    });
+    m_worker->setObjectName(QStringLiteral("SetupBuild"));
+    connect(m_worker, &QThread::finished, this, &TForm5::buildFinished);
+    m_worker->start();
+}
+
+void TForm5::waitForWorker() {
+    if (m_worker == nullptr) return;
+    // The worker may be waiting for its status to be shown, so events keep flowing; the author's
+    // input waits, since the project must not change under a build that still reads it.
+    while (!m_worker->wait(QDeadlineTimer(kWorkerPollMs)))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    buildFinished();
+}
+
+void TForm5::buildFinished() {
+    if (m_worker == nullptr) return;  // handled already, by waitForWorker
+    m_worker->wait();
+    m_worker->deleteLater();
+    m_worker = nullptr;
+    const builder::BuildResult result = std::move(m_result);
     m_setupFile = QString::fromStdString(result.setupFile.string());
 
     using Outcome = builder::BuildResult::Outcome;
@@ -109,15 +154,15 @@ void TForm5::buttonClicked() {
     }
     using B = MessageService::Button;
     const B answer = m_services.messages->show(this, MessageService::Icon::Question, windowTitle(),
-                                               tr("Are you sure you want to stop creating setup?"), {B::Yes, B::No},
-                                               B::No);
+                                               tr("Are you sure you want to stop creating setup?"),
+                                               {B::Yes, B::No}, B::No);
     m_cancelled = answer == B::Yes;
     if (m_cancelled) done(QDialog::Rejected);
 }
 
 // Escape is the Cancel (or Close) button, never a way around its question.
 void TForm5::reject() {
-    if (m_building || m_button->text() != tr("Close")) {
+    if (m_worker != nullptr || m_button->text() != tr("Close")) {
         buttonClicked();
         return;
     }

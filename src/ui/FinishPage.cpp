@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 #include "model/Project.h"
 #include "ui/FormLayoutHelpers.h"
@@ -12,7 +13,12 @@ namespace corvane::ui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// How far an offer's own controls stand in from its check box: about a check box's width.
+constexpr int kGovernedIndent = 20;
 
 QComboBox* makeFileCombo(QWidget* parent, const QString& objectName) {
     auto* combo = new QComboBox(parent);
@@ -28,7 +34,6 @@ FinishPage::FinishPage(model::Project& project, const Services& services, std::f
                        QWidget* parent)
     : PageGroup(QStringLiteral("PageFinish"), project, services, std::move(onChange), parent) {
     QWidget* tab = addPage(tr("After Installation"), QStringLiteral("TabAfterInstallation"));
-    auto* form = new QFormLayout(tab);
     m_restart = makeCheckBox(tab, tr("Restart Computer"), QStringLiteral("RestartCheck"));
     m_launch = makeCheckBox(tab, tr("Launch Program File"), QStringLiteral("LaunchFileCheck"));
     m_launchFile = makeFileCombo(tab, QStringLiteral("LaunchFileNameCombo"));
@@ -39,16 +44,21 @@ FinishPage::FinishPage(model::Project& project, const Services& services, std::f
     m_visitSite = makeCheckBox(tab, tr("Visit Web Site"), QStringLiteral("VisitSiteCheck"));
     m_siteAddress = makeLineEdit(tab, QStringLiteral("VisitSiteAddressEd"));
     m_siteChecked = makeCheckBox(tab, tr("Checked by default"), QStringLiteral("VisitSiteCheckedCheck"));
-    form->addRow(m_restart);
-    form->addRow(m_launch);
-    form->addRow(tr("File:"), m_launchFile);
-    form->addRow(m_launchChecked);
-    form->addRow(m_viewReadme);
-    form->addRow(tr("File:"), m_readmeFile);
-    form->addRow(m_readmeChecked);
-    form->addRow(m_visitSite);
-    form->addRow(tr("Address:"), m_siteAddress);
-    form->addRow(m_siteChecked);
+    // Each offer's own controls stand indented under it, so it is plain which box governs them.
+    auto* column = new QVBoxLayout(tab);
+    column->addWidget(m_restart);
+    auto offer = [&](QCheckBox* master, const QString& label, QWidget* field, QCheckBox* checkedByDefault) {
+        column->addWidget(master);
+        auto* governed = new QFormLayout;
+        governed->setContentsMargins(kGovernedIndent, 0, 0, 0);
+        governed->addRow(label, field);
+        governed->addRow(checkedByDefault);
+        column->addLayout(governed);
+    };
+    offer(m_launch, tr("File:"), m_launchFile, m_launchChecked);
+    offer(m_viewReadme, tr("File:"), m_readmeFile, m_readmeChecked);
+    offer(m_visitSite, tr("Address:"), m_siteAddress, m_siteChecked);
+    column->addStretch();
     syncGoverned();
 
     connectMaster(m_restart, [this](bool on) { m_project.setRestart(on); });
@@ -82,15 +92,19 @@ void FinishPage::connectMaster(QCheckBox* box, std::function<void(bool)> apply) 
 
 void FinishPage::syncGoverned() {
     const model::ProjectSettings& s = m_project.settings;
-    const std::pair<QCheckBox*, bool> boxes[] = {{m_restart, s.restart},         {m_launch, s.launchFile},
-                                                 {m_launchChecked, s.launchCecked}, {m_viewReadme, s.viewReadme},
-                                                 {m_readmeChecked, s.viewReadmeCecked}, {m_visitSite, s.visitSite},
+    const std::pair<QCheckBox*, bool> boxes[] = {{m_restart, s.restart},
+                                                 {m_launch, s.launchFile},
+                                                 {m_launchChecked, s.launchCecked},
+                                                 {m_viewReadme, s.viewReadme},
+                                                 {m_readmeChecked, s.viewReadmeCecked},
+                                                 {m_visitSite, s.visitSite},
                                                  {m_siteChecked, s.visitSiteCecked}};
     for (const auto& [box, on] : boxes) {
         SignalBlocker block(box);
         box->setChecked(on);
     }
-    for (QCheckBox* offer : {m_launch, m_viewReadme, m_visitSite}) offer->setEnabled(!s.restart);
+    for (QCheckBox* offer : {m_launch, m_viewReadme, m_visitSite})
+        offer->setEnabled(!s.restart);
     m_launchFile->setEnabled(s.launchFile);
     m_launchChecked->setEnabled(s.launchFile);
     m_readmeFile->setEnabled(s.viewReadme);
@@ -103,7 +117,8 @@ void FinishPage::filesChanged() {
     const QString launch = m_launchFile->currentText();
     const QString readme = m_readmeFile->currentText();
     QStringList installed;
-    for (const std::string& path : m_project.installedFiles()) installed << qs(path);
+    for (const std::string& path : m_project.installedFiles())
+        installed << qs(path);
     for (auto [combo, text] : {std::pair{m_launchFile, launch}, std::pair{m_readmeFile, readme}}) {
         SignalBlocker block(combo);
         combo->clear();

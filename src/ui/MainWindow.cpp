@@ -4,14 +4,17 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -29,6 +32,7 @@
 #include "ui/FilesPage.h"
 #include "ui/FinishPage.h"
 #include "ui/GeneralPage.h"
+#include "ui/HelpTopics.h"
 #include "ui/SystemPage.h"
 
 namespace corvane::ui {
@@ -38,12 +42,17 @@ namespace {
 constexpr QRect kDesignedBounds{230, 136, 563, 475};
 constexpr QSize kMinimumSize{450, 400};
 constexpr int kDesignedTreeWidth = 153;
+constexpr int kWindowPointSize = 8;
 constexpr int kTreeMinimumWidth = 10;
 // While the splitter is dragged neither side gets narrower than this; a tree dragged to it
 // collapses to its minimum width.
 constexpr int kSplitterLimit = 30;
+// How much of a title bar must lie on a screen for the author to grab it.
+constexpr int kGrabWidth = 100;
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -56,6 +65,11 @@ TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings
     setWindowTitle(applicationTitle());
     setMinimumSize(kMinimumSize);
     setGeometry(kDesignedBounds);
+    // The window is laid out for an 8-point font (the tree's is 10): with the desktop's larger
+    // default, tab labels would hide behind scroll arrows at the designed size.
+    QFont windowFont = font();
+    windowFont.setPointSize(kWindowPointSize);
+    setFont(windowFont);
     m_about = new TForm3(m_services, this);
     m_addFilesDialog = new TForm4(this);
     m_buildDialog = new TForm5(m_project, m_services, folders.workFolder, this);
@@ -73,6 +87,7 @@ TForm1::TForm1(const Services& services, const EditorFolders& folders, QSettings
     reloadPages();
     showPage(1);
     m_project.clearModified();
+    restoreLayout();
 }
 
 TForm1::~TForm1() = default;
@@ -90,27 +105,27 @@ void TForm1::buildActions() {
         connect(action, &QAction::triggered, this, std::move(handler));
         return action;
     };
-    m_newAction = make(tr("&New"), QStringLiteral("NewAction"), QStyle::SP_FileIcon, QKeySequence(Qt::CTRL | Qt::Key_N),
-                       tr("New Project"), [this] { newProject(); });
+    m_newAction = make(tr("&New"), QStringLiteral("NewAction"), QStyle::SP_FileIcon,
+                       QKeySequence(Qt::CTRL | Qt::Key_N), tr("New Project"), [this] { newProject(); });
     m_openAction = make(tr("&Open..."), QStringLiteral("OpenAction"), QStyle::SP_DialogOpenButton,
                         QKeySequence(Qt::CTRL | Qt::Key_O), tr("Open Project"), [this] { openProject(); });
     m_saveAction = make(tr("&Save"), QStringLiteral("SaveAction"), QStyle::SP_DialogSaveButton,
                         QKeySequence(Qt::CTRL | Qt::Key_S), tr("Save Project"), [this] { save(); });
-    m_saveAsAction = make(tr("Save &As..."), QStringLiteral("SaveAsAction"), std::nullopt, {}, {}, [this] { saveAs(); });
+    m_saveAsAction =
+        make(tr("Save &As..."), QStringLiteral("SaveAsAction"), std::nullopt, {}, {}, [this] { saveAs(); });
     m_exitAction = make(tr("E&xit"), QStringLiteral("ExitAction"), QStyle::SP_DialogCloseButton,
                         QKeySequence(Qt::ALT | Qt::Key_F4), {}, [this] { close(); });
     m_createSetupAction = make(tr("&Create Setup"), QStringLiteral("CreateSetupAction"), QStyle::SP_MediaPlay,
                                QKeySequence(Qt::Key_F9), tr("Create Setup"), [this] { createSetup(); });
     m_helpAction = make(tr("&Help Topics"), QStringLiteral("HelpTopicsAction"), QStyle::SP_DialogHelpButton,
-                        QKeySequence(Qt::Key_F1), tr("Help"), [this] {
-                            m_services.shell->open(qs(m_project.programFolder()) + QStringLiteral("ZAN.chm"), true);
-                        });
-    m_homePageAction = make(tr("&Visit Web Site..."), QStringLiteral("VisitWebSiteAction"), QStyle::SP_DirHomeIcon, {},
-                            tr("Home Page"), [this] { openHomePage(m_services); });
+                        QKeySequence(Qt::Key_F1), tr("Help"), [this] { showHelp(); });
+    m_homePageAction =
+        make(tr("&Visit Web Site..."), QStringLiteral("VisitWebSiteAction"), QStyle::SP_DirHomeIcon, {},
+             tr("Home Page"), [this] { openHomePage(m_services); });
     m_feedbackAction = make(tr("&Feedback..."), QStringLiteral("FeedbackAction"), std::nullopt, {}, {},
                             [this] { sendFeedback(m_services); });
-    m_aboutAction =
-        make(tr("&About..."), QStringLiteral("AboutAction"), std::nullopt, {}, {}, [this] { m_about->exec(); });
+    m_aboutAction = make(tr("&About..."), QStringLiteral("AboutAction"), std::nullopt, {}, {},
+                         [this] { m_about->exec(); });
 
     const QString views[] = {tr("&General Tab"), tr("&Dialogs Tab"), tr("&Files Tab"), tr("&System Tab"),
                              tr("F&inish Tab")};
@@ -141,7 +156,8 @@ void TForm1::buildMenus() {
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
-    for (QAction* action : m_viewActions) viewMenu->addAction(action);
+    for (QAction* action : m_viewActions)
+        viewMenu->addAction(action);
 
     QMenu* setupMenu = menuBar()->addMenu(tr("&Setup"));
     setupMenu->setObjectName(QStringLiteral("SetupMenu"));
@@ -190,6 +206,7 @@ void TForm1::buildCentralArea() {
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setMouseTracking(true);
+    m_tree->viewport()->setAttribute(Qt::WA_Hover);  // the row under the mouse is highlighted
     m_tree->setMinimumWidth(kTreeMinimumWidth);
     QFont treeFont = m_tree->font();
     treeFont.setPointSize(10);
@@ -219,7 +236,8 @@ void TForm1::buildCentralArea() {
     m_system = new SystemPage(m_project, m_services, changed, m_pageArea);
     m_finish = new FinishPage(m_project, m_services, changed, m_pageArea);
     m_groups = {m_general, m_dialogs, m_files, m_system, m_finish};
-    for (PageGroup* group : m_groups) m_pageArea->addWidget(group);
+    for (PageGroup* group : m_groups)
+        m_pageArea->addWidget(group);
 
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth});
@@ -237,7 +255,9 @@ void TForm1::showPage(int n) {
     m_tree->setCurrentItem(node);
 }
 
-int TForm1::currentPage() const { return m_pageArea->currentIndex(); }
+int TForm1::currentPage() const {
+    return m_pageArea->currentIndex();
+}
 
 void TForm1::treeSelectionChanged() {
     QTreeWidgetItem* item = m_tree->currentItem();
@@ -245,6 +265,15 @@ void TForm1::treeSelectionChanged() {
     QTreeWidgetItem* parent = item->parent();
     const int position = parent != nullptr ? parent->indexOfChild(item) : m_tree->indexOfTopLevelItem(item);
     showPage(position + 1);
+    // A click on "Project" (or Home) is still selecting that row when this runs; once it is
+    // done, the highlight goes back to the node of the group shown.
+    if (parent == nullptr)
+        QTimer::singleShot(0, this, [this] {
+            QTreeWidgetItem* shown = m_tree->topLevelItem(0)->child(currentPage() - 1);
+            if (shown == nullptr || (m_tree->currentItem() == shown && shown->isSelected())) return;
+            const QSignalBlocker block(m_tree);
+            m_tree->setCurrentItem(shown);
+        });
 }
 
 void TForm1::splitterMoved() {
@@ -256,19 +285,34 @@ void TForm1::splitterMoved() {
         m_splitter->setSizes({total - kSplitterLimit, kSplitterLimit});
 }
 
-void TForm1::Action1Execute() { m_project.markModified(); }
+// Help opens the guide's page about the tab in front, or its start page when none is shown.
+void TForm1::showHelp() {
+    const int group = currentPage();
+    const int tab =
+        group >= 1 && group <= 5 ? m_groups[static_cast<std::size_t>(group - 1)]->currentIndex() : -1;
+    if (!openHelpTopic(m_services, m_project.programFolder(), helpTopicForTab(group, tab)))
+        openHelpTopic(m_services, m_project.programFolder(), helpStartTopic());
+}
+
+void TForm1::Action1Execute() {
+    m_project.markModified();
+}
 
 void TForm1::reloadPages() {
-    for (PageGroup* group : m_groups) group->loadFromProject();
+    for (PageGroup* group : m_groups)
+        group->loadFromProject();
     filesChanged();
 }
 
 void TForm1::filesChanged() {
     m_files->refreshFilesPage();
-    for (PageGroup* group : m_groups) group->filesChanged();
+    for (PageGroup* group : m_groups)
+        group->filesChanged();
 }
 
-void TForm1::updateCaption() { setWindowTitle(qs(project::windowCaption(m_project.projectPath))); }
+void TForm1::updateCaption() {
+    setWindowTitle(qs(project::windowCaption(m_project.projectPath)));
+}
 
 // --- Project commands --------------------------------------------------------------------------
 
@@ -321,8 +365,12 @@ void TForm1::openFile(const QString& path) {
     m_files->reportMissingSources();
 }
 
-bool TForm1::save() { return saveProject() == SaveResult::Saved; }
-bool TForm1::saveAs() { return saveProjectAs() == SaveResult::Saved; }
+bool TForm1::save() {
+    return saveProject() == SaveResult::Saved;
+}
+bool TForm1::saveAs() {
+    return saveProjectAs() == SaveResult::Saved;
+}
 
 TForm1::SaveResult TForm1::saveProject() {
     if (!m_project.isSaved()) return saveProjectAs();
@@ -337,7 +385,8 @@ TForm1::SaveResult TForm1::saveProject() {
     m_project.clearModified();
     if (!problems.empty()) {
         QString text = tr("The project was saved, but these values will not read back as they are:");
-        for (const project::FormatLimitProblem& problem : problems) text += QStringLiteral("\n") + qs(problem.describe());
+        for (const project::FormatLimitProblem& problem : problems)
+            text += QStringLiteral("\n") + qs(problem.describe());
         showWarning(m_services, this, text);
     }
     return SaveResult::Saved;
@@ -347,8 +396,26 @@ TForm1::SaveResult TForm1::saveProjectAs() {
     const QString proposed = QDir::home().filePath(qs(project::proposedProjectFileName(m_project.settings)));
     const QString chosen = m_services.files->saveFile(this, tr("Corvane Projects (*.zan)"), proposed);
     if (chosen.isEmpty()) return SaveResult::Cancelled;
-    m_project.projectPath = project::withProjectExtension(chosen.toStdString());
+    const std::string path = project::withProjectExtension(chosen.toStdString());
+    // The chooser asked about the name as typed; with ".zan" added it may name another file.
+    if (path != chosen.toStdString() && QFileInfo::exists(qs(path)) && !confirmReplace(qs(path)))
+        return SaveResult::Cancelled;
+    // Relative paths are read from the project file's folder, so they follow it to its new one.
+    std::error_code ec;
+    const std::filesystem::path from =
+        m_project.isSaved() ? std::filesystem::absolute(m_project.projectPath, ec).parent_path()
+                            : std::filesystem::current_path(ec);
+    const std::filesystem::path to = std::filesystem::absolute(path, ec).parent_path();
+    m_project.projectPath = path;
+    if (project::reexpressRelativePaths(m_project, from, to)) reloadPages();
     return saveProject();
+}
+
+bool TForm1::confirmReplace(const QString& path) {
+    using B = MessageService::Button;
+    const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
+    return m_services.messages->show(this, MessageService::Icon::Question, applicationTitle(), text,
+                                     {B::Yes, B::No}, B::No) == B::Yes;
 }
 
 void TForm1::rebuildReopenMenu() {
@@ -359,6 +426,7 @@ void TForm1::rebuildReopenMenu() {
         action->setData(qs(entry));
         connect(action, &QAction::triggered, this, [this, action] { openFile(action->data().toString()); });
     }
+    m_reopenMenu->menuAction()->setEnabled(!m_recent.entries().empty());
     m_openButton->setDefaultAction(m_openAction);
     m_openButton->setToolTip(tr("Open Project"));
 }
@@ -374,17 +442,19 @@ void TForm1::createSetup() {
         return;
     }
     m_buildDialog->runBuild();
+    // Whatever ended the build, the keys go back to the main window.
+    activateWindow();
 }
 
 // --- Start and close ---------------------------------------------------------------------------
 
 void TForm1::start(const QString& commandLineProject) {
     m_about->setVersionLine(QStringLiteral("Corvane %1").arg(QLatin1String(kProductVersion)));
-    restoreLayout();
     m_recent.load(
         [this](const std::string& name) -> std::optional<std::string> {
             const QVariant value = m_settings.value(qs(name));
-            return value.isValid() ? std::optional<std::string>(value.toString().toStdString()) : std::nullopt;
+            return value.isValid() ? std::optional<std::string>(value.toString().toStdString())
+                                   : std::nullopt;
         },
         [](const std::string& path) { return QFileInfo(qs(path)).isFile(); });
     rebuildReopenMenu();
@@ -408,36 +478,71 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// Reads Width, Height, Left, Top and TreeViewWidth in this order, each applied at once; the
-// first value that is missing or not a number ends the reading, so a half-written store can
-// never move the window somewhere odd.
+// The stored bounds are the client area's, in screen coordinates, read and written alike, so a
+// window manager's frame never shifts them from one run to the next. They are applied before the
+// window is shown, as the position the window manager is asked to keep.
+//
+// Width, Height, Left, Top and TreeViewWidth are read in this order; the first value that is
+// missing or not a number ends the reading and the rest keep their designed values.
 void TForm1::restoreLayout() {
     const char* names[] = {"Width", "Height", "Left", "Top", "TreeViewWidth"};
+    QRect bounds = kDesignedBounds;
+    int tree = kDesignedTreeWidth;
     for (int i = 0; i < 5; ++i) {
         bool ok = false;
         const int value = m_settings.value(QLatin1String(names[i])).toInt(&ok);
-        if (!ok) return;
-        QRect bounds = geometry();
+        if (!ok) break;
         switch (i) {
-            case 0: resize(std::max(value, kMinimumSize.width()), height()); break;
-            case 1: resize(width(), std::max(value, kMinimumSize.height())); break;
-            case 2: move(value, bounds.top()); break;
-            case 3: move(bounds.left(), value); break;
-            default: {
-                const int tree = std::max(value, kTreeMinimumWidth);
-                const QList<int> sizes = m_splitter->sizes();
-                m_splitter->setSizes({tree, std::max(sizes[0] + sizes[1] - tree, 0)});
-            }
+            case 0:
+                bounds.setWidth(std::max(value, kMinimumSize.width()));
+                break;
+            case 1:
+                bounds.setHeight(std::max(value, kMinimumSize.height()));
+                break;
+            case 2:
+                bounds.moveLeft(value);
+                break;
+            case 3:
+                bounds.moveTop(value);
+                break;
+            default:
+                tree = std::max(value, kTreeMinimumWidth);
         }
     }
+    setGeometry(keepReachable(bounds));
+    m_splitter->setSizes({tree, std::max(bounds.width() - tree, 0)});
 }
 
+// A window whose title bar lies off every screen (a screen unplugged, a value edited by hand)
+// could not be moved back by the author; it is brought onto the nearest screen. Anything else,
+// a window half beyond the right edge included, stays where it was put.
+QRect TForm1::keepReachable(QRect bounds) const {
+    const int title =
+        std::max(frameGeometry().top() < geometry().top() ? geometry().top() - frameGeometry().top() : 0,
+                 style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QRect titleBar(bounds.left(), bounds.top() - title, bounds.width(), title);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        if (titleBar.top() >= area.top() && area.intersected(titleBar).width() >= kGrabWidth) return bounds;
+    }
+    const QScreen* screen = QGuiApplication::screenAt(bounds.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return bounds;
+    const QRect area = screen->availableGeometry();
+    bounds.moveLeft(std::clamp(bounds.left(), area.left(), std::max(area.left(), area.right() - kGrabWidth)));
+    bounds.moveTop(std::clamp(bounds.top(), area.top() + title,
+                              std::max(area.top() + title, area.bottom() - kGrabWidth)));
+    return bounds;
+}
+
+// The client area's bounds, as restoreLayout reads them; a maximised window writes its
+// maximised bounds, so it comes back as large but as a normal window.
 void TForm1::storeLayout() {
-    const QRect bounds = isMaximized() || isMinimized() ? QRect(pos(), size()) : geometry();
+    const QRect bounds = isMinimized() ? normalGeometry() : geometry();
     m_settings.setValue(QStringLiteral("Width"), bounds.width());
     m_settings.setValue(QStringLiteral("Height"), bounds.height());
-    m_settings.setValue(QStringLiteral("Left"), x());
-    m_settings.setValue(QStringLiteral("Top"), y());
+    m_settings.setValue(QStringLiteral("Left"), bounds.left());
+    m_settings.setValue(QStringLiteral("Top"), bounds.top());
     m_settings.setValue(QStringLiteral("TreeViewWidth"), m_splitter->sizes().value(0));
 }
 

@@ -45,14 +45,16 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // settings is the store of the window layout and the recent list; it must outlive the window.
-    TForm1(const Services& services, const EditorFolders& folders, QSettings& settings, QWidget* parent = nullptr);
+    TForm1(const Services& services, const EditorFolders& folders, QSettings& settings,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     model::Project& project() { return m_project; }
     const project::RecentList& recentList() const { return m_recent; }
 
-    // What happens when the window is first shown: layout and recent list restored, and the
-    // project named on the command line (if any) opened.
+    // What happens when the window is first shown: the recent list restored and the project
+    // named on the command line (if any) opened. The window's layout is restored already, when
+    // it is made, so it shows where it was.
     void start(const QString& commandLineProject);
 
     // Shows page group n (1 General ... 5 Finish) and selects its node in the tree; any other n
@@ -70,6 +72,8 @@ public:
     bool save();
     bool saveAs();
     void createSetup();
+    // Help Topics: the guide's page for where the author is.
+    void showHelp();
 
     TForm5* buildDialog() const { return m_buildDialog; }
 
@@ -91,8 +95,11 @@ private:
     bool unsavedChangesPrompt();
     SaveResult saveProject();
     SaveResult saveProjectAs();
+    // Asks before Save As replaces an existing file the chooser did not ask about.
+    bool confirmReplace(const QString& path);
     void updateCaption();
     void restoreLayout();
+    QRect keepReachable(QRect bounds) const;
     void storeLayout();
 
     Services m_services;

@@ -5,7 +5,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -14,30 +17,42 @@ namespace corvane::ui {
 
 namespace {
 
+// The chooser's preview box: room for the 164 x 314 wizard picture at its own size.
+constexpr QSize kPreviewSize{180, 330};
+
 QMessageBox::StandardButton toQt(MessageService::Button b) {
     switch (b) {
-        case MessageService::Button::Ok: return QMessageBox::Ok;
-        case MessageService::Button::Yes: return QMessageBox::Yes;
-        case MessageService::Button::No: return QMessageBox::No;
-        case MessageService::Button::Cancel: return QMessageBox::Cancel;
+        case MessageService::Button::Ok:
+            return QMessageBox::Ok;
+        case MessageService::Button::Yes:
+            return QMessageBox::Yes;
+        case MessageService::Button::No:
+            return QMessageBox::No;
+        case MessageService::Button::Cancel:
+            return QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
 
 QString defaultCaption(MessageService::Icon icon) {
     switch (icon) {
-        case MessageService::Icon::Error: return QObject::tr("Error");
-        case MessageService::Icon::Warning: return QObject::tr("Warning");
-        case MessageService::Icon::Question: return QObject::tr("Confirm");
-        case MessageService::Icon::Information: return QObject::tr("Information");
+        case MessageService::Icon::Error:
+            return QObject::tr("Error");
+        case MessageService::Icon::Warning:
+            return QObject::tr("Warning");
+        case MessageService::Icon::Question:
+            return QObject::tr("Confirm");
+        case MessageService::Icon::Information:
+            return QObject::tr("Information");
     }
     return {};
 }
 
 }  // namespace
 
-MessageService::Button QtMessageService::show(QWidget* parent, Icon icon, const QString& caption, const QString& text,
-                                              const QList<Button>& buttons, Button defaultButton) {
+MessageService::Button QtMessageService::show(QWidget* parent, Icon icon, const QString& caption,
+                                              const QString& text, const QList<Button>& buttons,
+                                              Button defaultButton) {
     QMessageBox box(parent);
     box.setIcon(icon == Icon::Error      ? QMessageBox::Critical
                 : icon == Icon::Warning  ? QMessageBox::Warning
@@ -46,14 +61,19 @@ MessageService::Button QtMessageService::show(QWidget* parent, Icon icon, const 
     box.setWindowTitle(caption.isEmpty() ? defaultCaption(icon) : caption);
     box.setText(text);
     QMessageBox::StandardButtons standard;
-    for (Button b : buttons) standard |= toQt(b);
+    for (Button b : buttons)
+        standard |= toQt(b);
     box.setStandardButtons(standard);
     box.setDefaultButton(toQt(defaultButton));
     switch (box.exec()) {
-        case QMessageBox::Yes: return Button::Yes;
-        case QMessageBox::No: return Button::No;
-        case QMessageBox::Cancel: return Button::Cancel;
-        default: return Button::Ok;
+        case QMessageBox::Yes:
+            return Button::Yes;
+        case QMessageBox::No:
+            return Button::No;
+        case QMessageBox::Cancel:
+            return Button::Cancel;
+        default:
+            return Button::Ok;
     }
 }
 
@@ -61,8 +81,35 @@ QString QtFileDialogService::openFile(QWidget* parent, const QString& filter, co
     return QFileDialog::getOpenFileName(parent, QString(), initialPath, filter);
 }
 
+// Qt's own chooser, with a preview of the picture under the cursor beside the file list.
 QString QtFileDialogService::openPicture(QWidget* parent, const QString& filter, const QString& initialPath) {
-    return QFileDialog::getOpenFileName(parent, QString(), initialPath, filter);
+    QFileDialog dialog(parent, QString(), initialPath, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (QFileInfo(initialPath).isFile()) dialog.selectFile(initialPath);
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("PicturePreview"));
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    preview->setFixedSize(kPreviewSize);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+        const QPixmap picture(path);
+        if (picture.isNull()) {
+            preview->setPixmap({});
+            preview->setText(QFileInfo(path).isFile() ? QObject::tr("No preview") : QString());
+            return;
+        }
+        preview->setPixmap(picture.width() <= kPreviewSize.width() &&
+                                   picture.height() <= kPreviewSize.height()
+                               ? picture
+                               : picture.scaled(kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        preview->setToolTip(QStringLiteral("%1 x %2").arg(picture.width()).arg(picture.height()));
+    });
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
 }
 
 QString QtFileDialogService::saveFile(QWidget* parent, const QString& filter, const QString& initialPath) {

@@ -82,17 +82,15 @@ private:
         return QString::fromStdString((demo / "out" / "Corvane Demo 1.0 Setup.exe").string());
     }
 
-    // Runs action from inside the build's event pumping, once condition holds.
+    // Runs action while the build waits for its status line to show, once condition holds.
     void whenBuilding(std::function<bool()> condition, std::function<void()> action) {
-        auto* timer = new QTimer(m_window.get());
-        timer->setInterval(0);
-        connect(timer, &QTimer::timeout, timer, [timer, condition, action] {
-            if (!condition()) return;
-            timer->stop();
-            timer->deleteLater();
-            action();
-        });
-        timer->start();
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = connect(m_window->buildDialog(), &corvane::ui::TForm5::statusShown, m_window.get(),
+                              [connection, condition, action] {
+                                  if (!condition()) return;
+                                  QObject::disconnect(*connection);
+                                  action();
+                              });
     }
 
 private slots:
@@ -370,11 +368,12 @@ private slots:
     }
 
     void helpAndLinksGoThroughTheShell() {
+        corvane::test::writeFile(*m_program / "help" / "General" / "General.htm", "<html></html>");
         action("HelpTopicsAction")->trigger();
         action("FeedbackAction")->trigger();
         action("VisitWebSiteAction")->trigger();
         QCOMPARE(m_shell.opened.value(0), QStringLiteral("max:") + QString::fromStdString(m_program->folder()) +
-                                              QStringLiteral("ZAN.chm"));
+                                              QStringLiteral("help/General/General.htm"));
         QCOMPARE(m_shell.opened.value(1), QStringLiteral("mailto:support@example.com?subject=ZAN_2.2.0"));
         QVERIFY(m_shell.opened.value(2).startsWith(QStringLiteral("https://")));
     }

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ProfileFile.h"
 #include "TestSupport.h"
+#include "platform/ProfileFile.h"
 
 namespace corvane::platform {
 namespace {
@@ -64,6 +64,28 @@ TEST(AtomicFile, ReplacesContentKeepsModeAndWritesThroughLinks) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     EXPECT_THROW(writeFileAtomically(dir / "no-such-folder" / "x.zan", "x"), std::system_error);
+}
+
+TEST(AtomicFile, ReadOnlyFileIsRefusedAndKept) {
+    test::TempDir dir;
+    const auto target = dir / "locked.zan";
+    const auto link = dir / "link.zan";
+    test::writeFile(target, "kept as it was");
+    ::chmod(target.c_str(), 0444);
+    std::filesystem::create_symlink(target, link);
+    ProfileFile profile;
+    profile.write("Settings", "AppName", "Other");
+    for (const auto& path : {target, link}) {
+        try {
+            profile.save(path);
+            FAIL() << "a read-only file was replaced through " << path;
+        } catch (const ProfileWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), "Unable to write to " + path.string());
+        }
+    }
+    EXPECT_EQ(test::readFile(target), "kept as it was");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no temporary left";
+    ::chmod(target.c_str(), 0644);
 }
 
 }  // namespace

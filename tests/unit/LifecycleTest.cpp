@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/Project.h"
 #include "model/ProjectSettings.h"
 #include "project/RecentList.h"
 
@@ -34,12 +35,48 @@ TEST(Lifecycle, LongFormIsAbsoluteAndFolded) {
     EXPECT_TRUE(longPathForm("x.zan").is_absolute());
 }
 
+// Save As from /w/proj into another folder: relative paths keep naming the same files.
+TEST(Lifecycle, SaveAsElsewhereKeepsEveryPathPointingAtItsFile) {
+    model::Project project("/prog/", "/home/u/Setup.exe");
+    project.files.push_back({"payload/app.exe", "1", "<InstallDir>\\app.exe", "Overwrite", "No"});
+    project.files.push_back({"../shared/lib.dll", "1", "<InstallDir>\\lib.dll", "Overwrite", "No"});
+    project.files.push_back({"/abs/readme.txt", "1", "<InstallDir>\\readme.txt", "Overwrite", "No"});
+    project.licenses = {{"(Default)", "docs/license.rtf"}, {"German", ""}};
+    project.readmes = {{"(Default)", "./docs/readme.rtf"}};
+    project.settings.wizard = "art/wizard.bmp";
+    project.settings.header = "/prog/Header_0.bmp";
+    project.settings.setupFile = "out/Setup.exe";
+
+    model::Project child = project;  // into /w/proj/release: only what lies below stays relative
+    reexpressRelativePaths(child, "/w/proj", "/w/proj/release");
+    EXPECT_EQ(child.files[0].source, "/w/proj/payload/app.exe");
+    EXPECT_EQ(child.files[1].source, "/w/shared/lib.dll");
+    EXPECT_EQ(child.files[2].source, "/abs/readme.txt");
+    EXPECT_EQ(child.licenses[1].file, "");
+    EXPECT_EQ(child.settings.header, "/prog/Header_0.bmp");
+
+    model::Project parent = project;  // into /w: everything still lies below
+    reexpressRelativePaths(parent, "/w/proj", "/w/");
+    EXPECT_EQ(parent.files[0].source, "proj/payload/app.exe");
+    EXPECT_EQ(parent.files[1].source, "shared/lib.dll");
+    EXPECT_EQ(parent.licenses[0].file, "proj/docs/license.rtf");
+    EXPECT_EQ(parent.readmes[0].file, "proj/docs/readme.rtf");
+    EXPECT_EQ(parent.settings.wizard, "proj/art/wizard.bmp");
+    EXPECT_EQ(parent.settings.setupFile, "proj/out/Setup.exe");
+
+    model::Project same = project;  // the same folder: the texts stay exactly as typed
+    reexpressRelativePaths(same, "/w/proj", "/w/proj/");
+    EXPECT_EQ(same.readmes[0].file, "./docs/readme.rtf");
+    EXPECT_EQ(same.files[1].source, "../shared/lib.dll");
+}
+
 TEST(RecentList, KeepsTenExactPathsMostRecentFirst) {
     RecentList list;
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(list.add("/p/" + std::to_string(i) + ".zan"));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(list.add("/p/" + std::to_string(i) + ".zan"));
     EXPECT_FALSE(list.add("/p/3.zan"));  // listed already: keeps its place
     EXPECT_EQ(list.entries().front(), "/p/9.zan");
-    EXPECT_TRUE(list.add("/p/3.ZAN"));   // letter case makes another entry
+    EXPECT_TRUE(list.add("/p/3.ZAN"));  // letter case makes another entry
     EXPECT_EQ(list.entries().size(), 10u);
     EXPECT_EQ(list.entries().front(), "/p/3.ZAN");
     EXPECT_EQ(list.entries().back(), "/p/1.zan");  // the eleventh drops the bottom one

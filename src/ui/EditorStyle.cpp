@@ -1,0 +1,11 @@
+#include "ui/EditorStyle.h"
+
+namespace corvane::ui {
+
+int EditorStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                           QStyleHintReturn* returnData) const {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+}  // namespace corvane::ui
