@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "platform/FileProbe.h"
@@ -37,6 +38,8 @@ public:
     }
 
     void leaveOutLink(const fs::path& link) { m_result.linksLeadingOut.push_back(link.string()); }
+    // A folder that cannot be listed: its files were never seen, so the folder itself is named.
+    void denyFolder(const fs::path& folder) { m_result.deniedFiles.push_back((folder / "").string()); }
 
     AddedFiles finish() {
         if (cancelled()) {
@@ -80,20 +83,21 @@ public:
     OpenFolder(const OpenFolder&) = delete;
     OpenFolder& operator=(const OpenFolder&) = delete;
     int fd() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
 
     enum class Kind { File, Folder, Link };
     struct Entry {
         std::string name;
         Kind kind;
     };
-    // The entries but "." and "..", in name order. A folder that cannot be listed has none.
-    std::vector<Entry> entries() const {
+    // The entries but "." and "..", in name order; nothing when the folder cannot be listed.
+    std::optional<std::vector<Entry>> entries() const {
         std::vector<Entry> list;
         const int copy = m_fd >= 0 ? ::dup(m_fd) : -1;
         DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
         if (dir == nullptr) {
             if (copy >= 0) ::close(copy);
-            return list;
+            return std::nullopt;
         }
         while (const dirent* e = ::readdir(dir)) {
             const std::string_view name = e->d_name;
@@ -131,7 +135,12 @@ public:
     }
 
     void walk(const OpenFolder& folder, const fs::path& path, const std::string& below) {
-        for (const OpenFolder::Entry& entry : folder.entries()) {
+        const std::optional<std::vector<OpenFolder::Entry>> entries = folder.entries();
+        if (!entries) {
+            m_rows.denyFolder(path);
+            return;
+        }
+        for (const OpenFolder::Entry& entry : *entries) {
             if (m_rows.cancelled()) return;
             const fs::path child = path / entry.name;
             const std::string part = below.empty() ? entry.name : below + "\\" + entry.name;

@@ -23,7 +23,8 @@ namespace corvane::project {
 
 struct AddedFiles {
     std::vector<model::FileEntry> rows;        // in the order they go into the list
-    std::vector<std::string> deniedFiles;      // could not be opened for reading; no row made
+    // Could not be opened for reading, or (ending in "/") a folder that could not be listed.
+    std::vector<std::string> deniedFiles;
     std::vector<std::string> linksLeadingOut;  // symbolic links left out
     bool cancelled = false;                    // the caller stopped it; rows is then empty
 };

@@ -297,17 +297,19 @@ project::AddedFiles FilesPage::collect(
     return result;
 }
 
+// Paths one per line, a long list cut short so the box still fits on the screen.
+QString FilesPage::listed(const std::vector<std::string>& paths) {
+    constexpr std::size_t kListedAtMost = 20;
+    QStringList lines;
+    for (std::size_t i = 0; i < paths.size() && i < kListedAtMost; ++i)
+        lines << qs(paths[i]);
+    if (paths.size() > kListedAtMost)
+        lines << tr("... and %n more", nullptr, static_cast<int>(paths.size() - kListedAtMost));
+    return lines.join(QLatin1Char('\n'));
+}
+
 // The rows go in first; then the author hears, in one box each, what could not be added.
 void FilesPage::addCollected(project::AddedFiles added) {
-    constexpr int kListedAtMost = 20;
-    auto listed = [](const std::vector<std::string>& paths) {
-        QStringList lines;
-        for (std::size_t i = 0; i < paths.size() && i < kListedAtMost; ++i)
-            lines << QString::fromStdString(paths[i]);
-        if (paths.size() > kListedAtMost)
-            lines << tr("... and %n more", nullptr, static_cast<int>(paths.size() - kListedAtMost));
-        return lines.join(QLatin1Char('\n'));
-    };
     if (added.cancelled) return;
     if (!added.rows.empty()) {
         m_listModel->append(std::move(added.rows));
@@ -323,21 +325,15 @@ void FilesPage::addCollected(project::AddedFiles added) {
 }
 
 void FilesPage::reportMissingSources() {
-    QStringList missing;
-    constexpr int kListedAtMost = 20;
-    int count = 0;
-    for (const model::FileEntry& row : m_project.files) {
-        if (!row.sourceMissing) continue;
-        if (++count <= kListedAtMost) missing << QString::fromStdString(row.source);
-    }
-    if (count == 0) return;
-    if (count > kListedAtMost) missing << tr("... and %n more", nullptr, count - kListedAtMost);
-    showWarning(
-        m_services, window(),
-        tr("%n file(s) of this project could not be found. Their rows are kept and marked as missing; "
-           "the setup cannot be built until the files are back:",
-           nullptr, count) +
-            QLatin1Char('\n') + missing.join(QLatin1Char('\n')));
+    std::vector<std::string> missing;
+    for (const model::FileEntry& row : m_project.files)
+        if (row.sourceMissing) missing.push_back(row.source);
+    if (missing.empty()) return;
+    showWarning(m_services, window(),
+                tr("%n file(s) of this project could not be found. Their rows are kept and marked as "
+                   "missing; the setup cannot be built until the files are back:",
+                   nullptr, static_cast<int>(missing.size())) +
+                    QLatin1Char('\n') + listed(missing));
 }
 
 void FilesPage::showProblemRow(std::size_t row) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ui/PageGroup.h"
@@ -58,6 +59,7 @@ private:
     project::AddedFiles collect(const QString& what,
                                 const std::function<project::AddedFiles(const project::AddProgress&)>& work);
     void addCollected(project::AddedFiles added);
+    static QString listed(const std::vector<std::string>& paths);
     void rowsChanged();
 
     TForm4* m_addDialog;

@@ -1,6 +1,7 @@
 #include "project/FolderScan.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,20 @@ TEST(FolderScan, SymbolicLinksStayInsideAndNeverLoop) {
               (std::vector<std::string>{"<InstallDir>\\inner-link.txt", "<InstallDir>\\real\\r.txt"}));
     EXPECT_EQ(added.linksLeadingOut,
               (std::vector<std::string>{(data / "out").string(), (data / "secret-link.txt").string()}));
+}
+
+// A subfolder the scan cannot list is named, not passed over as if it were empty. Only a
+// non-root user is stopped by permissions, so the test needs one.
+TEST(FolderScan, AFolderThatCannotBeListedIsNamed) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root lists every folder";
+    test::TempDir data;
+    test::writeFile(data / "a.txt", "a");
+    test::writeFile(data / "locked" / "b.txt", "b");
+    fs::permissions(data / "locked", fs::perms::none);
+    const AddedFiles added = rowsForFolder(data.path(), "<InstallDir>");
+    fs::permissions(data / "locked", fs::perms::owner_all);
+    EXPECT_EQ(destinations(added), (std::vector<std::string>{"<InstallDir>\\a.txt"}));
+    EXPECT_EQ(added.deniedFiles, (std::vector<std::string>{(data / "locked" / "").string()}));
 }
 
 TEST(FolderScan, ACancelledScanAddsNothing) {
