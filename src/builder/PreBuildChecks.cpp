@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "builder/UncarriedCharacters.h"
 #include "model/Project.h"
 
 namespace corvane::builder {
@@ -54,6 +55,7 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
     if (s.visitSite && s.visitSiteAddress.empty())
         return CheckFailure{"Web Address must be specified.", PageGroup::Finish, "After Installation",
                             "VisitSiteAddressEd"};
+    if (auto failure = firstUncarriedCharacter(project)) return failure;
     return std::nullopt;
 }
 

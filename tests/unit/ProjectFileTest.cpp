@@ -147,7 +147,6 @@ TEST_F(ProjectFiles, RowsAtTheFormatsLimitsAreReportedAndTheRestSurvives) {
         "Settings AppName: blanks at its start or end are dropped",
         "Settings CompanyName: it holds a line break, which is stored as a blank",
         "Associations row 1 (.a?b?x): a field holds \"?\", so the fields after it shift",
-        "Associations row 2 (.eq?a=b): it holds \"=\", so it is cut there",
         "Associations row 4 (.OK?FINE): it equals row 3 up to letter case, so only one of them is stored",
         "Associations row 5 ([x]?y): it starts with \"[\" and would read as a section",
         "DLL row 1 ( lead): blanks at its start or end are dropped",
