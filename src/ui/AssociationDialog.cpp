@@ -27,6 +27,7 @@ TForm10::TForm10(const Services& services, const QString& programFolder, QWidget
     m_file = makeEditableCombo(QStringLiteral("AssociatedFileCombo"), {}, true);
     form()->addRow(tr("File Extension:"), m_extension);
     form()->addRow(tr("Associated File:"), m_file);
+    setFieldOrder({m_extension, m_file});
 }
 
 void TForm10::load(const model::AssociationEntry& row) {

@@ -42,6 +42,7 @@ TForm11::TForm11(const Services& services, const QString& programFolder, QWidget
     form()->addRow(tr("Value:"), m_value);
     form()->addRow(QString(), m_overwrite);
     form()->addRow(QString(), m_uninstall);
+    setFieldOrder({m_file, m_section, m_key, m_value, m_overwrite, m_uninstall});
 }
 
 void TForm11::load(const model::IniEntry& row) {

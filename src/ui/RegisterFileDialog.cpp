@@ -11,6 +11,7 @@ TForm12::TForm12(const Services& services, const QString& programFolder, QWidget
                          parent) {
     m_file = makeEditableCombo(QStringLiteral("RegisterFileCombo"), {}, true);
     form()->addRow(tr("Files:"), m_file);
+    setFieldOrder({m_file});
 }
 
 void TForm12::load(const model::RegisterFileEntry& row) {

@@ -49,6 +49,7 @@ TForm9::TForm9(const Services& services, const QString& programFolder, QWidget* 
     form()->addRow(tr("Value Data:"), m_data);
     form()->addRow(QString(), m_overwrite);
     form()->addRow(QString(), m_uninstall);
+    setFieldOrder({m_rootKey, m_subkey, m_name, m_type, m_data, m_overwrite, m_uninstall});
 }
 
 void TForm9::load(const model::RegistryEntry& row) {

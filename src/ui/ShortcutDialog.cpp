@@ -79,6 +79,8 @@ TForm8::TForm8(const Services& services, const QString& programFolder, QWidget* 
     last->addWidget(m_show, 1);
     form()->addRow(tr("Icon index:"), last);
 
+    setFieldOrder({m_target, m_destination, m_name, m_description, m_parameters, m_workingDir, m_iconFile,
+                   m_iconIndex, m_show});
     // Only the author's own changes fill: loading blocks the target's signals.
     connect(m_target, &QComboBox::currentTextChanged, this, &TForm8::fillFromTarget);
     reset();

@@ -70,17 +70,17 @@ SystemEditorDialog::SystemEditorDialog(const QString& objectName, const QString&
     outer->addWidget(line);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    QPushButton* ok = makeButton(this, tr("OK"), QStringLiteral("OkButton"));
-    QPushButton* cancel = makeButton(this, tr("Cancel"), QStringLiteral("CancelButton"));
-    QPushButton* help = makeButton(this, tr("Help"), QStringLiteral("HelpButton"));
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
+    m_ok = makeButton(this, tr("OK"), QStringLiteral("OkButton"));
+    m_cancel = makeButton(this, tr("Cancel"), QStringLiteral("CancelButton"));
+    m_help = makeButton(this, tr("Help"), QStringLiteral("HelpButton"));
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_help);
     outer->addLayout(buttons);
 
-    connect(ok, &QPushButton::clicked, this, &SystemEditorDialog::okClicked);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, &SystemEditorDialog::showHelp);
+    connect(m_ok, &QPushButton::clicked, this, &SystemEditorDialog::okClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_help, &QPushButton::clicked, this, &SystemEditorDialog::showHelp);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, &SystemEditorDialog::showHelp);
@@ -126,6 +126,18 @@ QLineEdit* SystemEditorDialog::makeEdit(const QString& objectName) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(objectName);
     return edit;
+}
+
+void SystemEditorDialog::setFieldOrder(std::initializer_list<QWidget*> fields) {
+    QWidget* previous = nullptr;
+    for (QWidget* next : fields) {
+        if (previous) setTabOrder(previous, next);
+        previous = next;
+    }
+    for (QWidget* next : {m_ok, m_cancel, m_help}) {
+        if (previous) setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 bool SystemEditorDialog::requiredFilled(std::initializer_list<QWidget*> fields) {

@@ -50,6 +50,8 @@ protected:
     // An editable drop-down; file fields are registered to receive the installed-file list.
     QComboBox* makeEditableCombo(const QString& objectName, const QStringList& items, bool installedFiles);
     QLineEdit* makeEdit(const QString& objectName);
+    // The keyboard order: these fields top to bottom, then "OK", "Cancel" and "Help".
+    void setFieldOrder(std::initializer_list<QWidget*> fields);
 
     // The kind's checks; false keeps the dialog open (the check has focused the field).
     virtual bool checksPass() = 0;
@@ -73,6 +75,9 @@ private:
     QString m_programFolder;
     QFormLayout* m_form = nullptr;
     QList<QComboBox*> m_fileCombos;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_help = nullptr;
 };
 
 // The text of a line edit or an editable drop-down.

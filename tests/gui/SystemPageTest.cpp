@@ -460,6 +460,26 @@ private slots:
         dialog->hide();
     }
 
+    void keyboardOrderAndEnter() {
+        auto* dialog = m_page->iniDialog();
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* section = child<QLineEdit>(dialog, QStringLiteral("SectionEd"));
+        section->setFocus();
+        QTest::keyClick(section, Qt::Key_Return);  // no default button: Enter does not confirm
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QTest::keyClick(section, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(dialog, QStringLiteral("KeyEd")));
+        child<QWidget>(dialog, QStringLiteral("UninstallCheck"))->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(dialog, QStringLiteral("OkButton")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(dialog, QStringLiteral("CancelButton")));
+        dialog->hide();
+    }
+
     void questionMarksOnlyInTheFreeField_data() {
         QTest::addColumn<QString>("dialogName");
         QTest::addColumn<QString>("field");
