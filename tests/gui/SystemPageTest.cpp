@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -20,6 +22,7 @@
 #include "model/Project.h"
 #include "ui/AssociationDialog.h"
 #include "ui/IniDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/RegisterFileDialog.h"
 #include "ui/RegistryDialog.h"
 #include "ui/ShortcutDialog.h"
@@ -526,6 +529,42 @@ private slots:
                 dialogName == QStringLiteral("TForm10") ? QStringLiteral("txt") : QStringLiteral("a=b"));
         child<QPushButton>(dialog, QStringLiteral("OkButton"))->click();
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+
+    // F9 with a row the setup could not read: the System page shows the list, nothing is built.
+    void buildRefusesAnUncarriedQuestionMark() {
+        for (const char* name : {"English.lng"})
+            corvane::test::writeFile(*m_program / "Languages" / name, "");
+        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
+        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
+        corvane::test::TempDir work;
+        QSettings settings(QString::fromStdString((work / "Corvane.conf").string()), QSettings::IniFormat);
+        corvane::ui::TForm1 window(
+            m_services,
+            corvane::ui::EditorFolders{m_program->folder(), (work / "Setup.exe").string(), work.folder()},
+            settings);
+        window.show();
+        window.start({});
+        corvane::model::Project& p = window.project();
+        p.setLanguageSelected(0, true);
+        p.rebuildDocumentLists();
+        p.files.push_back({"/src/a.exe", "1", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
+        p.shortcuts.push_back(
+            {"<Desktop>", "A", "<InstallDir>\\a.exe", "Help?", "/?", "", "", "0", "Normal"});
+        window.showPage(1);
+        window.createSetup();
+        QCOMPARE(m_messages.asked.size(), 1);
+        QCOMPARE(m_messages.asked[0].icon, Icon::Error);
+        QCOMPARE(m_messages.asked[0].text,
+                 QStringLiteral(
+                     "Shortcuts row 1: \"Parameters\" holds \"?\", which only \"Description\" may hold; the "
+                     "setup could not read this row."));
+        QCOMPARE(child<QStackedWidget>(&window, QStringLiteral("PageArea"))->currentWidget()->objectName(),
+                 QStringLiteral("PageSystem"));
+        auto* system = child<QTabWidget>(&window, QStringLiteral("PageSystem"));
+        QCOMPARE(system->tabText(system->currentIndex()), QStringLiteral("Shortcuts"));
+        QVERIFY(!std::filesystem::exists(work / "Setup.exe"));
+        p.clearModified();
     }
 
     void helpOpensTheKindsTopic_data() {
