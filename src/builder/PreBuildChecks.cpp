@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "builder/UncarriedCharacters.h"
 #include "model/Project.h"
 #include "platform/FileProbe.h"
 #include "platform/TextCase.h"
@@ -80,6 +81,7 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
     if (s.visitSite && s.visitSiteAddress.empty())
         return CheckFailure{"Web Address must be specified.", PageGroup::Finish, "After Installation",
                             "VisitSiteAddressEd"};
+    if (auto failure = firstUncarriedCharacter(project)) return failure;
     // A setup announcing an uninstaller it does not carry leaves Add/Remove Programs pointing at
     // a missing file on every machine it installs on.
     if (s.uninstall && !installsUninstaller(project))

@@ -61,6 +61,8 @@ ProfileFile ProfileFile::parse(std::string_view text) {
         } else {
             entry.key = std::string(trimmed(line.substr(0, eq)));
             entry.value = std::string(line.substr(eq + 1));
+            const std::size_t last = line.rfind('=');
+            if (last != eq) entry.row = std::string(trimmed(line.substr(0, last)));
         }
         current->index.emplace(foldedCopy(entry.key), current->entries.size());
         current->entries.push_back(std::move(entry));
@@ -102,6 +104,19 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const {
     return list;
 }
 
+std::vector<std::string> ProfileFile::rowKeys(std::string_view section) const {
+    std::vector<std::string> list;
+    if (const Section* s = findSection(section)) {
+        list.reserve(s->entries.size());
+        for (const Entry& e : s->entries)
+            if (e.row)
+                list.push_back(*e.row);
+            else if (!e.key.empty())
+                list.push_back(e.key);
+    }
+    return list;
+}
+
 bool ProfileFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
 
 ProfileFile::Section& ProfileFile::sectionForWrite(std::string_view name) {
@@ -114,7 +129,7 @@ void ProfileFile::write(std::string_view section, std::string_view key, std::str
     Section& s = sectionForWrite(section);
     const auto [it, added] = s.index.emplace(lookupName(key), s.entries.size());
     if (added)
-        s.entries.push_back({std::string(key), std::string(value)});
+        s.entries.push_back({std::string(key), std::string(value), std::nullopt});
     else
         s.entries[it->second].value = std::string(value);
 }

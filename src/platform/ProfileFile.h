@@ -47,6 +47,10 @@ public:
     std::string readString(std::string_view section, std::string_view key, std::string_view fallback = {}) const;
     // The section's keys in file order, blanks trimmed; empty keys are not listed.
     std::vector<std::string> keys(std::string_view section) const;
+    // The section's lines read as list rows: each line up to its last "=" rather than its first,
+    // blanks trimmed, in file order. A row line's value is empty, so an "=" before the last one
+    // belongs to the row. Lines that hold one "=" give what keys() gives.
+    std::vector<std::string> rowKeys(std::string_view section) const;
     bool hasSection(std::string_view section) const;
 
     void write(std::string_view section, std::string_view key, std::string_view value);
@@ -61,6 +65,7 @@ private:
     struct Entry {
         std::string key;
         std::optional<std::string> value;  // none for a line without "="
+        std::optional<std::string> row;    // the line up to its last "=", when that is not the first
     };
     struct Section {
         std::string name;

@@ -53,7 +53,7 @@ public:
         m_project.associations.clear();
         m_project.dlls.clear();
 
-        for (const std::string& row : m_profile.keys("Files")) {
+        for (const std::string& row : m_profile.rowKeys("Files")) {
             m_project.files.push_back(entryFromRow<model::FileEntry>(row));
             measure(m_project.files.back());
         }
@@ -62,7 +62,8 @@ public:
         rows("Registry", m_project.registry);
         rows("INI", m_project.ini);
         rows("Associations", m_project.associations);
-        for (const std::string& key : m_profile.keys("DLL")) m_project.dlls.push_back({key});
+        for (const std::string& key : m_profile.rowKeys("DLL"))
+            m_project.dlls.push_back({key});
     }
 
 private:
@@ -118,7 +119,7 @@ private:
     // Stored documents go back to the rows at the same position, and only when that row is
     // still for the same language: another machine's catalogue may select other languages.
     void documents(const char* section, std::vector<model::LanguageDocEntry>& list) {
-        const std::vector<std::string> stored = m_profile.keys(section);
+        const std::vector<std::string> stored = m_profile.rowKeys(section);
         for (std::size_t p = 0; p < stored.size() && p < list.size(); ++p) {
             model::LanguageDocEntry entry = entryFromRow<model::LanguageDocEntry>(stored[p]);
             if (list[p].language == entry.language) list[p].file = std::move(entry.file);
@@ -127,7 +128,8 @@ private:
 
     template <class Entry>
     void rows(const char* section, std::vector<Entry>& list) {
-        for (const std::string& row : m_profile.keys(section)) list.push_back(entryFromRow<Entry>(row));
+        for (const std::string& row : m_profile.rowKeys(section))
+            list.push_back(entryFromRow<Entry>(row));
     }
 
     Project& m_project;

@@ -1,14 +1,17 @@
 #pragma once
 
 // A list row is stored as one INI key: the entry's fields joined by "?", with an empty value.
-// This file says which fields, in which order, and holds the rule that splits a key back.
+// This file says which fields, in which order, and which one may hold "?"; the rule that splits
+// a key back is in RowSplit.h, shared with the setup runtime.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/Entries.h"
+#include "project/RowSplit.h"
 
 namespace corvane::project {
 
@@ -53,11 +56,27 @@ constexpr auto rowFields<model::LanguageDocEntry>() {
     return std::array{&E::language, &E::file};
 }
 
-// Splits a row into fieldCount fields: each of the first fieldCount-1 fields is the text before
-// the next "?" (empty when there is none, and then nothing is consumed); the last field takes
-// what remains. So missing separators leave middle fields empty while the last segment still
-// reaches the last field, and surplus "?" stay in the last field.
-std::vector<std::string> splitRow(std::string_view row, std::size_t fieldCount);
+// The field of each row that may hold "?" (RowSplit.h): a free text whose neighbours are paths,
+// numbers and fixed words. Rows without a free text in the middle keep it in their last field.
+template <class Entry>
+inline constexpr std::size_t rowFreeField = rowFields<Entry>().size() - 1;
+template <>
+inline constexpr std::size_t rowFreeField<model::FileEntry> = 0;  // source: an author-machine path
+template <>
+inline constexpr std::size_t rowFreeField<model::ShortcutEntry> = 3;  // description
+template <>
+inline constexpr std::size_t rowFreeField<model::RegistryEntry> = 4;  // value data
+template <>
+inline constexpr std::size_t rowFreeField<model::IniEntry> = 3;  // value
+
+// The first field (by stored position) that holds a "?" its row cannot carry, if any.
+template <class Entry>
+std::optional<std::size_t> uncarriedQuestionMark(const Entry& entry) {
+    constexpr auto members = rowFields<Entry>();
+    for (std::size_t f = 0; f < members.size(); ++f)
+        if (f != rowFreeField<Entry> && (entry.*members[f]).find('?') != std::string::npos) return f;
+    return std::nullopt;
+}
 
 template <class Entry>
 std::string joinRow(const Entry& entry) {
@@ -74,7 +93,7 @@ std::string joinRow(const Entry& entry) {
 template <class Entry>
 Entry entryFromRow(std::string_view row) {
     constexpr auto members = rowFields<Entry>();
-    std::vector<std::string> parts = splitRow(row, members.size());
+    std::vector<std::string> parts = rows::splitRow(row, members.size(), rowFreeField<Entry>);
     Entry entry;
     for (std::size_t i = 0; i < members.size(); ++i) entry.*members[i] = std::move(parts[i]);
     return entry;

@@ -507,6 +507,47 @@ EOT
     finish
     ;;
 
+carried-characters)
+    # Values that hold "?" and "=": a shortcut description, a URL as registry data, command
+    # lines as INI values. Built from a project file, installed, and read back exactly.
+    rm -rf "$work"
+    make_payload
+    app="Corvane Carried"
+    { settings "$app" 0; cat <<EOT
+[Files]
+$work/payload/app.cmd?0?<InstallDir>\\app.cmd?Overwrite?Yes=
+$work/payload/settings.ini?0?<InstallDir>\\settings.ini?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Ask?<InstallDir>\\app.cmd?Need help? Ask us?/mode=fast?<InstallDir>??0?Normal=
+[Registry]
+HKEY_CURRENT_USER?Software\\<CompanyName>\\<AppName>?Url?String?https://example.com/?a=b&c=d?Yes?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Command?run.exe /x=1 /y=2?Yes?Yes=
+<InstallDir>\\settings.ini?Options?Question?Why? Because=yes?Yes?Yes=
+EOT
+    } | make_project carried
+    check "builds" build_setup carried
+    dir='C:\Corvane Tests\Carried'
+    udir=$drive_c/"Corvane Tests/Carried"
+    run_setup "$work/carried.exe" /S "/D=$dir"
+    check "setup exit code 0 (was $rc: $err)" [ "$rc" -eq 0 ]
+    check "registry data with ? and =" [ "$(reg_value "HKCU\\Software\\Brennic Test\\$app" Url)" = "https://example.com/?a=b&c=d" ]
+    check "INI value with =" [ "$(ini_value "$udir/settings.ini" Options Command)" = "run.exe /x=1 /y=2" ]
+    check "INI value with ? and =" [ "$(ini_value "$udir/settings.ini" Options Question)" = "Why? Because=yes" ]
+    lnk=$(find "$drive_c/users" -path "*Start Menu/Programs/$app/Ask.lnk" | head -1)
+    check "shortcut created" [ -n "$lnk" ]
+    # A shortcut keeps its description and arguments as UTF-16 strings.
+    hex() { od -An -tx1 -v | tr -d ' \n'; }
+    utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex; }
+    if [ -n "$lnk" ]; then
+        lnkhex=$(hex < "$lnk")
+        check "shortcut description with ?" grep -q "$(utf16 'Need help? Ask us')" <<< "$lnkhex"
+        check "shortcut arguments with =" grep -q "$(utf16 '/mode=fast')" <<< "$lnkhex"
+    fi
+
+    finish
+    ;;
+
 demo)
     # The example project, built by corvane-build with each compression and installed silently.
     rm -rf "$work"

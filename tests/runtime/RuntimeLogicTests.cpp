@@ -102,6 +102,23 @@ void descriptionChecks() {
         Description bad;
         EXPECT(!bad.parse(b, error));
     }
+
+    // "?" in a line's free-text field and "=" anywhere in a row come through as written.
+    Description carried;
+    const char* carriedText =
+        "[Settings]\r\nFileSize=1\r\n"
+        "[Shortcuts]\r\n<Desktop>\\Ask?<InstallDir>\\a.exe?Need help? "
+        "Ask?/x=1?<InstallDir>?<InstallDir>\\a.exe?2?Normal=\r\n"
+        "[Registry]\r\nHKEY_CURRENT_USER?Software\\X?Url?String?https://example.com/?a=b?Yes?No=\r\n"
+        "[INI]\r\n<InstallDir>\\a.ini?S?K?x=1?y?Yes?No=\r\n"
+        "[DLL]\r\n<InstallDir>\\a=b.dll=\r\n";
+    EXPECT(carried.parse(carriedText, error));
+    EXPECT(carried.shortcuts.size() == 1 && carried.shortcuts[0].description == L"Need help? Ask" &&
+           carried.shortcuts[0].parameters == L"/x=1" && carried.shortcuts[0].iconIndex == 2);
+    EXPECT(carried.registry.size() == 1 && carried.registry[0].data == L"https://example.com/?a=b" &&
+           carried.registry[0].overwrite && !carried.registry[0].uninstall);
+    EXPECT(carried.ini.size() == 1 && carried.ini[0].value == L"x=1?y" && !carried.ini[0].uninstall);
+    EXPECT(carried.dlls.size() == 1 && carried.dlls[0] == L"<InstallDir>\\a=b.dll");
 }
 
 void layoutChecks() {

@@ -85,12 +85,13 @@ TEST_F(ProjectFiles, RoundTripKeepsEveryValueAndMeasuresSizesAgain) {
     EXPECT_EQ(loaded.dlls, saved.dlls);
 
     // Sizes are measured again (relative sources from the project's folder); the uninstaller
-    // row does not exist in this program folder, so it is dropped like any missing source.
-    ASSERT_EQ(loaded.files.size(), 3u);
+    // does not exist in this program folder, so its row is kept as stored and marked missing.
+    ASSERT_EQ(loaded.files.size(), 4u);
     EXPECT_EQ(loaded.files[0], (model::FileEntry{"payload/app.exe", "1000", "<InstallDir>\\app.exe", "Overwrite", "Yes"}));
     EXPECT_EQ(loaded.files[1].size, "70000");
     EXPECT_EQ(loaded.files[2].installTo, "<InstallDir>\\copy.exe");
-    EXPECT_EQ(loaded.totalSize(), 72000);
+    EXPECT_TRUE(loaded.files[3].sourceMissing);
+    EXPECT_EQ(loaded.totalSize(), 72000 + 54784);
 
     // Saving what was loaded gives the same file again, but for the measured sizes.
     Project expected = saved;
@@ -147,7 +148,6 @@ TEST_F(ProjectFiles, RowsAtTheFormatsLimitsAreReportedAndTheRestSurvives) {
         "Settings AppName: blanks at its start or end are dropped",
         "Settings CompanyName: it holds a line break, which is stored as a blank",
         "Associations row 1 (.a?b?x): a field holds \"?\", so the fields after it shift",
-        "Associations row 2 (.eq?a=b): it holds \"=\", so it is cut there",
         "Associations row 4 (.OK?FINE): it equals row 3 up to letter case, so only one of them is stored",
         "Associations row 5 ([x]?y): it starts with \"[\" and would read as a section",
         "DLL row 1 ( lead): blanks at its start or end are dropped",

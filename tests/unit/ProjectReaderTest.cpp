@@ -92,15 +92,18 @@ TEST_F(ProjectReader, DocumentRowsGoBackByPositionAndLanguage) {
 
 TEST_F(ProjectReader, RowsSplitByTheRowRule) {
     const Project p = read(
-        "[Files]\r\ngone.txt?1?<InstallDir>\\gone.txt?Overwrite?Yes\r\n.?0?<InstallDir>\\dir?Overwrite?Yes\r\n"
-        "a.txt?1?<InstallDir>\\a.txt?Overwrite?Yes?extra\r\n"
+        "[Files]\r\ngone.txt?1?<InstallDir>\\gone.txt?Overwrite?Yes\r\n.?0?<InstallDir>\\dir?Overwrite?"
+        "Yes\r\n"
+        "a.txt?1?<InstallDir>\\a.txt?Overwrite?Yes\r\n"
         "[Shortcuts]\r\na?b\r\n[Registry]\r\nHKEY_USERS?k?n?String?v?w?x?Yes?No\r\n[DLL]\r\nc:\\x?y.dll\r\n");
     ASSERT_EQ(p.files.size(), 3u) << "rows whose source is missing or a folder are kept";
-    EXPECT_EQ(p.files[2].uninstall, "Yes?extra");
+    EXPECT_EQ(p.files[2].uninstall, "Yes");
     ASSERT_EQ(p.shortcuts.size(), 1u);
     EXPECT_EQ(p.shortcuts[0], (model::ShortcutEntry{"a", "", "", "", "", "", "", "", "b"}));
-    EXPECT_EQ(p.registry[0].valueData, "v");
-    EXPECT_EQ(p.registry[0].uninstall, "x?Yes?No");
+    // Surplus "?" belong to the row's free text, the value data; the flags come from the end.
+    EXPECT_EQ(p.registry[0].valueData, "v?w?x");
+    EXPECT_EQ(p.registry[0].overwrite, "Yes");
+    EXPECT_EQ(p.registry[0].uninstall, "No");
     EXPECT_EQ(p.dlls, (std::vector<model::RegisterFileEntry>{{"c:\\x?y.dll"}}));
 }
 

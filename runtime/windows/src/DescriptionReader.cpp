@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Text.h"
+#include "project/RowSplit.h"
 
 namespace corvane::rt {
 
@@ -64,9 +65,9 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             continue;
         }
         const std::size_t eq = line.find(L'=');
-        const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
-        if (key.empty()) continue;
         if (equalsNoCase(section, L"Settings")) {
+            const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
+            if (key.empty()) continue;
             const std::wstring value = eq == std::wstring::npos ? std::wstring() : profileValue(std::wstring_view(line).substr(eq + 1));
             bool known = false;
             for (auto& [k, v] : m_settings)
@@ -74,8 +75,13 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             if (!known) m_settings.emplace_back(key, value);
             continue;
         }
-        const std::vector<std::wstring> f = splitFields(key, L'?');
+        // A list line's row runs to its last "=" and may hold "?" in its free-text field.
+        const std::wstring key = trimmed(rows::rowOfLine(std::wstring_view(line)));
+        if (key.empty()) continue;
+        const std::wstring_view row(key);
+        const std::size_t separators = rows::separatorCount(row);
         if (equalsNoCase(section, L"Files")) {
+            const std::vector<std::wstring> f = splitFields(key, L'?');
             FileLine l;
             if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length)) return bad(line, L"expected destination?length?if-exists?uninstall");
             l.destination = trimmed(f[0]);
@@ -83,14 +89,17 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             l.uninstall = yes(f[3]);
             files.push_back(l);
         } else if (equalsNoCase(section, L"Shortcuts")) {
-            if (f.size() != 8) return bad(line, L"a shortcut has eight fields");
+            if (separators + 1 < rows::kShortcutLineFields) return bad(line, L"a shortcut has eight fields");
+            const auto f = rows::splitRow(row, rows::kShortcutLineFields, rows::kShortcutLineFree);
             ShortcutLine s{f[0], f[1], f[2], f[3], f[4], f[5]};
             std::uint64_t index = 0;
             s.iconIndex = parseUnsigned(trimmed(f[6]), index) && index < 0x7FFFFFFF ? int(index) : 0;
             s.show = showCommand(f[7]);
             shortcuts.push_back(s);
         } else if (equalsNoCase(section, L"Registry")) {
-            if (f.size() != 7) return bad(line, L"a registry value has seven fields");
+            if (separators + 1 < rows::kRegistryLineFields)
+                return bad(line, L"a registry value has seven fields");
+            const auto f = rows::splitRow(row, rows::kRegistryLineFields, rows::kRegistryLineFree);
             RegistryLine r{f[0], f[1], f[2], f[4]};
             r.isDword = equalsNoCase(trimmed(f[3]), L"Dword");
             if (!r.isDword && !equalsNoCase(trimmed(f[3]), L"String")) return bad(line, L"the type is neither String nor Dword");
@@ -98,13 +107,16 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             r.uninstall = yes(f[6]);
             registry.push_back(r);
         } else if (equalsNoCase(section, L"INI")) {
-            if (f.size() != 6) return bad(line, L"an INI value has six fields");
+            if (separators + 1 < rows::kIniLineFields) return bad(line, L"an INI value has six fields");
+            const auto f = rows::splitRow(row, rows::kIniLineFields, rows::kIniLineFree);
             IniLine i{f[0], f[1], f[2], f[3]};
             i.overwrite = yes(f[4]);
             i.uninstall = yes(f[5]);
             ini.push_back(i);
         } else if (equalsNoCase(section, L"Associations")) {
-            if (f.size() != 2) return bad(line, L"an association has two fields");
+            if (separators + 1 < rows::kAssociationLineFields)
+                return bad(line, L"an association has two fields");
+            const auto f = rows::splitRow(row, rows::kAssociationLineFields, rows::kAssociationLineFree);
             associations.push_back({trimmed(f[0]), trimmed(f[1])});
         } else if (equalsNoCase(section, L"DLL")) {
             dlls.push_back(trimmed(key));

@@ -1,0 +1,98 @@
+#include "builder/UncarriedCharacters.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "builder/PreBuildChecks.h"
+#include "model/Project.h"
+
+namespace corvane::builder {
+namespace {
+
+class UncarriedCharacters : public ::testing::Test {
+protected:
+    UncarriedCharacters() {
+        test::writeFile(m_program / "Languages" / "English.lng", "");
+        test::writeFile(m_program / "Wizard_0.bmp", "BM");
+        test::writeFile(m_program / "Header_0.bmp", "BM");
+        test::writeFile(m_program / "a?.exe", "MZ");  // a source path may hold "?" on Linux
+    }
+    model::Project passingProject() const {
+        model::Project p(m_program.folder(), "/home/author/Setup.exe");
+        p.setLanguageSelected(0, true);
+        p.rebuildDocumentLists();
+        p.files.push_back({(m_program / "a?.exe").string(), "2", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
+        p.shortcuts.push_back(
+            {"<Desktop>", "A", "<InstallDir>\\a.exe", "Need help?", "", "", "", "0", "Normal"});
+        p.registry.push_back({"HKEY_CURRENT_USER", "S", "N", "String", "https://x/?a=b", "Yes", "No"});
+        p.ini.push_back({"a.ini", "S", "K=", "x=?", "Yes", "Yes"});
+        p.associations.push_back({"txt", "a?"});
+        p.dlls.push_back({"a?=.dll"});
+        return p;
+    }
+
+    test::TempDir m_program;
+};
+
+TEST_F(UncarriedCharacters, WhatTheRowsCarryBuilds) {
+    EXPECT_FALSE(firstFailedCheck(passingProject()).has_value());
+}
+
+TEST_F(UncarriedCharacters, AQuestionMarkElsewhereIsRefusedNamingListRowAndColumn) {
+    struct Case {
+        std::function<void(model::Project&)> breakIt;
+        std::string message;
+        PageGroup group;
+        std::string tab, control;
+    };
+    const std::vector<Case> cases{
+        {[](model::Project& p) { p.files[0].installTo = "<InstallDir>\\what?.exe"; },
+         "Files row 1: \"Install to\" holds \"?\", which only \"File\" may hold; the setup could not read "
+         "this row.",
+         PageGroup::Files, "Files", "ListView1"},
+        {[](model::Project& p) {
+             p.shortcuts.push_back(p.shortcuts[0]);
+             p.shortcuts[1].parameters = "/?";
+         },
+         "Shortcuts row 2: \"Parameters\" holds \"?\", which only \"Description\" may hold; the setup could "
+         "not read "
+         "this row.",
+         PageGroup::System, "Shortcuts", "ShortcutsList"},
+        {[](model::Project& p) { p.registry[2].valueName = "Why?"; },
+         "Registry row 3: \"Name Value\" holds \"?\", which only \"Value Data\" may hold; the setup could "
+         "not read "
+         "this row.",
+         PageGroup::System, "Registry", "RegistryList"},
+        {[](model::Project& p) { p.ini[0].key = "?"; },
+         "INI Files row 1: \"Key\" holds \"?\", which only \"Value\" may hold; the setup could not read this "
+         "row.",
+         PageGroup::System, "INI Files", "IniList"},
+        {[](model::Project& p) { p.associations[0].extension = "t?t"; },
+         "File Associations row 1: \"Extension\" holds \"?\", which only \"Associated File\" may hold; the "
+         "setup "
+         "could not read this row.",
+         PageGroup::System, "File Associations", "AssociationsList"},
+    };
+    for (const Case& c : cases) {
+        model::Project p = passingProject();
+        c.breakIt(p);
+        const std::optional<CheckFailure> failure = firstFailedCheck(p);
+        ASSERT_TRUE(failure.has_value()) << c.message;
+        EXPECT_EQ(failure->message, c.message);
+        EXPECT_EQ(failure->group, c.group);
+        EXPECT_EQ(failure->tab, c.tab);
+        EXPECT_EQ(failure->control, c.control);
+    }
+}
+
+TEST_F(UncarriedCharacters, TheEarlierChecksComeFirst) {
+    model::Project p = passingProject();
+    p.settings.appName.clear();
+    p.ini[0].key = "?";
+    EXPECT_EQ(firstFailedCheck(p)->message, "Application name must be specified.");
+}
+
+}  // namespace
+}  // namespace corvane::builder
