@@ -154,6 +154,7 @@ English?=
 Français?=
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$program/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
 EOT
     } | make_project documents
     "$CORVANE_BUILD" "$work/documents.zan" -o "$work/documents.exe" --program-dir "$program" >/dev/null
@@ -352,6 +353,7 @@ damaged)
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
 $work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
 [Registry]
 HKEY_CURRENT_USER?Software\\Corvane Damaged?Marker?String?x?Yes?Yes=
 EOT
@@ -419,6 +421,7 @@ languages)
       printf '[Language]\n'; for i in 0 1 2 3 4 5 6 7; do printf '%s=\n' "$i"; done; cat <<EOT
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
 [INI]
 <InstallDir>\\greeting.ini?Text?Hello?Grüße, Привет?Yes?Yes=
 EOT
@@ -437,7 +440,6 @@ EOT
     check "new INI file with a UTF-16 mark" [ "$(head -c 2 "$udir/greeting.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ]
     check "INI value kept whole" grep -q "Hello=Grüße, Привет" <(iconv -f UTF-16 -t UTF-8 "$udir/greeting.ini")
     # Uninstalling removes the INI file setup created once it is empty, and so the folder.
-    cp "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/"
     run_setup "$udir/Uninstall.exe" /S
     check "uninstalled (rc $rc)" [ "$rc" -eq 0 ]
     check "installation folder gone" [ ! -e "$udir" ]
