@@ -370,10 +370,15 @@ EOT
     } | make_project protected
     build_setup protected
     udir="$drive_c/Program Files/Corvane Rules"
+    rm -rf "$udir"
     run_setup "$work/protected.exe" /S
     check "protected: no password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: no password refused (rc $rc)" [ ! -e "$udir" ]
     run_setup "$work/protected.exe" /S "/PASSWORD=wrong"
     check "protected: wrong password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: wrong password refused (rc $rc)" [ ! -e "$udir" ]
+    check "protected: a wrong password has its own message ($err)" grep -q "is not correct" <<<"$err"
+    extract_description "$work/protected.exe" "$work/protected-description"
+    check "protected: the setup carries a hash, not the password" grep -q "^Password=pbkdf2-sha256:" "$work/protected-description/zansetup.ini"
+    check "protected: the password is nowhere in the description" sh -c '! grep -q Sesam "$1"' _ "$work/protected-description/zansetup.ini"
     run_setup "$work/protected.exe" /S "/PASSWORD=Sesam öffne"
     check "protected: right password installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "protected: right password installs (rc $rc: $err)" [ -f "$udir/readme.txt" ]
 
@@ -493,6 +498,133 @@ wizard-walk)
     check "wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
     check "installed through the wizard" cmp -s "$CORVANE_SOURCE_DIR/examples/demo/payload/demo.cmd" "$udir/demo.cmd"
     check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
+    finish
+    ;;
+
+upgrade-rollback)
+    # A newer setup that fails halfway over an installation puts back every file, value and
+    # key it replaced, the user's own edits included; a failed fresh install leaves nothing.
+    rm -rf "$work"
+    make_payload
+    mkdir -p "$work/v1" "$work/v2"
+    printf 'version one\r\n' > "$work/v1/a.txt"; printf 'bee one\r\n' > "$work/v1/b.txt"
+    printf 'version two\r\n' > "$work/v2/a.txt"; printf 'bee two\r\n' > "$work/v2/b.txt"; printf 'new\r\n' > "$work/v2/c.txt"
+    app="Corvane Upgrade"
+    key="HKCU\\Software\\Corvane Upgrade"
+    { settings "$app" 1; cat <<EOT
+[Files]
+$work/v1/a.txt?0?<InstallDir>\\a.txt?Overwrite?Yes=
+$work/v1/b.txt?0?<InstallDir>\\b.txt?Overwrite?No=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Version?String?1?Yes?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Colour?Blue?Yes?Yes=
+EOT
+    } | make_project v1
+    build_setup v1
+    # The newer version replaces every file (one marked not to be uninstalled), adds files in
+    # new folders, and fails at the end of one of two steps: registering a file that is no
+    # server, or writing an INI file where the user keeps a folder.
+    v2_project() {  # v2_project NAME FAILING-SECTION
+        { settings "$app" 1; cat <<EOT
+[Files]
+$work/v2/a.txt?0?<InstallDir>\\a.txt?Overwrite?Yes=
+$work/v2/b.txt?0?<InstallDir>\\b.txt?Overwrite?No=
+$work/v2/c.txt?0?<InstallDir>\\new\\deeper\\c.txt?Overwrite?No=
+$work/payload/readme.txt?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Upgrade?<InstallDir>\\a.txt?????0?Normal=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Version?String?2?Yes?Yes=
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Added?Dword?1?Yes?No=
+HKEY_CURRENT_USER?Software\\Corvane Upgrade\\Deeper?Added?Dword?1?Yes?No=
+EOT
+        if [ "$2" = DLL ]; then printf '[DLL]\n<InstallDir>\\b.txt=\n'
+        else printf '[INI]\n<InstallDir>\\settings.ini?Options?Colour?Red?Yes?Yes=\n%s?Options?Colour?Red?Yes?Yes=\n' "$3"; fi
+        } | make_project "$1"
+        build_setup "$1"
+    }
+    v2_project v2dll DLL
+    v2_project v2ini INI '<InstallDir>\blocker'
+
+    udir="$drive_c/Corvane Upgrade"
+    run_setup "$work/v1.exe" /S '/D=C:\Corvane Upgrade'
+    check "version 1 installs (rc $rc: $err)" [ "$rc" -eq 0 ]
+    printf 'edited by the user\r\n' >> "$udir/a.txt"
+    mkdir -p "$udir/blocker"
+    cp -a "$udir" "$work/before"
+    for v2 in v2dll v2ini; do
+        run_setup "$work/$v2.exe" /S '/D=C:\Corvane Upgrade'
+        check "$v2: failure reported as rolled back (rc $rc: $err)" [ "$rc" -eq 3 ]
+        check "$v2: the installation is as it was" diff -r "$work/before" "$udir"
+        check "$v2: registry value restored" [ "$(reg_value "$key" Version)" = "1" ]
+        check "$v2: new value removed" reg_absent "$key" Added
+        check "$v2: new key removed" key_absent "$key\\Deeper"
+        check "$v2: no shortcut left" [ -z "$(find "$drive_c/users" -name 'Upgrade.lnk')" ]
+    done
+    # The previous installation still uninstalls cleanly.
+    rmdir "$udir/blocker"
+    run_setup "$udir/Uninstall.exe" /S
+    check "version 1 uninstalls after the failed upgrades (rc $rc)" [ "$rc" -eq 0 ]
+    check "only the file marked No stays" [ "$(cd "$udir" && find . -type f)" = "./b.txt" ]
+
+    # A fresh install that fails leaves nothing, whatever the uninstall flags.
+    mkdir -p "$drive_c/Corvane Fresh Blocker"
+    v2_project fresh INI 'C:\Corvane Fresh Blocker'
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
+    run_setup "$work/fresh.exe" /S '/D=C:\Corvane Fresh'
+    check "fresh: failure reported (rc $rc: $err)" [ "$rc" -eq 3 ]
+    check "fresh: nothing left" [ ! -e "$drive_c/Corvane Fresh" ]
+    check "fresh: no registry key left" key_absent "$key"
+    check "fresh: the blocking folder is untouched" [ -d "$drive_c/Corvane Fresh Blocker" ]
+    finish
+    ;;
+
+tampered)
+    # Damage that only a decoder would notice is refused before anything is installed, and no
+    # setup may hang: each run has a time limit.
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Tampered" 0 1; cat <<EOT
+[Files]
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project good
+    build_setup good
+    stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
+    udir="$drive_c/Program Files/Corvane Tampered"
+    u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+    poke() {  # poke FILE OFFSET BYTE...
+        local file=$1 offset=$2; shift 2
+        printf "$(printf '\\%03o' "$@")" | dd of="$file" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+    }
+    expect_refused() {  # expect_refused NAME PATTERN
+        set +e
+        err=$(timeout 60 wine "$work/$1.exe" /S 2>&1 >/dev/null)
+        rc=$?
+        set -e
+        wineserver -k || true
+        check "$1: refused with exit code 2 within a minute (was $rc)" [ "$rc" -eq 2 ]
+        check "$1: message '$2' (was: $err)" grep -q "$2" <<<"$err"
+        check "$1: nothing installed" [ ! -e "$udir" ]
+    }
+    # The first file cabinet's file entry: one bit of its size flipped.
+    entry=$((stub + $(u32 "$work/good.exe" $((stub + 16)))))
+    cp "$work/good.exe" "$work/size.exe"
+    poke "$work/size.exe" "$entry" $(( $(od -An -tu1 -j "$entry" -N1 "$work/good.exe") ^ 1 ))
+    expect_refused size "size in its cabinet differs"
+    # The first data block: its checksum zeroed and one byte of its compressed data changed.
+    block=$((stub + $(u32 "$work/good.exe" $((stub + 36)))))
+    cp "$work/good.exe" "$work/zero.exe"
+    poke "$work/zero.exe" "$block" 0 0 0 0
+    poke "$work/zero.exe" $((block + 8 + 100)) $(( $(od -An -tu1 -j $((block + 108)) -N1 "$work/good.exe") ^ 0x40 ))
+    expect_refused zero "checksum does not match"
+    run_setup "$work/good.exe" /S
+    check "the untouched setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
     finish
     ;;
 

@@ -4,12 +4,14 @@
 #include <prsht.h>
 #include <richedit.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <memory>
 
 #include "ExitCodes.h"
 #include "FinishActions.h"
 #include "InstallActions.h"
+#include "PasswordCheck.h"
 #include "PathVariables.h"
 #include "SetupSession.h"
 #include "Text.h"
@@ -227,7 +229,7 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
         case PSN_WIZNEXT: {
             wchar_t typed[512];
             GetDlgItemTextW(page, IDC_PASSWORD, typed, 512);
-            if (typed == w->session.description().text(L"Password")) return result(page, 0);
+            if (passwordMatches(typed, w->session.description().text(L"Password"))) return result(page, 0);
             MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
             SetDlgItemTextW(page, IDC_PASSWORD, L"");
             SetFocus(GetDlgItem(page, IDC_PASSWORD));
@@ -237,15 +239,43 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     return FALSE;
 }
 
+std::wstring byteSize(std::uint64_t bytes) {
+    wchar_t text[64] = L"";
+    StrFormatByteSizeW(LONGLONG(bytes), text, 64);
+    return text;
+}
+
+// The free space on the drive of the folder typed, found from its nearest existing parent.
+void showAvailableSpace(HWND page, Wizard* w) {
+    wchar_t typed[MAX_PATH * 2] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, typed, MAX_PATH * 2);
+    std::wstring folder = typed;
+    ULARGE_INTEGER available{};
+    bool known = false;
+    while (!folder.empty() && !(known = GetDiskFreeSpaceExW((folder + L"\\").c_str(), &available, nullptr, nullptr))) {
+        const std::size_t slash = folder.find_last_of(L'\\');
+        folder.resize(slash == std::wstring::npos ? 0 : slash);
+    }
+    const std::wstring text = w->t(L"FolderSpaceAvailable") + L" " + (known ? byteSize(available.QuadPart) : L"-");
+    SetDlgItemTextW(page, IDC_SPACE_AVAILABLE, text.c_str());
+}
+
 INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         Wizard* w = initPage(page, lParam);
         SetDlgItemTextW(page, IDC_TEXT, w->t(L"FolderPrompt").c_str());
         SetDlgItemTextW(page, IDC_FOLDER, w->installDir.c_str());
         SetDlgItemTextW(page, IDC_BROWSE, w->t(L"ButtonBrowse").c_str());
+        const std::wstring required = w->t(L"FolderSpaceRequired") + L" " + byteSize(w->session.installedBytes());
+        SetDlgItemTextW(page, IDC_SPACE_REQUIRED, required.c_str());
+        showAvailableSpace(page, w);
         return TRUE;
     }
     Wizard* w = wizardOf(page);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_FOLDER && HIWORD(wParam) == EN_CHANGE && w) {
+        showAvailableSpace(page, w);
+        return TRUE;
+    }
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE) {
         const std::wstring title = w->t(L"FolderBrowse");
         BROWSEINFOW info{};
@@ -334,7 +364,7 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
                 SetDlgItemTextW(page, IDC_STATUS, w->t(L"StatusPreparing").c_str());
                 w->variables = std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
                 w->variables->setInstallDir(w->installDir);
-                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(),
+                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(), w->session.fileSizes(),
                                                            *w->variables, w->session.strings());
                 if (HANDLE thread = CreateThread(nullptr, 0, installThread, page, 0, nullptr)) CloseHandle(thread);
                 else PostMessageW(page, kDoneMessage, FALSE, 0);
@@ -434,7 +464,7 @@ INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options) {
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     if (session.languages().size() > 1 && options.language.empty() &&
@@ -489,6 +519,7 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     sheet.phpage = pages;
     sheet.pszCaption = caption;
     PropertySheetW(&sheet);
+    if (w.installer) report.insert(report.end(), w.installer->report().begin(), w.installer->report().end());
     return w.exitCode;
 }
 
