@@ -583,6 +583,61 @@ EOT
     finish
     ;;
 
+install-report)
+    # What a run reports: /LOG= lists each file installed, replaced and skipped with the exit
+    # code, for a run that succeeds and one that is rolled back; Add/Remove Programs shows the
+    # installed size, not the compressed one.
+    rm -rf "$work"
+    make_payload
+    app="Corvane Report"
+    udir="$drive_c/Corvane Report"
+    { settings "$app" 1 2; cat <<EOT
+[Files]
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+EOT
+    } | make_project report
+    build_setup report
+    mkdir -p "$udir"
+    printf 'the user file\r\n' > "$udir/settings.ini"
+    printf 'old\r\n' > "$udir/readme.txt"
+    run_setup "$work/report.exe" /S '/LOG=C:\Corvane Report.log' '/D=C:\Corvane Report'
+    check "installed (rc $rc: $err)" [ "$rc" -eq 0 ]
+    log=$(tr -d '\r' < "$drive_c/Corvane Report.log")
+    check "log: installed file" grep -qx 'Installed: C:\\Corvane Report\\data.bin' <<<"$log"
+    check "log: replaced file" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
+    check "log: skipped file" grep -qx 'Skipped (already there): C:\\Corvane Report\\settings.ini' <<<"$log"
+    check "log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 0" ]
+    total=0
+    for f in "$work/payload/sub/data.bin" "$work/payload/readme.txt" "$work/payload/settings.ini" "$CORVANE_PROGRAM_DIR/Uninstall.exe"; do
+        total=$((total + $(stat -c %s "$f")))
+    done
+    estimated=$(reg_value "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app" EstimatedSize)
+    check "EstimatedSize is the installed size in KB ($estimated, expected $(( (total + 1023) / 1024 )))" \
+        [ "$((estimated))" -eq $(( (total + 1023) / 1024 )) ]
+
+    # A second run that fails: the file it would install is where the user keeps a folder.
+    { settings "$app" 1 2; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/app.cmd?0?<InstallDir>\\blocked?Overwrite?Yes=
+EOT
+    } | make_project failing
+    build_setup failing
+    mkdir -p "$udir/blocked"
+    run_setup "$work/failing.exe" /S '/LOG=C:\Corvane Failing.log' '/D=C:\Corvane Report'
+    check "failing run rolled back (rc $rc: $err)" [ "$rc" -eq 3 ]
+    log=$(tr -d '\r' < "$drive_c/Corvane Failing.log")
+    check "failing log: what was replaced" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
+    check "failing log: the failure" grep -q '^Failed: .*blocked' <<<"$log"
+    check "failing log: rolled back" grep -q '^Rolled back' <<<"$log"
+    check "failing log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 3" ]
+    check "failing run: the replaced file is back" cmp -s "$work/payload/readme.txt" "$udir/readme.txt"
+    finish
+    ;;
+
 tampered)
     # Damage that only a decoder would notice is refused before anything is installed, and no
     # setup may hang: each run has a time limit.
