@@ -453,51 +453,76 @@ demo)
     ;;
 
 wizard-walk)
-    # Walks the demo's wizard with the keyboard under a virtual X server, keeping a screenshot
-    # of every page in wizard-walk/screens.
+    # Walks the demo's wizard with the keyboard under a virtual X server, in English and in
+    # German, keeping a screenshot of every page in wizard-walk/screens. The demo gets pictures
+    # of other proportions than the defaults: each must show once, whole, fitted to its area.
     if [ -z "${CORVANE_IN_XVFB:-}" ]; then
         command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
         CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
     fi
     rm -rf "$work"
     mkdir -p "$work/screens"
-    "$CORVANE_BUILD" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" -o "$work/demo.exe" \
-        --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+    src=$CORVANE_SOURCE_DIR/examples/demo
+    screens=$CORVANE_SOURCE_DIR/tests/runtime/ScreenShots.py
+    cp -r "$src/payload" "$src/docs" "$work/"
+    python3 "$screens" make "$work/wizard.bmp" 240 300
+    python3 "$screens" make "$work/header.bmp" 90 45
+    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" "$src/Demo.zan" > "$work/Demo.zan"
+    "$CORVANE_BUILD" "$work/Demo.zan" -o "$work/demo.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
     udir="$drive_c/Program Files/Corvane Demo"
-    rm -rf "$udir"
     shot() {
         sleep "${2:-1.5}"
-        if command -v import >/dev/null; then import -window root "$work/screens/$1.png"
-        else xwd -root -silent -out "$work/screens/$1.xwd"; fi
+        xwd -root -silent -out "$work/screens/$1.xwd"
+        python3 "$screens" png "$work/screens/$1.xwd" "$work/screens/$1.png"
     }
-    set +e
-    wine "$work/demo.exe" &
-    setup_pid=$!
-    # Wine takes a while to show the first window: wait for each window by its title.
-    timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
-    shot 01-language
-    xdotool key Return
-    wizard=$(timeout 30 xdotool search --sync --name "Corvane Demo Setup" | head -1)
-    # Without a window manager nothing moves the keyboard focus: give it to the wizard.
-    press() { xdotool windowfocus --sync "$wizard" 2>/dev/null || true; xdotool key "$1"; }
-    shot 02-welcome
-    # The buttons by their mnemonics: "&Next >", "&Install", "&Finish".
-    press alt+n; shot 03-license
-    press space; shot 04-license-accepted 0.5
-    press alt+n; shot 05-readme
-    press alt+n; shot 06-folder
-    press alt+i; shot 07-finish 4
-    press alt+f
-    # The setup should end now; a wizard stuck on a page must not hang the suite.
-    for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
-    kill -0 "$setup_pid" 2>/dev/null && { shot 99-stuck 0; wineserver -k; }
-    wait "$setup_pid"
-    rc=$?
-    set -e
-    wineserver -k || true
-    check "wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
-    check "installed through the wizard" cmp -s "$CORVANE_SOURCE_DIR/examples/demo/payload/demo.cmd" "$udir/demo.cmd"
-    check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
+    # walk LANGUAGE NEXT-MNEMONIC SETUP-ARGS...: Enter moves on wherever the wizard leaves the
+    # focus on its default button; the license page needs its check box and Next.
+    walk() {
+        local lang=$1 next=$2; shift 2
+        rm -rf "$udir"
+        set +e
+        wine "$work/demo.exe" "$@" &
+        setup_pid=$!
+        # Wine takes a while to show the first window: wait for each window by its title.
+        if [ "$lang" = en ]; then
+            timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
+            shot "$lang-01-language"
+            xdotool key Return
+        fi
+        wizard=$(timeout 60 xdotool search --sync --name "Corvane Demo" | head -1)
+        # The wizard takes the keyboard focus itself: no window manager hands it over here.
+        shot "$lang-02-welcome"
+        xdotool key Return; shot "$lang-03-license"
+        xdotool key space; shot "$lang-04-license-accepted" 0.5
+        xdotool key "alt+$next"; shot "$lang-05-readme"
+        xdotool key Return; shot "$lang-06-folder"
+        xdotool key Return; shot "$lang-07-finish" 4
+        xdotool key Return
+        # The setup should end now; a wizard stuck on a page must not hang the suite.
+        for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
+        kill -0 "$setup_pid" 2>/dev/null && { shot "$lang-99-stuck" 0; wineserver -k; }
+        wait "$setup_pid"
+        rc=$?
+        set -e
+        wineserver -k || true
+        check "$lang: wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+        check "$lang: installed through the wizard" cmp -s "$src/payload/demo.cmd" "$udir/demo.cmd"
+        # The side panel is 164 x 314 at 96 dpi, the header's square 49 x 49.
+        for page in 02-welcome 07-finish; do
+            found=$(python3 "$screens" picture "$work/screens/$lang-$page.xwd" "$work/wizard.bmp" 164 314 || true)
+            check "$lang-$page: the wizard picture shows once, fitted (found: $found)" [ "${found%% *}" = 1 ]
+            eval "panel_${page//-/_}=\${found#* }"
+        done
+        check "$lang: the finish page's picture sits where the welcome page's does ($panel_02_welcome, $panel_07_finish)" \
+            [ "$panel_02_welcome" = "$panel_07_finish" ]
+        for page in 03-license 05-readme 06-folder; do
+            found=$(python3 "$screens" picture "$work/screens/$lang-$page.xwd" "$work/header.bmp" 49 49 || true)
+            check "$lang-$page: the header picture shows once, whole (found: $found)" [ "${found%% *}" = 1 ]
+        done
+    }
+    walk en n
+    walk de w /LANG=Deutsch
+    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 13 ]
     finish
     ;;
 

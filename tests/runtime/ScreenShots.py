@@ -3,6 +3,8 @@
 
   ScreenShots.py png SHOT.xwd OUT.png
       converts a screenshot for people to look at.
+  ScreenShots.py make PICTURE.bmp WIDTH HEIGHT
+      draws a 24-bit test picture: smooth gradients, so a scaled copy still matches closely.
   ScreenShots.py picture SHOT.xwd PICTURE.bmp WIDTH HEIGHT
       finds where PICTURE, scaled to WIDTH x HEIGHT (its proportions kept, centred on white),
       appears in the screenshot, and prints its position and how many times it appears; exits 1
@@ -81,7 +83,8 @@ def find(screen, picture, tolerance=40, share=0.97):
                 continue
             good = sum(close(screen[top + y][left + x], picture[y][x], tolerance) for y, x in samples)
             if good >= share * len(samples):
-                found.append((left, top))
+                error = sum(abs(p - q) for y, x in samples for p, q in zip(screen[top + y][left + x], picture[y][x]))
+                found.append((error, left, top))
     return found
 
 
@@ -95,19 +98,37 @@ def write_png(rows, path):
         out.write(chunk(b"IEND", b""))
 
 
+def write_bmp(path, width, height):
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        line = bytearray()
+        for x in range(width):
+            r, g, b = 40 + 180 * x // width, 30 + 200 * y // height, 200 - 150 * (x + y) // (width + height)
+            line += bytes((b, g, r))
+        pixels += line + b"\0" * (stride - len(line))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    open(path, "wb").write(header + info + pixels)
+
+
 def main(argv):
+    if len(argv) == 5 and argv[1] == "make":
+        write_bmp(argv[2], int(argv[3]), int(argv[4]))
+        return 0
     if len(argv) == 4 and argv[1] == "png":
         write_png(read_xwd(argv[2]), argv[3])
         return 0
     if len(argv) == 6 and argv[1] == "picture":
         screen = read_xwd(argv[2])
         picture = fitted(read_bmp(argv[3]), int(argv[4]), int(argv[5]))
-        places = find(screen, picture)
-        # Neighbouring hits are one appearance.
+        # A smooth picture also matches a few pixels off its place: hits closer together than
+        # half the picture are one appearance, placed where it matches best.
+        reach = min(len(picture), len(picture[0])) // 2
         distinct = []
-        for p in places:
-            if not any(abs(p[0] - q[0]) <= 2 and abs(p[1] - q[1]) <= 2 for q in distinct):
-                distinct.append(p)
+        for error, left, top in sorted(find(screen, picture)):
+            if not any(abs(left - l) < reach and abs(top - t) < reach for l, t in distinct):
+                distinct.append((left, top))
         print("%d %s" % (len(distinct), " ".join("%d,%d" % p for p in distinct)))
         return 0 if distinct else 1
     print(__doc__, file=sys.stderr)
