@@ -522,7 +522,22 @@ wizard-walk)
     }
     walk en n
     walk de w /LANG=Deutsch
-    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 13 ]
+    # /? lists the switches in a message box and does nothing else.
+    rm -rf "$udir"
+    set +e
+    wine "$work/demo.exe" '/?' "/LOG=C:\\Corvane Help.log" &
+    setup_pid=$!
+    timeout 60 xdotool search --sync --name "^Setup$" >/dev/null
+    shot help
+    xdotool key Return
+    wait "$setup_pid"
+    rc=$?
+    set -e
+    wineserver -k || true
+    check "/?: exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+    check "/?: nothing installed" [ ! -e "$udir" ]
+    check "/?: no log written" [ ! -e "$drive_c/Corvane Help.log" ]
+    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 14 ]
     finish
     ;;
 

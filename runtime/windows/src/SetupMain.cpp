@@ -19,13 +19,13 @@ namespace {
 
 constexpr wchar_t kUsage[] =
     L"Setup switches:\n\n"
-    L"/S\tinstall silently, without the wizard\n"
-    L"/D=folder\tthe installation folder; last on the line, may hold blanks\n"
-    L"/LANG=name\tthe language, such as Deutsch\n"
-    L"/PASSWORD=text\tthe password of a protected setup, for a silent installation\n"
-    L"/NORESTART\tnever restart the computer\n"
-    L"/LOG=file\twrite what was installed, replaced, skipped and failed to file\n"
-    L"/?\tshow this list\n\n"
+    L"/S \u2013 install silently, without the wizard\n"
+    L"/D=folder \u2013 the installation folder (last on the line)\n"
+    L"/LANG=name \u2013 the language, such as Deutsch\n"
+    L"/PASSWORD=text \u2013 the password, for a silent installation\n"
+    L"/NORESTART \u2013 never restart the computer\n"
+    L"/LOG=file \u2013 write what was installed, replaced, skipped and failed\n"
+    L"/? \u2013 show this list\n\n"
     L"The password only gates the wizard; it does not encrypt the files in the setup.\n\n"
     L"Exit codes: 0 installed, 1 cancelled or wrong password, 2 damaged setup, 3 installation failed "
     L"(rolled back), 4 unusable switch.";

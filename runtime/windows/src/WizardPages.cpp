@@ -539,6 +539,8 @@ INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_INITDIALOG) {
         session = reinterpret_cast<SetupSession*>(lParam);
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        // The first window of the setup: in front, so the keyboard works without a click.
+        SetForegroundWindow(dialog);
         SetWindowTextW(dialog, session->text(L"LanguageTitle").c_str());
         SetDlgItemTextW(dialog, IDC_TEXT, session->text(L"LanguagePrompt").c_str());
         SetDlgItemTextW(dialog, IDOK, session->text(L"ButtonOK").c_str());
