@@ -591,6 +591,8 @@ EOT
     v2_project v2ini INI '<InstallDir>\blocker'
 
     udir="$drive_c/Corvane Upgrade"
+    rm -rf "$udir" "$drive_c/Corvane Fresh" "$drive_c/Corvane Fresh Blocker"
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
     run_setup "$work/v1.exe" /S '/D=C:\Corvane Upgrade'
     check "version 1 installs (rc $rc: $err)" [ "$rc" -eq 0 ]
     printf 'edited by the user\r\n' >> "$udir/a.txt"
@@ -631,6 +633,7 @@ install-report)
     make_payload
     app="Corvane Report"
     udir="$drive_c/Corvane Report"
+    rm -rf "$udir" "$drive_c/Corvane Report.log" "$drive_c/Corvane Failing.log"
     { settings "$app" 1 2; cat <<EOT
 [Files]
 $work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
@@ -692,6 +695,7 @@ EOT
     build_setup good
     stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
     udir="$drive_c/Program Files/Corvane Tampered"
+    rm -rf "$udir"
     u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
     poke() {  # poke FILE OFFSET BYTE...
         local file=$1 offset=$2; shift 2

@@ -209,7 +209,7 @@ bool Installer::installFiles(InstallObserver& observer, std::wstring& error) {
         if (!makeFolders(parentOf(f.path), error)) return false;
         const bool existed = exists(f.path);
         if (f.overwrite || !existed) {
-            if (!m_rollback.replacing(f.path, error) || !extractToFile(m_setup, f.cabinet, f.path, error)) return false;
+            if (!m_rollback.replacing(f.path, error) || !extractToFile(m_setup, f.cabinet, f.size, f.path, error)) return false;
             if (f.uninstall) m_log.add(L'F', {f.path});
             m_report.push_back((existed ? L"Replaced: " : L"Installed: ") + f.path);
         } else {
