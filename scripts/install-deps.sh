@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ zlib1g-dev
+    # libcrypto: the setup password is stored as a PBKDF2 hash
+    libssl-dev
     # the editor (Qt 6 Widgets; Qt Test and the offscreen platform come with it)
     qt6-base-dev
     # the setup runtime (Setup.exe, Uninstall.exe), cross-compiled for Windows

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "builder/PasswordHash.h"
 #include "model/Project.h"
 #include "model/SettingsTable.h"
 #include "project/FormatLimits.h"
@@ -39,9 +40,10 @@ SetupDescriptionWriter::SetupDescriptionWriter(std::filesystem::path path) : m_p
 void SetupDescriptionWriter::writeSettings(const model::Project& project, std::uint64_t stubSize) {
     for (const std::string_view key : kDescriptionSettings) {
         // The runtime gets the default language by name, not by its position in the editor.
-        const std::string value = key == "DefaultLanguage"
-                                      ? project.defaultLanguageName()
-                                      : model::storedValue(project.settings, model::settingField(key));
+        std::string value = key == "DefaultLanguage" ? project.defaultLanguageName()
+                                                     : model::storedValue(project.settings, model::settingField(key));
+        // The setup carries a hash of the password, and nothing while protection is off.
+        if (key == "Password") value = project.settings.protect ? passwordHash(value, m_salt()) : std::string();
         m_profile.write("Settings", key, stored(value));
     }
     m_profile.write("Settings", "FileSize", std::to_string(stubSize));

@@ -15,7 +15,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
+#include "builder/PasswordHash.h"
 #include "platform/ProfileFile.h"
 
 namespace corvane::model {
@@ -43,11 +45,14 @@ public:
     void close();
 
     const platform::ProfileFile& profile() const { return m_profile; }
+    // Where the password hash's salt comes from: random, unless a test fixes it.
+    void setSaltSource(std::function<PasswordSalt()> source) { m_salt = std::move(source); }
     const std::filesystem::path& path() const { return m_path; }
 
 private:
     std::filesystem::path m_path;
     platform::ProfileFile m_profile;
+    std::function<PasswordSalt()> m_salt = randomPasswordSalt;
 };
 
 }  // namespace corvane::builder

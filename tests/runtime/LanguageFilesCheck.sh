@@ -26,6 +26,12 @@ for file in "$dir"/*.lng; do
             { echo "FAIL: $name: $key has other placeholders than English"; failures=$((failures+1)); }
     done < <(entries "$file")
 done
+# The folder page's button reads "Install": its text must say so, not "Next".
+for file in "$dir"/*.lng; do
+    button=$(text "$file" ButtonInstall | tr -d '&')
+    grep -q "$button" <<<"$(text "$file" FolderPrompt)" ||
+        { echo "FAIL: $(basename "$file" .lng): FolderPrompt does not name the button \"$button\""; failures=$((failures+1)); }
+done
 # The built-in English table: {L"Key", L"Text"}, with C escapes for "\n" and "\\".
 while IFS=$'\t' read -r key value; do
     [ "$(text "$dir/English.lng" "$key")" = "$value" ] || { echo "FAIL: built-in $key differs from English.lng"; failures=$((failures+1)); }

@@ -459,10 +459,15 @@ EOT
     } | make_project protected
     build_setup protected
     udir="$drive_c/Program Files/Corvane Rules"
+    rm -rf "$udir"
     run_setup "$work/protected.exe" /S
     check "protected: no password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: no password refused (rc $rc)" [ ! -e "$udir" ]
     run_setup "$work/protected.exe" /S "/PASSWORD=wrong"
     check "protected: wrong password refused (rc $rc)" [ "$rc" -eq 1 ]; check "protected: wrong password refused (rc $rc)" [ ! -e "$udir" ]
+    check "protected: a wrong password has its own message ($err)" grep -q "is not correct" <<<"$err"
+    extract_description "$work/protected.exe" "$work/protected-description"
+    check "protected: the setup carries a hash, not the password" grep -q "^Password=pbkdf2-sha256:" "$work/protected-description/zansetup.ini"
+    check "protected: the password is nowhere in the description" sh -c '! grep -q Sesam "$1"' _ "$work/protected-description/zansetup.ini"
     run_setup "$work/protected.exe" /S "/PASSWORD=Sesam öffne"
     check "protected: right password installs (rc $rc: $err)" [ "$rc" -eq 0 ]; check "protected: right password installs (rc $rc: $err)" [ -f "$udir/readme.txt" ]
 
@@ -578,51 +583,277 @@ demo)
     ;;
 
 wizard-walk)
-    # Walks the demo's wizard with the keyboard under a virtual X server, keeping a screenshot
-    # of every page in wizard-walk/screens.
+    # Walks the demo's wizard with the keyboard under a virtual X server, in English and in
+    # German, keeping a screenshot of every page in wizard-walk/screens. The demo gets pictures
+    # of other proportions than the defaults: each must show once, whole, fitted to its area.
     if [ -z "${CORVANE_IN_XVFB:-}" ]; then
         command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
         CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
     fi
     rm -rf "$work"
     mkdir -p "$work/screens"
-    "$CORVANE_BUILD" "$CORVANE_SOURCE_DIR/examples/demo/Demo.zan" -o "$work/demo.exe" \
-        --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+    src=$CORVANE_SOURCE_DIR/examples/demo
+    screens=$CORVANE_SOURCE_DIR/tests/runtime/ScreenShots.py
+    cp -r "$src/payload" "$src/docs" "$work/"
+    python3 "$screens" make "$work/wizard.bmp" 240 300
+    python3 "$screens" make "$work/header.bmp" 90 45
+    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" "$src/Demo.zan" > "$work/Demo.zan"
+    "$CORVANE_BUILD" "$work/Demo.zan" -o "$work/demo.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
     udir="$drive_c/Program Files/Corvane Demo"
-    rm -rf "$udir"
     shot() {
         sleep "${2:-1.5}"
-        if command -v import >/dev/null; then import -window root "$work/screens/$1.png"
-        else xwd -root -silent -out "$work/screens/$1.xwd"; fi
+        xwd -root -silent -out "$work/screens/$1.xwd"
+        python3 "$screens" png "$work/screens/$1.xwd" "$work/screens/$1.png"
     }
+    # walk LANGUAGE NEXT-MNEMONIC SETUP-ARGS...: Enter moves on wherever the wizard leaves the
+    # focus on its default button; the license page needs its check box and Next.
+    walk() {
+        local lang=$1 next=$2; shift 2
+        rm -rf "$udir"
+        set +e
+        wine "$work/demo.exe" "$@" &
+        setup_pid=$!
+        # Wine takes a while to show the first window: wait for each window by its title.
+        if [ "$lang" = en ]; then
+            timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
+            shot "$lang-01-language"
+            xdotool key Return
+        fi
+        wizard=$(timeout 60 xdotool search --sync --name "Corvane Demo" | head -1)
+        # The wizard takes the keyboard focus itself: no window manager hands it over here.
+        shot "$lang-02-welcome"
+        xdotool key Return; shot "$lang-03-license"
+        xdotool key space; shot "$lang-04-license-accepted" 0.5
+        xdotool key "alt+$next"; shot "$lang-05-readme"
+        xdotool key Return; shot "$lang-06-folder"
+        xdotool key Return; shot "$lang-07-finish" 4
+        xdotool key Return
+        # The setup should end now; a wizard stuck on a page must not hang the suite.
+        for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
+        kill -0 "$setup_pid" 2>/dev/null && { shot "$lang-99-stuck" 0; wineserver -k; }
+        wait "$setup_pid"
+        rc=$?
+        set -e
+        wineserver -k || true
+        check "$lang: wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+        check "$lang: installed through the wizard" cmp -s "$src/payload/demo.cmd" "$udir/demo.cmd"
+        # The side panel is 164 x 314 at 96 dpi, the header's square 49 x 49.
+        for page in 02-welcome 07-finish; do
+            found=$(python3 "$screens" picture "$work/screens/$lang-$page.xwd" "$work/wizard.bmp" 164 314 || true)
+            check "$lang-$page: the wizard picture shows once, fitted (found: $found)" [ "${found%% *}" = 1 ]
+            eval "panel_${page//-/_}=\${found#* }"
+        done
+        check "$lang: the finish page's picture sits where the welcome page's does ($panel_02_welcome, $panel_07_finish)" \
+            [ "$panel_02_welcome" = "$panel_07_finish" ]
+        for page in 03-license 05-readme 06-folder; do
+            found=$(python3 "$screens" picture "$work/screens/$lang-$page.xwd" "$work/header.bmp" 49 49 || true)
+            check "$lang-$page: the header picture shows once, whole (found: $found)" [ "${found%% *}" = 1 ]
+        done
+    }
+    walk en n
+    walk de w /LANG=Deutsch
+    # /? lists the switches in a message box and does nothing else.
+    rm -rf "$udir"
     set +e
-    wine "$work/demo.exe" &
+    wine "$work/demo.exe" '/?' "/LOG=C:\\Corvane Help.log" &
     setup_pid=$!
-    # Wine takes a while to show the first window: wait for each window by its title.
-    timeout 60 xdotool search --sync --name "Select Setup Language" >/dev/null
-    shot 01-language
+    timeout 60 xdotool search --sync --name "^Setup$" >/dev/null
+    shot help
     xdotool key Return
-    wizard=$(timeout 30 xdotool search --sync --name "Corvane Demo Setup" | head -1)
-    # Without a window manager nothing moves the keyboard focus: give it to the wizard.
-    press() { xdotool windowfocus --sync "$wizard" 2>/dev/null || true; xdotool key "$1"; }
-    shot 02-welcome
-    # The buttons by their mnemonics: "&Next >", "&Install", "&Finish".
-    press alt+n; shot 03-license
-    press space; shot 04-license-accepted 0.5
-    press alt+n; shot 05-readme
-    press alt+n; shot 06-folder
-    press alt+i; shot 07-finish 4
-    press alt+f
-    # The setup should end now; a wizard stuck on a page must not hang the suite.
-    for _ in $(seq 1 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.5; done
-    kill -0 "$setup_pid" 2>/dev/null && { shot 99-stuck 0; wineserver -k; }
     wait "$setup_pid"
     rc=$?
     set -e
     wineserver -k || true
-    check "wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
-    check "installed through the wizard" cmp -s "$CORVANE_SOURCE_DIR/examples/demo/payload/demo.cmd" "$udir/demo.cmd"
-    check "a screenshot of each page" [ "$(ls "$work/screens" | wc -l)" -eq 7 ]
+    check "/?: exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+    check "/?: nothing installed" [ ! -e "$udir" ]
+    check "/?: no log written" [ ! -e "$drive_c/Corvane Help.log" ]
+    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 14 ]
+    finish
+    ;;
+
+upgrade-rollback)
+    # A newer setup that fails halfway over an installation puts back every file, value and
+    # key it replaced, the user's own edits included; a failed fresh install leaves nothing.
+    rm -rf "$work"
+    make_payload
+    mkdir -p "$work/v1" "$work/v2"
+    printf 'version one\r\n' > "$work/v1/a.txt"; printf 'bee one\r\n' > "$work/v1/b.txt"
+    printf 'version two\r\n' > "$work/v2/a.txt"; printf 'bee two\r\n' > "$work/v2/b.txt"; printf 'new\r\n' > "$work/v2/c.txt"
+    app="Corvane Upgrade"
+    key="HKCU\\Software\\Corvane Upgrade"
+    { settings "$app" 1; cat <<EOT
+[Files]
+$work/v1/a.txt?0?<InstallDir>\\a.txt?Overwrite?Yes=
+$work/v1/b.txt?0?<InstallDir>\\b.txt?Overwrite?No=
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Version?String?1?Yes?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Colour?Blue?Yes?Yes=
+EOT
+    } | make_project v1
+    build_setup v1
+    # The newer version replaces every file (one marked not to be uninstalled), adds files in
+    # new folders, and fails at the end of one of two steps: registering a file that is no
+    # server, or writing an INI file where the user keeps a folder.
+    v2_project() {  # v2_project NAME FAILING-SECTION
+        { settings "$app" 1; cat <<EOT
+[Files]
+$work/v2/a.txt?0?<InstallDir>\\a.txt?Overwrite?Yes=
+$work/v2/b.txt?0?<InstallDir>\\b.txt?Overwrite?No=
+$work/v2/c.txt?0?<InstallDir>\\new\\deeper\\c.txt?Overwrite?No=
+$work/payload/readme.txt?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Upgrade?<InstallDir>\\a.txt?????0?Normal=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Version?String?2?Yes?Yes=
+HKEY_CURRENT_USER?Software\\Corvane Upgrade?Added?Dword?1?Yes?No=
+HKEY_CURRENT_USER?Software\\Corvane Upgrade\\Deeper?Added?Dword?1?Yes?No=
+EOT
+        if [ "$2" = DLL ]; then printf '[DLL]\n<InstallDir>\\b.txt=\n'
+        else printf '[INI]\n<InstallDir>\\settings.ini?Options?Colour?Red?Yes?Yes=\n%s?Options?Colour?Red?Yes?Yes=\n' "$3"; fi
+        } | make_project "$1"
+        build_setup "$1"
+    }
+    v2_project v2dll DLL
+    v2_project v2ini INI '<InstallDir>\blocker'
+
+    udir="$drive_c/Corvane Upgrade"
+    rm -rf "$udir" "$drive_c/Corvane Fresh" "$drive_c/Corvane Fresh Blocker"
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
+    run_setup "$work/v1.exe" /S '/D=C:\Corvane Upgrade'
+    check "version 1 installs (rc $rc: $err)" [ "$rc" -eq 0 ]
+    printf 'edited by the user\r\n' >> "$udir/a.txt"
+    mkdir -p "$udir/blocker"
+    cp -a "$udir" "$work/before"
+    for v2 in v2dll v2ini; do
+        run_setup "$work/$v2.exe" /S '/D=C:\Corvane Upgrade'
+        check "$v2: failure reported as rolled back (rc $rc: $err)" [ "$rc" -eq 3 ]
+        check "$v2: the installation is as it was" diff -r "$work/before" "$udir"
+        check "$v2: registry value restored" [ "$(reg_value "$key" Version)" = "1" ]
+        check "$v2: new value removed" reg_absent "$key" Added
+        check "$v2: new key removed" key_absent "$key\\Deeper"
+        check "$v2: no shortcut left" [ -z "$(find "$drive_c/users" -name 'Upgrade.lnk')" ]
+    done
+    # The previous installation still uninstalls cleanly.
+    rmdir "$udir/blocker"
+    run_setup "$udir/Uninstall.exe" /S
+    check "version 1 uninstalls after the failed upgrades (rc $rc)" [ "$rc" -eq 0 ]
+    check "only the file marked No stays" [ "$(cd "$udir" && find . -type f)" = "./b.txt" ]
+
+    # A fresh install that fails leaves nothing, whatever the uninstall flags.
+    mkdir -p "$drive_c/Corvane Fresh Blocker"
+    v2_project fresh INI 'C:\Corvane Fresh Blocker'
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
+    run_setup "$work/fresh.exe" /S '/D=C:\Corvane Fresh'
+    check "fresh: failure reported (rc $rc: $err)" [ "$rc" -eq 3 ]
+    check "fresh: nothing left" [ ! -e "$drive_c/Corvane Fresh" ]
+    check "fresh: no registry key left" key_absent "$key"
+    check "fresh: the blocking folder is untouched" [ -d "$drive_c/Corvane Fresh Blocker" ]
+    finish
+    ;;
+
+install-report)
+    # What a run reports: /LOG= lists each file installed, replaced and skipped with the exit
+    # code, for a run that succeeds and one that is rolled back; Add/Remove Programs shows the
+    # installed size, not the compressed one.
+    rm -rf "$work"
+    make_payload
+    app="Corvane Report"
+    udir="$drive_c/Corvane Report"
+    rm -rf "$udir" "$drive_c/Corvane Report.log" "$drive_c/Corvane Failing.log"
+    { settings "$app" 1 2; cat <<EOT
+[Files]
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+EOT
+    } | make_project report
+    build_setup report
+    mkdir -p "$udir"
+    printf 'the user file\r\n' > "$udir/settings.ini"
+    printf 'old\r\n' > "$udir/readme.txt"
+    run_setup "$work/report.exe" /S '/LOG=C:\Corvane Report.log' '/D=C:\Corvane Report'
+    check "installed (rc $rc: $err)" [ "$rc" -eq 0 ]
+    log=$(tr -d '\r' < "$drive_c/Corvane Report.log")
+    check "log: installed file" grep -qx 'Installed: C:\\Corvane Report\\data.bin' <<<"$log"
+    check "log: replaced file" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
+    check "log: skipped file" grep -qx 'Skipped (already there): C:\\Corvane Report\\settings.ini' <<<"$log"
+    check "log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 0" ]
+    total=0
+    for f in "$work/payload/sub/data.bin" "$work/payload/readme.txt" "$work/payload/settings.ini" "$CORVANE_PROGRAM_DIR/Uninstall.exe"; do
+        total=$((total + $(stat -c %s "$f")))
+    done
+    estimated=$(reg_value "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app" EstimatedSize)
+    check "EstimatedSize is the installed size in KB ($estimated, expected $(( (total + 1023) / 1024 )))" \
+        [ "$((estimated))" -eq $(( (total + 1023) / 1024 )) ]
+
+    # A second run that fails: the file it would install is where the user keeps a folder.
+    { settings "$app" 1 2; cat <<EOT
+[Files]
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+$work/payload/app.cmd?0?<InstallDir>\\blocked?Overwrite?Yes=
+EOT
+    } | make_project failing
+    build_setup failing
+    mkdir -p "$udir/blocked"
+    run_setup "$work/failing.exe" /S '/LOG=C:\Corvane Failing.log' '/D=C:\Corvane Report'
+    check "failing run rolled back (rc $rc: $err)" [ "$rc" -eq 3 ]
+    log=$(tr -d '\r' < "$drive_c/Corvane Failing.log")
+    check "failing log: what was replaced" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
+    check "failing log: the failure" grep -q '^Failed: .*blocked' <<<"$log"
+    check "failing log: rolled back" grep -q '^Rolled back' <<<"$log"
+    check "failing log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 3" ]
+    check "failing run: the replaced file is back" cmp -s "$work/payload/readme.txt" "$udir/readme.txt"
+    finish
+    ;;
+
+tampered)
+    # Damage that only a decoder would notice is refused before anything is installed, and no
+    # setup may hang: each run has a time limit.
+    rm -rf "$work"
+    make_payload
+    { settings "Corvane Tampered" 0 1; cat <<EOT
+[Files]
+$work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
+$work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
+EOT
+    } | make_project good
+    build_setup good
+    stub=$(stat -c %s "$CORVANE_PROGRAM_DIR/Setup.exe")
+    udir="$drive_c/Program Files/Corvane Tampered"
+    rm -rf "$udir"
+    u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+    poke() {  # poke FILE OFFSET BYTE...
+        local file=$1 offset=$2; shift 2
+        printf "$(printf '\\%03o' "$@")" | dd of="$file" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+    }
+    expect_refused() {  # expect_refused NAME PATTERN
+        set +e
+        err=$(timeout 60 wine "$work/$1.exe" /S 2>&1 >/dev/null)
+        rc=$?
+        set -e
+        wineserver -k || true
+        check "$1: refused with exit code 2 within a minute (was $rc)" [ "$rc" -eq 2 ]
+        check "$1: message '$2' (was: $err)" grep -q "$2" <<<"$err"
+        check "$1: nothing installed" [ ! -e "$udir" ]
+    }
+    # The first file cabinet's file entry: one bit of its size flipped.
+    entry=$((stub + $(u32 "$work/good.exe" $((stub + 16)))))
+    cp "$work/good.exe" "$work/size.exe"
+    poke "$work/size.exe" "$entry" $(( $(od -An -tu1 -j "$entry" -N1 "$work/good.exe") ^ 1 ))
+    expect_refused size "size in its cabinet differs"
+    # The first data block: its checksum zeroed and one byte of its compressed data changed.
+    block=$((stub + $(u32 "$work/good.exe" $((stub + 36)))))
+    cp "$work/good.exe" "$work/zero.exe"
+    poke "$work/zero.exe" "$block" 0 0 0 0
+    poke "$work/zero.exe" $((block + 8 + 100)) $(( $(od -An -tu1 -j $((block + 108)) -N1 "$work/good.exe") ^ 0x40 ))
+    expect_refused zero "checksum does not match"
+    run_setup "$work/good.exe" /S
+    check "the untouched setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
     finish
     ;;
 

@@ -8,6 +8,7 @@
 
 #include "DescriptionReader.h"
 #include "LanguageStrings.h"
+#include "PasswordCheck.h"
 #include "PathVariables.h"
 #include "SetupPayload.h"
 #include "Text.h"
@@ -173,6 +174,25 @@ void numberChecks() {
     EXPECT(!parseDword(L"", v));
 }
 
+// The expected key was computed by Python's hashlib.pbkdf2_hmac over the password's UTF-8 bytes,
+// so the build's hash (libcrypto) and the setup's check (bcrypt.dll) meet in one known value.
+void passwordChecks() {
+    const std::wstring salt = L"000102030405060708090a0b0c0d0e0f";
+    const std::wstring key = L"870877cdce4be9a3428582b0290040fb66ee11c4b7b5b7c76ab051c096634fb0";
+    const std::wstring stored = L"pbkdf2-sha256:1000:" + salt + L":" + key;
+    EXPECT(passwordMatches(L"Sesam \u00f6ffne", stored));
+    EXPECT(!passwordMatches(L"Sesam offne", stored));
+    EXPECT(!passwordMatches(L"", stored));
+    // Anything but a well-formed hash matches nothing, the plain password least of all.
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"Sesam \u00f6ffne"));
+    EXPECT(!passwordMatches(L"", L""));
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha256:0:" + salt + L":" + key));
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha256:99999999999:" + salt + L":" + key));
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha1:1000:" + salt + L":" + key));
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha256:1000:" + salt + L":" + key.substr(2)));
+    EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha256:1000:xyz:" + key));
+}
+
 }  // namespace
 
 int wmain() {
@@ -183,6 +203,7 @@ int wmain() {
     logChecks();
     languageChecks();
     numberChecks();
+    passwordChecks();
     std::printf(g_failures ? "%d failure(s)\n" : "PASS\n", g_failures);
     return g_failures;
 }

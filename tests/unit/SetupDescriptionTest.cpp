@@ -10,6 +10,10 @@ namespace {
 
 using model::Project;
 
+// A fixed salt, so the description can be compared with one written by hand; the expected key
+// was computed by Python's hashlib.pbkdf2_hmac("sha256", b"pw", salt, 100000).
+constexpr PasswordSalt kSalt{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+
 class SetupDescription : public ::testing::Test {
 protected:
     SetupDescription() {
@@ -20,6 +24,7 @@ protected:
     // Runs the writer the way the build does, one cabinet length per Files row.
     std::string describe(const Project& p, const std::vector<std::uint64_t>& cabinetLengths) {
         SetupDescriptionWriter writer(m_work / "zansetup.ini");
+        writer.setSaltSource([] { return kSalt; });
         writer.writeSettings(p, 54272);
         for (std::size_t i = 0; i < p.files.size(); ++i) writer.writeFileLine(p.files[i], cabinetLengths.at(i));
         writer.writeOtherSections(p);
@@ -59,7 +64,8 @@ TEST_F(SetupDescription, MatchesTheHandWrittenDescription) {
                   "Silent=0",
                   "DefaultLanguage=English",
                   "Protect=1",
-                  "Password=pw",
+                  "Password=pbkdf2-sha256:100000:000102030405060708090a0b0c0d0e0f:"
+                  "fbe79903d759b826e1d54bd9e4f8beb2de5a87ac86037c76328ad485fd894671",
                   "License=0",
                   "Accept=0",
                   "Readme=0",
@@ -100,6 +106,22 @@ TEST_F(SetupDescription, MatchesTheHandWrittenDescription) {
                   "[DLL]",
                   "<SystemDir>\\x.ocx=",
               }));
+}
+
+TEST_F(SetupDescription, ThePasswordNeverTravelsInPlainText) {
+    Project p = makeProject();
+    p.settings.password = "Sesam öffne";
+    p.settings.protect = false;
+    std::string text = describe(p, {});
+    EXPECT_NE(text.find("\r\nPassword=\r\n"), std::string::npos) << "no protection, no password at all";
+    EXPECT_EQ(text.find("Sesam"), std::string::npos);
+
+    p.settings.protect = true;
+    text = describe(p, {});
+    EXPECT_EQ(text.find("Sesam"), std::string::npos);
+    EXPECT_NE(text.find("Password=pbkdf2-sha256:100000:000102030405060708090a0b0c0d0e0f:"), std::string::npos);
+    // Two builds with the system's random salt give different hashes of the same password.
+    EXPECT_NE(passwordHash("pw", randomPasswordSalt(), 1), passwordHash("pw", randomPasswordSalt(), 1));
 }
 
 TEST_F(SetupDescription, CoincidingFilesLinesStayDistinctOtherSectionsCollapse) {

@@ -32,6 +32,8 @@ struct Extraction {
     std::wstring temporary;
     unsigned filesSeen = 0;
     bool fileDone = false;
+    std::uint64_t expectedSize = 0;
+    std::uint64_t written = 0;
     // Memory output
     std::vector<CabMember>* members = nullptr;
     // The first failure of a callback, reported instead of FDI's generic error.
@@ -71,6 +73,10 @@ FNWRITE(fdiWrite) {
         if (f->buffer->size() + cb > kMaxMemberSize) return UINT(-1);
         f->buffer->append(static_cast<const char*>(pv), cb);
         return cb;
+    }
+    if (g_current && f->kind == Kind::FileOut && (g_current->written += cb) > g_current->expectedSize) {
+        g_current->failure = L"The setup file is damaged: " + g_current->destination + L" unpacks larger than its size";
+        return UINT(-1);
     }
     DWORD written = 0;
     if (f->kind != Kind::FileOut || !WriteFile(f->handle, pv, cb, &written, nullptr) || written != cb) {
@@ -152,6 +158,11 @@ FNFDINOTIFY(fdiNotify) {
                 applyTimes(f->handle, pfdin->date, pfdin->time);
                 const bool closed = CloseHandle(f->handle);
                 f->handle = INVALID_HANDLE_VALUE;
+                if (x->written != x->expectedSize) {
+                    x->failure = L"The setup file is damaged: " + x->destination + L" unpacks to another size than its own";
+                    delete f;
+                    return FALSE;
+                }
                 const DWORD old = GetFileAttributesW(x->destination.c_str());
                 if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
                     SetFileAttributesW(x->destination.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
@@ -217,8 +228,10 @@ bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector
     return run(x, error);
 }
 
-bool extractToFile(const SetupFile& setup, const ByteRange& range, const std::wstring& destination, std::wstring& error) {
+bool extractToFile(const SetupFile& setup, const ByteRange& range, std::uint64_t expectedSize, const std::wstring& destination,
+                   std::wstring& error) {
     Extraction x{&setup, range};
+    x.expectedSize = expectedSize;
     x.destination = destination;
     x.temporary = destination + L".corvane-part";
     const bool ok = run(x, error);

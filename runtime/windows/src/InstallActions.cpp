@@ -86,20 +86,26 @@ bool isAscii(const std::wstring& s) {
 }  // namespace
 
 Installer::Installer(const SetupFile& setup, const Description& description, const std::vector<ByteRange>& cabinets,
-                     const PathVariables& variables, const LanguageStrings& strings)
-    : m_setup(setup), m_description(description), m_cabinets(cabinets), m_variables(variables), m_strings(strings) {}
+                     const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables, const LanguageStrings& strings)
+    : m_setup(setup),
+      m_description(description),
+      m_cabinets(cabinets),
+      m_fileSizes(fileSizes),
+      m_variables(variables),
+      m_strings(strings) {}
 
 bool Installer::prepare(std::wstring& error) {
     const PathVariables& v = m_variables;
     for (std::size_t k = 0; k < m_description.files.size(); ++k) {
         const FileLine& line = m_description.files[k];
-        PreparedFile f{{}, m_cabinets[k], line.overwrite, line.uninstall};
+        PreparedFile f{{}, m_cabinets[k], m_fileSizes[k], line.overwrite, line.uninstall};
         if (!v.expandPath(line.destination, f.path, error)) return false;
         if (fileNameOf(f.path).empty()) {
             error = L"A file has no name: " + line.destination;
             return false;
         }
-        m_totalBytes += line.length;
+        // Installed sizes, not cabinet lengths: Add/Remove Programs shows what the files take.
+        m_totalBytes += f.size;
         m_files.push_back(f);
     }
     for (const std::wstring& dll : m_description.dlls) {
@@ -191,6 +197,7 @@ bool Installer::makeFolders(const std::wstring& folder, std::wstring& error) {
             return false;
         }
         m_log.add(L'D', {part});
+        m_rollback.createdFolder(part);
     }
     return true;
 }
@@ -200,11 +207,15 @@ bool Installer::installFiles(InstallObserver& observer, std::wstring& error) {
     for (const PreparedFile& f : m_files) {
         observer.status(formatText(m_strings.text(L"StatusExtracting"), {fileNameOf(f.path)}));
         if (!makeFolders(parentOf(f.path), error)) return false;
-        if (f.overwrite || !exists(f.path)) {
-            if (!extractToFile(m_setup, f.cabinet, f.path, error)) return false;
+        const bool existed = exists(f.path);
+        if (f.overwrite || !existed) {
+            if (!m_rollback.replacing(f.path, error) || !extractToFile(m_setup, f.cabinet, f.size, f.path, error)) return false;
             if (f.uninstall) m_log.add(L'F', {f.path});
+            m_report.push_back((existed ? L"Replaced: " : L"Installed: ") + f.path);
+        } else {
+            m_report.push_back(L"Skipped (already there): " + f.path);
         }
-        done += f.cabinet.length;
+        done += f.size;
         observer.progress(unsigned(m_totalBytes ? done * 900 / m_totalBytes : 900));
     }
     return true;
@@ -234,13 +245,15 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
             return false;
         }
         m_log.add(L'X', {path});
+        m_rollback.registeredServer(path);
+        m_report.push_back(L"Registered: " + path);
     }
     return true;
 }
 
 bool Installer::createShortcuts(std::wstring& error) {
     for (const PreparedShortcut& s : m_shortcuts) {
-        if (!makeFolders(parentOf(s.path), error)) return false;
+        if (!makeFolders(parentOf(s.path), error) || !m_rollback.replacing(s.path, error)) return false;
         IShellLinkW* link = nullptr;
         HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
         if (SUCCEEDED(hr)) {
@@ -263,6 +276,7 @@ bool Installer::createShortcuts(std::wstring& error) {
             return false;
         }
         m_log.add(L'S', {s.path});
+        m_report.push_back(L"Shortcut: " + s.path);
     }
     return true;
 }
@@ -276,9 +290,13 @@ bool Installer::writeRegistry(std::wstring& error) {
             error = L"Cannot open the registry key " + shortRootName(v.root) + L"\\" + v.subkey + L": " + systemError(DWORD(rc));
             return false;
         }
-        if (!created.empty()) m_log.add(L'K', {shortRootName(v.root), v.subkey, created});
+        if (!created.empty()) {
+            m_log.add(L'K', {shortRootName(v.root), v.subkey, created});
+            m_rollback.createdKey(v.root, v.subkey, created);
+        }
         const bool present = RegQueryValueExW(key, v.name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
         if (v.overwrite || !present) {
+            m_rollback.writingValue(v.root, v.subkey, v.name);
             const bool ok = v.isDword ? setDword(key, v.name.c_str(), v.dword) : setString(key, v.name.c_str(), v.data);
             if (!ok) {
                 RegCloseKey(key);
@@ -286,6 +304,10 @@ bool Installer::writeRegistry(std::wstring& error) {
                 return false;
             }
             if (v.uninstall) m_log.add(L'R', {shortRootName(v.root), v.subkey, v.name});
+            m_report.push_back(L"Registry value: " + shortRootName(v.root) + L"\\" + v.subkey + L"\\" + v.name);
+        } else {
+            m_report.push_back(L"Skipped (already there): registry value " + shortRootName(v.root) + L"\\" + v.subkey +
+                               L"\\" + v.name);
         }
         RegCloseKey(key);
     }
@@ -294,7 +316,7 @@ bool Installer::writeRegistry(std::wstring& error) {
 
 bool Installer::writeIni(std::wstring& error) {
     for (const PreparedIni& i : m_ini) {
-        if (!makeFolders(parentOf(i.file), error)) return false;
+        if (!makeFolders(parentOf(i.file), error) || !m_rollback.modifying(i.file, error)) return false;
         const bool existed = exists(i.file);
         if (!existed && !(isAscii(i.section) && isAscii(i.key) && isAscii(i.value))) {
             // A new INI file is written in the ANSI code page; a UTF-16 byte-order mark keeps
@@ -310,7 +332,10 @@ bool Installer::writeIni(std::wstring& error) {
             wchar_t probe[2];
             const wchar_t* sentinel = L"\x1F";
             GetPrivateProfileStringW(i.section.c_str(), i.key.c_str(), sentinel, probe, 2, i.file.c_str());
-            if (probe[0] != L'\x1F') continue;
+            if (probe[0] != L'\x1F') {
+                m_report.push_back(L"Skipped (already there): INI value " + i.file + L" [" + i.section + L"] " + i.key);
+                continue;
+            }
         }
         if (!WritePrivateProfileStringW(i.section.c_str(), i.key.c_str(), i.value.c_str(), i.file.c_str())) {
             error = L"Cannot write to " + i.file + L": " + systemError(GetLastError());
@@ -318,6 +343,7 @@ bool Installer::writeIni(std::wstring& error) {
         }
         if (!existed) m_log.add(L'E', {i.file});
         if (i.uninstall) m_log.add(L'I', {i.file, i.section, i.key});
+        m_report.push_back(L"INI value: " + i.file + L" [" + i.section + L"] " + i.key);
     }
     return true;
 }
@@ -332,11 +358,13 @@ bool Installer::associate(std::wstring& error) {
         const std::wstring progId = base + a.extension;  // e.g. "MyProgram.txt"
         HKEY root = HKEY_LOCAL_MACHINE;
         const std::wstring classes = L"Software\\Classes\\";
+        std::wstring created = firstMissingKey(root, classes + a.extension);
         HKEY ext;
         if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView, nullptr, &ext,
                             nullptr) != ERROR_SUCCESS) {
             // Without the right to write for the machine, the association is the user's own.
             root = HKEY_CURRENT_USER;
+            created = firstMissingKey(root, classes + a.extension);
             if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView, nullptr,
                                 &ext, nullptr) != ERROR_SUCCESS) {
                 error = L"Cannot associate " + a.extension;
@@ -344,6 +372,7 @@ bool Installer::associate(std::wstring& error) {
             }
         }
         RegCloseKey(ext);
+        if (!created.empty()) m_rollback.createdKey(root, classes + a.extension, created);
         std::wstring previous;
         readString(root, classes + a.extension, L"", previous);
         if (equalsNoCase(previous, progId)) previous.clear();
@@ -365,9 +394,12 @@ bool Installer::associate(std::wstring& error) {
             {classes + progId + L"\\shell\\open\\command", nullptr, &command},
         };
         for (const Write& w : writes) {
+            const std::wstring made = firstMissingKey(root, w.subkey);
             HKEY key;
             bool ok = RegCreateKeyExW(root, w.subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) == ERROR_SUCCESS;
             if (ok) {
+                if (!made.empty()) m_rollback.createdKey(root, w.subkey, made);
+                m_rollback.writingValue(root, w.subkey, w.name ? w.name : L"");
                 ok = setString(key, w.name, *w.value);
                 RegCloseKey(key);
             }
@@ -391,15 +423,27 @@ bool Installer::registerUninstaller(std::wstring& error) {
     const std::wstring subkey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + id;
     const std::wstring uninstaller = m_variables.installDir() + L"\\Uninstall.exe";
     HKEY root = HKEY_LOCAL_MACHINE;
+    std::wstring created = firstMissingKey(root, subkey);
     HKEY key;
     if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         root = HKEY_CURRENT_USER;
+        created = firstMissingKey(root, subkey);
         if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) != ERROR_SUCCESS) {
             error = L"Cannot add the program to the list of installed programs";
             return false;
         }
     }
     m_log.add(L'P', {shortRootName(root), subkey});
+    if (!created.empty()) m_rollback.createdKey(root, subkey, created);
+    // An earlier installation's entry is restored value by value when this run fails.
+    const auto setString = [&](HKEY k, const wchar_t* name, const std::wstring& value) {
+        m_rollback.writingValue(root, subkey, name);
+        return corvane::rt::setString(k, name, value);
+    };
+    const auto setDword = [&](HKEY k, const wchar_t* name, DWORD value) {
+        m_rollback.writingValue(root, subkey, name);
+        return corvane::rt::setDword(k, name, value);
+    };
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t date[16];
@@ -432,6 +476,7 @@ bool Installer::saveLog(std::wstring& error) {
     if (m_description.flag(L"UninstallPage") && !m_description.text(L"UninstallAddress").empty())
         out.add(L'W', {m_description.text(L"UninstallAddress")});
     const std::wstring path = folder + L"\\Uninstall.log";
+    if (!m_rollback.modifying(path, error)) return false;
     // Installing again over an installation keeps what the earlier run created: its folders,
     // files and keys still belong to the program, though this run found them already there.
     UninstallLog earlier;
@@ -470,8 +515,14 @@ bool Installer::run(InstallObserver& observer, std::wstring& error) {
         observer.status(m_strings.text(L"StatusUninstaller"));
         ok = registerUninstaller(error) && saveLog(error);
     }
-    if (!ok) undoRecords(m_log.records());
-    else observer.progress(1000);
+    if (ok) {
+        m_rollback.commit();
+        observer.progress(1000);
+    } else {
+        m_report.push_back(L"Failed: " + error);
+        m_rollback.undo();
+        m_report.push_back(L"Rolled back: everything this run created or replaced was put back.");
+    }
     if (SUCCEEDED(com)) CoUninitialize();
     return ok;
 }

@@ -3,13 +3,15 @@
 // Carries out what the description asks, in this order: files, OCX/DLL registration,
 // shortcuts, registry values, INI values, associations, the Add/Remove Programs entry and the
 // uninstall log. Every path is expanded and checked before the first change, so a bad line
-// stops the setup with nothing done; a failure later on rolls back what this run did.
+// stops the setup with nothing done; a failure later on puts back everything this run created
+// or replaced (Rollback.h).
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "DescriptionReader.h"
+#include "Rollback.h"
 #include "SetupPayload.h"
 #include "UninstallLog.h"
 
@@ -28,17 +30,20 @@ public:
 class Installer {
 public:
     Installer(const SetupFile& setup, const Description& description, const std::vector<ByteRange>& cabinets,
-              const PathVariables& variables, const LanguageStrings& strings);
+              const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables, const LanguageStrings& strings);
 
     // Expands and checks every line; nothing is changed on the machine.
     bool prepare(std::wstring& error);
     // Installs; on failure undoes this run's changes and returns false with the reason.
     bool run(InstallObserver& observer, std::wstring& error);
+    // What the run did, one line per item, for /LOG=: installed, replaced, skipped, failed.
+    const std::vector<std::wstring>& report() const { return m_report; }
 
 private:
     struct PreparedFile {
         std::wstring path;
         ByteRange cabinet;
+        std::uint64_t size;
         bool overwrite;
         bool uninstall;
     };
@@ -74,6 +79,7 @@ private:
     const SetupFile& m_setup;
     const Description& m_description;
     const std::vector<ByteRange>& m_cabinets;
+    const std::vector<std::uint64_t>& m_fileSizes;
     const PathVariables& m_variables;
     const LanguageStrings& m_strings;
 
@@ -85,6 +91,8 @@ private:
     std::vector<std::wstring> m_servers;
     std::uint64_t m_totalBytes = 0;
     UninstallLog m_log;
+    std::vector<std::wstring> m_report;
+    Rollback m_rollback;
 };
 
 }  // namespace corvane::rt

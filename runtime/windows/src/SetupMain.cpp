@@ -1,12 +1,13 @@
 // Setup.exe: checks its own file, then installs silently (/S or Silent=1) or through the
 // wizard. Switches: /S, /D=folder (last, may hold blanks), /LANG=name, /PASSWORD=text,
-// /NORESTART. Exit code 0 only when everything was installed.
+// /NORESTART, /LOG=file, /?. Exit code 0 only when everything was installed.
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include "ExitCodes.h"
 #include "InstallActions.h"
+#include "PasswordCheck.h"
 #include "PathVariables.h"
 #include "SetupSession.h"
 #include "Text.h"
@@ -15,6 +16,33 @@
 using namespace corvane::rt;
 
 namespace {
+
+constexpr wchar_t kUsage[] =
+    L"Setup switches:\n\n"
+    L"/S \u2013 install silently, without the wizard\n"
+    L"/D=folder \u2013 the installation folder (last on the line)\n"
+    L"/LANG=name \u2013 the language, such as Deutsch\n"
+    L"/PASSWORD=text \u2013 the password, for a silent installation\n"
+    L"/NORESTART \u2013 never restart the computer\n"
+    L"/LOG=file \u2013 write what was installed, replaced, skipped and failed\n"
+    L"/? \u2013 show this list\n\n"
+    L"The password only gates the wizard; it does not encrypt the files in the setup.\n\n"
+    L"Exit codes: 0 installed, 1 cancelled or wrong password, 2 damaged setup, 3 installation failed "
+    L"(rolled back), 4 unusable switch.";
+
+// Every message of the run, for /LOG=.
+std::vector<std::wstring>* g_report = nullptr;
+
+void writeReport(const std::wstring& path, const std::vector<std::wstring>& lines, int exitCode) {
+    std::string text;
+    for (const std::wstring& line : lines) text += toUtf8(line) + "\r\n";
+    text += "Exit code: " + std::to_string(exitCode) + "\r\n";
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(h);
+}
 
 class SilentObserver : public InstallObserver {
 public:
@@ -48,16 +76,20 @@ SetupOptions parseCommandLine(const wchar_t* commandLine) {
         else if (equalsNoCase(a, L"/NORESTART")) options.noRestart = true;
         else if (a.size() > 6 && equalsNoCase(a.substr(0, 6), L"/LANG=")) options.language = a.substr(6);
         else if (a.size() > 10 && equalsNoCase(a.substr(0, 10), L"/PASSWORD=")) options.password = a.substr(10);
+        else if (a.size() > 5 && equalsNoCase(a.substr(0, 5), L"/LOG=")) options.logPath = a.substr(5);
+        else if (a == L"/?") options.help = true;
     }
     if (args) LocalFree(args);
     return options;
 }
 
-int runSilent(SetupSession& session, const SetupOptions& options) {
+int runSilent(SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report) {
     const Description& d = session.description();
     std::wstring error;
-    if (d.flag(L"Protect") && options.password != d.text(L"Password")) {
-        reportError(session, options, L"This setup is password protected: a silent installation needs /PASSWORD=.");
+    if (d.flag(L"Protect") && !passwordMatches(options.password, d.text(L"Password"))) {
+        reportError(session, options, options.password.empty()
+                                          ? L"This setup is password protected: a silent installation needs /PASSWORD=."
+                                          : L"The password given with /PASSWORD= is not correct.");
         return kExitCancelled;
     }
     std::wstring folder = session.proposedInstallDir();
@@ -71,9 +103,11 @@ int runSilent(SetupSession& session, const SetupOptions& options) {
     }
     PathVariables variables(d, session.setupFolder());
     variables.setInstallDir(folder);
-    Installer installer(session.file(), d, session.cabinets(), variables, session.strings());
+    Installer installer(session.file(), d, session.cabinets(), session.fileSizes(), variables, session.strings());
     SilentObserver observer;
-    if (!installer.prepare(error) || !installer.run(observer, error)) {
+    const bool ok = installer.prepare(error) && installer.run(observer, error);
+    report.insert(report.end(), installer.report().begin(), installer.report().end());
+    if (!ok) {
         reportError(session, options, error);
         return kExitFailed;
     }
@@ -85,6 +119,7 @@ int runSilent(SetupSession& session, const SetupOptions& options) {
 namespace corvane::rt {
 
 void reportError(const SetupSession& session, const SetupOptions& options, const std::wstring& message) {
+    if (g_report) g_report->push_back(L"Error: " + message);
     if (options.silent) {
         // No window in a silent run: the message goes to the standard error of whoever
         // started the setup, for scripts and logs.
@@ -101,8 +136,27 @@ void reportError(const SetupSession& session, const SetupOptions& options, const
 
 }  // namespace corvane::rt
 
+namespace {
+int runSetup(HINSTANCE instance, SetupOptions& options);
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SetupOptions options = parseCommandLine(GetCommandLineW());
+    if (options.help) {
+        MessageBoxW(nullptr, kUsage, L"Setup", MB_OK | MB_ICONINFORMATION);
+        return kExitSuccess;
+    }
+    std::vector<std::wstring> report;
+    g_report = &report;
+    const int code = runSetup(instance, options);
+    if (!options.logPath.empty()) writeReport(options.logPath, report, code);
+    return code;
+}
+
+namespace {
+
+int runSetup(HINSTANCE instance, SetupOptions& options) {
+    std::vector<std::wstring>& report = *g_report;
     std::wstring exe(32768, L'\0');
     exe.resize(GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size())));
     SetupSession session;
@@ -114,5 +168,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (session.description().flag(L"Silent")) options.silent = true;
     if (!options.language.empty()) session.chooseLanguage(options.language);
     if (session.language().empty()) session.chooseLanguage(session.defaultLanguage());
-    return options.silent ? runSilent(session, options) : runWizard(instance, session, options);
+    return options.silent ? runSilent(session, options, report) : runWizard(instance, session, options, report);
 }
+
+}  // namespace

@@ -12,6 +12,10 @@ constexpr std::uint32_t kCabHeaderSize = 36;
 constexpr std::uint16_t kCabPrevCabinet = 0x0001;
 constexpr std::uint16_t kCabNextCabinet = 0x0002;
 constexpr std::uint16_t kCabReservePresent = 0x0004;
+// A data block never holds more than 32 KiB once unpacked; a larger claim is damage.
+constexpr std::uint32_t kCabMaxBlock = 32768;
+// The fixed part of a file entry: cbFile, uoffFolderStart, iFolder, date, time, attribs.
+constexpr std::uint32_t kCabFileEntrySize = 16;
 
 std::uint16_t le16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
 std::uint32_t le32(const unsigned char* p) {
@@ -109,7 +113,7 @@ bool SetupFile::locateDescription(ByteRange& range, std::wstring& error) const {
     return true;
 }
 
-bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error) const {
+bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error, std::uint64_t* fileSize) const {
     const std::wstring where = L" (at offset " + decimal(range.offset) + L")";
     auto fail = [&](const wchar_t* what) {
         error = std::wstring(L"The setup file is damaged: ") + what + where + L".";
@@ -121,6 +125,7 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
     if (h[0] != 'M' || h[1] != 'S' || h[2] != 'C' || h[3] != 'F') return fail(L"a cabinet does not start where the description says");
     if (le32(h + 8) != range.length) return fail(L"a cabinet's length differs from the description");
     const std::uint16_t folders = le16(h + 26), files = le16(h + 28), flags = le16(h + 30);
+    const std::uint32_t filesAt = le32(h + 16);
     if (flags & (kCabPrevCabinet | kCabNextCabinet)) return fail(L"a cabinet claims to span several files");
     if (fileCount != 0 && files != fileCount) return fail(L"a file cabinet does not hold exactly one file");
     if (folders == 0) return fail(L"a cabinet holds no data");
@@ -133,6 +138,7 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
         dataReserve = h[3];
     }
     std::vector<unsigned char> block;
+    std::uint64_t unpacked = 0;
     for (std::uint16_t f = 0; f < folders; ++f) {
         unsigned char folder[8];
         if (pos + 8 > range.length || !readAt(range.offset + pos, folder, 8)) return fail(L"a cabinet's folder list is cut short");
@@ -144,19 +150,31 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
             if (std::uint64_t(dataPos) + 8 + dataReserve > range.length || !readAt(range.offset + dataPos, d, 8))
                 return fail(L"a cabinet's data is cut short");
             const std::uint32_t stored = le32(d);
-            const std::uint16_t packed = le16(d + 4);
+            const std::uint16_t packed = le16(d + 4), size = le16(d + 6);
+            if (size > kCabMaxBlock) return fail(L"a cabinet's data block claims more than 32 KiB");
+            unpacked += size;
             const std::uint64_t end = std::uint64_t(dataPos) + 8 + dataReserve + packed;
             if (end > range.length) return fail(L"a cabinet's data is cut short");
             block.resize(4 + dataReserve + packed);
             if (!readAt(range.offset + dataPos + 4, block.data(), std::uint32_t(block.size()))) return fail(L"a cabinet cannot be read");
-            if (stored != 0) {
-                // The checksum covers the data, then the two length fields and the reserve.
-                const std::uint32_t full = cabChecksum(block.data(), 4 + dataReserve,
-                                                       cabChecksum(block.data() + 4 + dataReserve, packed, 0));
-                if (full != stored) return fail(L"a cabinet's checksum does not match its data");
-            }
+            // The format lets a writer leave the checksum out (0), but ours always writes one: a
+            // zero is checked like any other value, so no damaged block reaches the decoder.
+            // The checksum covers the data, then the two length fields and the reserve.
+            const std::uint32_t full =
+                cabChecksum(block.data(), 4 + dataReserve, cabChecksum(block.data() + 4 + dataReserve, packed, 0));
+            if (full != stored) return fail(L"a cabinet's checksum does not match its data");
             dataPos = std::uint32_t(end);
         }
+    }
+    if (fileCount == 1) {
+        // The file entry's size is covered by no checksum: with one file in one folder it must
+        // be exactly what the data blocks unpack to, or the file would be cut short or padded.
+        unsigned char entry[kCabFileEntrySize];
+        if (folders != 1 || std::uint64_t(filesAt) + kCabFileEntrySize > range.length || !readAt(range.offset + filesAt, entry, kCabFileEntrySize))
+            return fail(L"a file cabinet's file entry is cut short");
+        if (le32(entry + 4) != 0 || le16(entry + 8) != 0 || le32(entry) != unpacked)
+            return fail(L"a file's size in its cabinet differs from its data");
+        if (fileSize) *fileSize = unpacked;
     }
     return true;
 }

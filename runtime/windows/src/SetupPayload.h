@@ -35,8 +35,10 @@ public:
     // The description cabinet, from the trailer.
     bool locateDescription(ByteRange& range, std::wstring& error) const;
     // Checks a cabinet in place: its header, that it is exactly range.length long, that its data
-    // blocks lie inside it and their checksums hold. fileCount 0 accepts any number of files.
-    bool verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error) const;
+    // blocks lie inside it and their checksums hold. fileCount 0 accepts any number of files;
+    // with 1 the file's size must match its data, and is given back as fileSize.
+    bool verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error,
+                       std::uint64_t* fileSize = nullptr) const;
 
 private:
     std::uint64_t signatureStart() const;

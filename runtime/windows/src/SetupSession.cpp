@@ -20,13 +20,20 @@ bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
     std::vector<std::uint64_t> lengths;
     for (const FileLine& f : m_description.files) lengths.push_back(f.length);
     if (!layOutCabinets(m_description.stubSize, lengths, descriptionRange, m_cabinets, error)) return false;
-    for (const ByteRange& cabinet : m_cabinets)
-        if (!m_file.verifyCabinet(cabinet, 1, error)) return false;
+    m_fileSizes.assign(m_cabinets.size(), 0);
+    for (std::size_t k = 0; k < m_cabinets.size(); ++k)
+        if (!m_file.verifyCabinet(m_cabinets[k], 1, error, &m_fileSizes[k])) return false;
     for (const CabMember& m : m_members)
         if (m.name.size() > 4 && equalsNoCase(std::wstring_view(m.name).substr(m.name.size() - 4), L".lng"))
             m_languages.push_back(m.name.substr(0, m.name.size() - 4));
     chooseLanguage(defaultLanguage());
     return true;
+}
+
+std::uint64_t SetupSession::installedBytes() const {
+    std::uint64_t total = 0;
+    for (const std::uint64_t size : m_fileSizes) total += size;
+    return total;
 }
 
 std::wstring SetupSession::defaultLanguage() const {

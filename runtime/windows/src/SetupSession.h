@@ -19,6 +19,8 @@ struct SetupOptions {
     std::wstring language;          // /LANG=name
     std::wstring password;          // /PASSWORD=text, for a silent protected setup
     bool noRestart = false;         // /NORESTART: never restart, even when the setup asks
+    bool help = false;              // /?: show the switches and do nothing else
+    std::wstring logPath;           // /LOG=file: what was installed, skipped, replaced and failed
 };
 
 class SetupSession {
@@ -30,6 +32,9 @@ public:
     const Description& description() const { return m_description; }
     const SetupFile& file() const { return m_file; }
     const std::vector<ByteRange>& cabinets() const { return m_cabinets; }
+    // Each file's size once installed, in the order of the cabinets, and their sum.
+    const std::vector<std::uint64_t>& fileSizes() const { return m_fileSizes; }
+    std::uint64_t installedBytes() const;
 
     // The languages packed into this setup, by name.
     const std::vector<std::wstring>& languages() const { return m_languages; }
@@ -53,6 +58,7 @@ private:
     Description m_description;
     std::vector<CabMember> m_members;
     std::vector<ByteRange> m_cabinets;
+    std::vector<std::uint64_t> m_fileSizes;
     std::vector<std::wstring> m_languages;
     std::wstring m_language;
     LanguageStrings m_strings;

@@ -80,6 +80,8 @@ void removeAssociation(const std::vector<std::wstring>& f) {
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
+}  // namespace
+
 void unregisterServer(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     OleInitialize(nullptr);
@@ -90,8 +92,6 @@ void unregisterServer(const std::wstring& path) {
     }
     OleUninitialize();
 }
-
-}  // namespace
 
 void UninstallLog::add(wchar_t kind, std::initializer_list<std::wstring_view> fields) {
     LogRecord r{kind, {}};

@@ -59,6 +59,8 @@ struct UndoResult {
 // Undoes the records, newest first; the Add/Remove Programs entry goes last of all. A file
 // named by later (the running uninstaller) is left for removeLater().
 UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring& later = {});
+// Calls the file's DllUnregisterServer, when the file is there.
+void unregisterServer(const std::wstring& path);
 // Removes that file once it is free, then the folders setup created that are empty by now.
 void removeLater(const std::vector<LogRecord>& records, const std::wstring& later);
 

@@ -4,12 +4,15 @@
 #include <prsht.h>
 #include <richedit.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <memory>
+#include <vector>
 
 #include "ExitCodes.h"
 #include "FinishActions.h"
 #include "InstallActions.h"
+#include "PasswordCheck.h"
 #include "PathVariables.h"
 #include "SetupSession.h"
 #include "Text.h"
@@ -26,6 +29,9 @@ constexpr UINT kDoneMessage = WM_APP + 3;      // wParam: TRUE when everything w
 constexpr int kBackButton = 0x3023, kNextButton = 0x3024, kFinishButton = 0x3025;
 // Bitmaps larger than this are not genuine wizard pictures.
 constexpr LONG kMaxBitmapSide = 4096;
+// The picture areas at 96 dpi: the welcome and finish pages' side panel, whose height is the
+// page's, and the header's square, the size the property sheet lays its header out for.
+constexpr int kPanelWidth = 164, kPanelHeight = 314, kHeaderSide = 49;
 
 struct Wizard {
     SetupSession& session;
@@ -42,6 +48,11 @@ struct Wizard {
     // Page captions must outlive the property sheet.
     std::wstring texts[24];
     int usedTexts = 0;
+    // The wizard picture, and the same fitted to the side panel once the page size is known.
+    HBITMAP wizardPicture = nullptr;
+    HBITMAP panel = nullptr;
+    SIZE panelSize{};
+    HBRUSH white = nullptr;
 
     std::wstring t(const wchar_t* key) const { return formatText(session.text(key), {appName, appVersion}); }
     const wchar_t* keep(std::wstring text) {
@@ -120,6 +131,87 @@ HBITMAP bitmapFrom(const CabMember* member) {
     return bitmap;
 }
 
+// A copy of picture scaled to fit width x height with its proportions kept, centred on a
+// white ground. The property sheet's own painting draws pictures unscaled (cropping larger
+// ones, padding smaller ones with stray colour), so the wizard hands it only fitted ones.
+HBITMAP fitted(HBITMAP picture, int width, int height) {
+    BITMAP source{};
+    if (!picture || !GetObjectW(picture, sizeof source, &source) || width <= 0 || height <= 0) return nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    const HBITMAP out = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ oldFrom = SelectObject(from, picture), oldTo = SelectObject(to, out);
+    RECT all{0, 0, width, height};
+    FillRect(to, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // Scale by the tighter side; 64-bit products cannot overflow.
+    int w = width, h = int(std::int64_t(source.bmHeight) * width / source.bmWidth);
+    if (h > height) {
+        h = height;
+        w = int(std::int64_t(source.bmWidth) * height / source.bmHeight);
+    }
+    SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
+    StretchBlt(to, (width - w) / 2, (height - h) / 2, w, h, from, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    return out;
+}
+
+int scaled(int length) {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(length, dpi, 96);
+}
+
+// The welcome and finish pages draw the wizard picture themselves, on a white page, so the
+// picture shows once, whole and in place, whatever the property sheet paints beneath.
+bool paintExterior(HWND page, UINT message, WPARAM wParam, LRESULT& answer) {
+    Wizard* w = wizardOf(page);
+    if (!w) return false;
+    switch (message) {
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            answer = reinterpret_cast<LRESULT>(w->white);
+            return true;
+        case WM_PAINT: {
+            RECT client;
+            GetClientRect(page, &client);
+            // The panel keeps the default picture's proportions over the page's full height.
+            const SIZE want{MulDiv(client.bottom, kPanelWidth, kPanelHeight), client.bottom};
+            if (!w->panel || w->panelSize.cx != want.cx || w->panelSize.cy != want.cy) {
+                if (w->panel) DeleteObject(w->panel);
+                w->panel = fitted(w->wizardPicture, want.cx, want.cy);
+                w->panelSize = want;
+            }
+            PAINTSTRUCT ps;
+            const HDC dc = BeginPaint(page, &ps);
+            if (w->panel) {
+                const HDC from = CreateCompatibleDC(dc);
+                const HGDIOBJ old = SelectObject(from, w->panel);
+                BitBlt(dc, 0, 0, want.cx, want.cy, from, 0, 0, SRCCOPY);
+                SelectObject(from, old);
+                DeleteDC(from);
+            }
+            EndPaint(page, &ps);
+            answer = TRUE;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Moves the keyboard focus to the sheet's Next (or Install, or Finish) button, so Enter goes on.
+void focusDefaultButton(HWND page, int button = kNextButton) {
+    const HWND sheet = GetParent(page);
+    PostMessageW(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(sheet, button)), TRUE);
+}
+
 struct StreamSource {
     const std::string* bytes;
     std::size_t pos;
@@ -162,7 +254,9 @@ void showDocument(HWND page, Wizard* w, const CabMember* document) {
     SetWindowTextW(view, text.c_str());
 }
 
-INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (paintExterior(page, message, wParam, painted)) return painted;
     if (message == WM_INITDIALOG) {
         Wizard* w = initPage(page, lParam);
         SetDlgItemTextW(page, IDC_TITLE, w->t(L"WelcomeTitle").c_str());
@@ -173,7 +267,10 @@ INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_NOTIFY) return FALSE;
     Wizard* w = wizardOf(page);
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_NEXT); return result(page, 0);
+        case PSN_SETACTIVE:
+            setButtons(page, w, PSWIZB_NEXT);
+            focusDefaultButton(page);
+            return result(page, 0);
         case PSN_QUERYCANCEL: return queryCancel(page, w);
     }
     return FALSE;
@@ -206,6 +303,8 @@ INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             // The reader's next step is to accept: the check box gets the keyboard focus.
             if (license && w->session.description().flag(L"Accept"))
                 PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDC_ACCEPT)), TRUE);
+            else  // not the read-only text, which would keep Enter to itself
+                focusDefaultButton(page);
             return result(page, 0);
         case PSN_QUERYCANCEL: return queryCancel(page, w);
     }
@@ -227,7 +326,7 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
         case PSN_WIZNEXT: {
             wchar_t typed[512];
             GetDlgItemTextW(page, IDC_PASSWORD, typed, 512);
-            if (typed == w->session.description().text(L"Password")) return result(page, 0);
+            if (passwordMatches(typed, w->session.description().text(L"Password"))) return result(page, 0);
             MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
             SetDlgItemTextW(page, IDC_PASSWORD, L"");
             SetFocus(GetDlgItem(page, IDC_PASSWORD));
@@ -237,15 +336,43 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     return FALSE;
 }
 
+std::wstring byteSize(std::uint64_t bytes) {
+    wchar_t text[64] = L"";
+    StrFormatByteSizeW(LONGLONG(bytes), text, 64);
+    return text;
+}
+
+// The free space on the drive of the folder typed, found from its nearest existing parent.
+void showAvailableSpace(HWND page, Wizard* w) {
+    wchar_t typed[MAX_PATH * 2] = L"";
+    GetDlgItemTextW(page, IDC_FOLDER, typed, MAX_PATH * 2);
+    std::wstring folder = typed;
+    ULARGE_INTEGER available{};
+    bool known = false;
+    while (!folder.empty() && !(known = GetDiskFreeSpaceExW((folder + L"\\").c_str(), &available, nullptr, nullptr))) {
+        const std::size_t slash = folder.find_last_of(L'\\');
+        folder.resize(slash == std::wstring::npos ? 0 : slash);
+    }
+    const std::wstring text = w->t(L"FolderSpaceAvailable") + L" " + (known ? byteSize(available.QuadPart) : L"-");
+    SetDlgItemTextW(page, IDC_SPACE_AVAILABLE, text.c_str());
+}
+
 INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         Wizard* w = initPage(page, lParam);
         SetDlgItemTextW(page, IDC_TEXT, w->t(L"FolderPrompt").c_str());
         SetDlgItemTextW(page, IDC_FOLDER, w->installDir.c_str());
         SetDlgItemTextW(page, IDC_BROWSE, w->t(L"ButtonBrowse").c_str());
+        const std::wstring required = w->t(L"FolderSpaceRequired") + L" " + byteSize(w->session.installedBytes());
+        SetDlgItemTextW(page, IDC_SPACE_REQUIRED, required.c_str());
+        showAvailableSpace(page, w);
         return TRUE;
     }
     Wizard* w = wizardOf(page);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_FOLDER && HIWORD(wParam) == EN_CHANGE && w) {
+        showAvailableSpace(page, w);
+        return TRUE;
+    }
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE) {
         const std::wstring title = w->t(L"FolderBrowse");
         BROWSEINFOW info{};
@@ -267,7 +394,10 @@ INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     }
     if (message != WM_NOTIFY) return FALSE;
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT, L"ButtonInstall"); return result(page, 0);
+        case PSN_SETACTIVE:
+            setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT, L"ButtonInstall");
+            focusDefaultButton(page);
+            return result(page, 0);
         case PSN_QUERYCANCEL: return queryCancel(page, w);
         case PSN_WIZNEXT: {
             wchar_t typed[MAX_PATH * 2];
@@ -334,7 +464,7 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
                 SetDlgItemTextW(page, IDC_STATUS, w->t(L"StatusPreparing").c_str());
                 w->variables = std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
                 w->variables->setInstallDir(w->installDir);
-                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(),
+                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(), w->session.fileSizes(),
                                                            *w->variables, w->session.strings());
                 if (HANDLE thread = CreateThread(nullptr, 0, installThread, page, 0, nullptr)) CloseHandle(thread);
                 else PostMessageW(page, kDoneMessage, FALSE, 0);
@@ -347,7 +477,9 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
-INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (paintExterior(page, message, wParam, painted)) return painted;
     if (message == WM_INITDIALOG) {
         Wizard* w = initPage(page, lParam);
         SendDlgItemMessageW(page, IDC_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(w->titleFont), FALSE);
@@ -382,6 +514,7 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
                 ShowWindow(GetDlgItem(page, o.id), show ? SW_SHOW : SW_HIDE);
                 CheckDlgButton(page, o.id, show && o.checked ? BST_CHECKED : BST_UNCHECKED);
             }
+            focusDefaultButton(page, kFinishButton);
             return result(page, 0);
         case PSN_QUERYCANCEL: return result(page, FALSE);
         case PSN_WIZFINISH: {
@@ -406,6 +539,8 @@ INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_INITDIALOG) {
         session = reinterpret_cast<SetupSession*>(lParam);
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        // The first window of the setup: in front, so the keyboard works without a click.
+        SetForegroundWindow(dialog);
         SetWindowTextW(dialog, session->text(L"LanguageTitle").c_str());
         SetDlgItemTextW(dialog, IDC_TEXT, session->text(L"LanguagePrompt").c_str());
         SetDlgItemTextW(dialog, IDOK, session->text(L"ButtonOK").c_str());
@@ -432,9 +567,43 @@ INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
+// The sheet as a main window: centred on the screen, minimisable, with the setup's picture as
+// its icon, and in front with the keyboard focus.
+HICON g_icon = nullptr;
+
+int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM) {
+    if (message != PSCB_INITIALIZED) return 0;
+    SetWindowLongPtrW(sheet, GWL_STYLE, GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);
+    if (g_icon) {
+        SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_icon));
+        SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_icon));
+    }
+    RECT window, area;
+    GetWindowRect(sheet, &window);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    SetWindowPos(sheet, nullptr, area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2,
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    PostMessageW(sheet, WM_NULL, 0, 0);
+    SetForegroundWindow(sheet);
+    return 0;
+}
+
+HICON iconFrom(HBITMAP picture) {
+    const int side = GetSystemMetrics(SM_CXICON);
+    ICONINFO info{TRUE};
+    info.hbmColor = fitted(picture, side, side);
+    const std::vector<BYTE> opaque(std::size_t((side + 15) / 16 * 2 * side), 0);
+    info.hbmMask = CreateBitmap(side, side, 1, 1, opaque.data());
+    HICON icon = info.hbmColor && info.hbmMask ? CreateIconIndirect(&info) : nullptr;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return icon;
+}
+
 }  // namespace
 
-int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options) {
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     if (session.languages().size() > 1 && options.language.empty() &&
@@ -480,15 +649,21 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     add(IDD_PROGRESS, progressProc, L"ProgressTitle", L"ProgressSubtitle");
     add(IDD_FINISH, finishProc, nullptr, nullptr);
 
+    // No watermark for the sheet to paint: the welcome and finish pages draw the picture.
     PROPSHEETHEADERW sheet{sizeof sheet};
-    sheet.dwFlags = PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER | PSH_USEHBMWATERMARK | PSH_USEHBMHEADER;
+    sheet.dwFlags = PSH_WIZARD97 | PSH_HEADER | PSH_USEHBMHEADER | PSH_USECALLBACK;
     sheet.hInstance = instance;
-    sheet.hbmWatermark = bitmapFrom(session.member(L"zanwizard.bmp"));
-    sheet.hbmHeader = bitmapFrom(session.member(L"zanheader.bmp"));
+    sheet.pfnCallback = sheetCallback;
+    w.white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    w.wizardPicture = bitmapFrom(session.member(L"zanwizard.bmp"));
+    const HBITMAP header = bitmapFrom(session.member(L"zanheader.bmp"));
+    sheet.hbmHeader = fitted(header, scaled(kHeaderSide), scaled(kHeaderSide));
+    g_icon = iconFrom(header);
     sheet.nPages = count;
     sheet.phpage = pages;
     sheet.pszCaption = caption;
     PropertySheetW(&sheet);
+    if (w.installer) report.insert(report.end(), w.installer->report().begin(), w.installer->report().end());
     return w.exitCode;
 }
 

@@ -6,13 +6,15 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace corvane::rt {
 
 class SetupSession;
 struct SetupOptions;
 
-int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options);
+// Adds what the installation did to report (for /LOG=).
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report);
 void reportError(const SetupSession& session, const SetupOptions& options, const std::wstring& message);
 
 }  // namespace corvane::rt
