@@ -796,6 +796,7 @@ EOT
 [Files]
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
 $work/payload/app.cmd?0?<InstallDir>\\blocked?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
 EOT
     } | make_project failing
     build_setup failing
