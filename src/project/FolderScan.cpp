@@ -75,8 +75,10 @@ bool isInside(const fs::path& candidate, const fs::path& root) {
 // An open folder, closed when it goes out of scope.
 class OpenFolder {
 public:
-    OpenFolder(int parentFd, const char* name)
-        : m_fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW)) {}
+    // followLink: only for the folder the author chose, which may well be reached through a link.
+    OpenFolder(int parentFd, const char* name, bool followLink = false)
+        : m_fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW))) {
+    }
     ~OpenFolder() {
         if (m_fd >= 0) ::close(m_fd);
     }
@@ -198,7 +200,7 @@ AddedFiles rowsForFiles(const std::vector<fs::path>& files, const std::string& d
 AddedFiles rowsForFolder(const fs::path& folder, const std::string& destination,
                          const AddProgress& progress) {
     RowCollector rows(destination, progress);
-    const OpenFolder top(AT_FDCWD, folder.c_str());
+    const OpenFolder top(AT_FDCWD, folder.c_str(), true);
     FolderWalker(folder, rows).walk(top, folder, {});
     return rows.finish();
 }

@@ -87,6 +87,12 @@ TEST(FolderScan, SymbolicLinksStayInsideAndNeverLoop) {
               (std::vector<std::string>{"<InstallDir>\\inner-link.txt", "<InstallDir>\\real\\r.txt"}));
     EXPECT_EQ(added.linksLeadingOut,
               (std::vector<std::string>{(data / "out").string(), (data / "secret-link.txt").string()}));
+
+    // The chosen folder itself may be reached through a link; inside it the rules hold as before.
+    fs::create_directory_symlink(data / "real", outside / "chosen");
+    const AddedFiles chosen = rowsForFolder(outside / "chosen", "<InstallDir>");
+    EXPECT_EQ(destinations(chosen), (std::vector<std::string>{"<InstallDir>\\r.txt"}));
+    EXPECT_EQ(chosen.linksLeadingOut, (std::vector<std::string>{(outside / "chosen" / "loop").string()}));
 }
 
 // A subfolder the scan cannot list is named, not passed over as if it were empty. Only a
