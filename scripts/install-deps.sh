@@ -19,6 +19,8 @@ packages=(
     cabextract p7zip-full gcab wine wine64 mingw-w64 libmspack-dev
     # screenshots of the editor and walks through the setup wizard under a real X server
     xvfb xauth xdotool x11-apps
+    # the wizard walk compares its screenshots with a small Python script
+    python3
     # a window manager, so the editor is tried framed and placed as on a desktop
     openbox
     # LZX benchmark peers (bench/lzx)
