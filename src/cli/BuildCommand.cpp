@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "builder/PreBuildChecks.h"
 #include "builder/SetupBuilder.h"
@@ -241,14 +242,13 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         return kExitOk;
     }
     if (const auto failure = builder::firstFailedCheck(project)) {
-        // A row check names one row in the editor; here every row that fails is worth knowing.
-        if (failure->row) {
-            for (const builder::SourceProblem& problem : builder::sourceProblems(project))
-                err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
-                    << ", installs to " << project.files[problem.row].installTo << ")\n";
-        } else {
-            err << "corvane-build: " << oneLine(failure->message) << "\n";
-        }
+        // The editor shows the first unusable source; here every one of them is worth knowing.
+        const std::vector<builder::SourceProblem> problems =
+            failure->row ? builder::sourceProblems(project) : std::vector<builder::SourceProblem>{};
+        for (const builder::SourceProblem& problem : problems)
+            err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
+                << ", installs to " << project.files[problem.row].installTo << ")\n";
+        if (problems.empty()) err << "corvane-build: " << oneLine(failure->message) << "\n";
         return kExitFailed;
     }
     if (options->check) {
