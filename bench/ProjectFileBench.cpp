@@ -1,5 +1,7 @@
 // Save and load times of large projects: N Files rows plus N/10 rows in every other list,
-// for N = 10,000 and 100,000, so the growth shows whether both stay linear.
+// for N = 10,000 and 100,000, so the growth shows whether both stay linear. Then the setup
+// description of 20,000 identical Files rows against 20,000 distinct ones: numbering the
+// copies must cost no more than distinct lines do.
 // Usage: corvane-bench-project [WORK_FOLDER]   (default: the temporary folder)
 
 #include <chrono>
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "builder/SetupDescription.h"
 #include "model/Project.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
@@ -65,6 +68,23 @@ int main(int argc, char** argv) {
         std::printf("%-10d %-12ju %-10.3f %-10.3f %zu\n", rows, static_cast<std::uintmax_t>(std::filesystem::file_size(file)),
                     save, load, loaded.files.size());
     }
+
+    constexpr int kDescribedRows = 20000;
+    std::printf("\n%-22s %s\n", "Files rows described", "seconds");
+    double times[2] = {};
+    for (const bool identical : {false, true}) {
+        model::Project project(base.string() + "/", "");
+        for (int i = 0; i < kDescribedRows; ++i)
+            project.files.push_back({"payload/f0.bin", "1",
+                                     identical ? "<InstallDir>\\same.bin" : "<InstallDir>\\f" + std::to_string(i),
+                                     "Overwrite", "Yes"});
+        builder::SetupDescriptionWriter writer(base / "zansetup.ini");
+        const auto start = Clock::now();
+        for (const model::FileEntry& row : project.files) writer.writeFileLine(row, 100);
+        times[identical] = seconds(start);
+        std::printf("%-22s %.3f\n", identical ? "20,000 identical" : "20,000 distinct", times[identical]);
+    }
+    std::printf("%-22s %.2fx\n", "identical / distinct", times[1] / times[0]);
     std::filesystem::remove_all(base);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "builder/PasswordHash.h"
 #include "model/Project.h"
 #include "model/SettingsTable.h"
+#include "platform/TextCase.h"
 #include "project/FormatLimits.h"
 #include "project/RowFields.h"
 
@@ -52,9 +53,12 @@ void SetupDescriptionWriter::writeSettings(const model::Project& project, std::u
 void SetupDescriptionWriter::writeFileLine(const model::FileEntry& row, std::uint64_t cabinetLength) {
     const std::string line =
         stored(row.installTo + '?' + std::to_string(cabinetLength) + '?' + row.ifExists + '?' + row.uninstall);
+    // Counting on from where this line's last copy stopped keeps many identical rows linear.
+    // Lines equal up to letter case share a count, as they share a key in the INI file.
+    int& next = m_nextOccurrence[platform::foldedCopy(line)];
+    if (next == 0) next = 2;
     std::string key = line;
-    for (int occurrence = 2; m_profile.value("Files", key).has_value(); ++occurrence)
-        key = line + '?' + std::to_string(occurrence);
+    while (m_profile.value("Files", key).has_value()) key = line + '?' + std::to_string(next++);
     m_profile.write("Files", key, "");
 }
 

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 #include "builder/PasswordHash.h"
 #include "platform/ProfileFile.h"
@@ -53,6 +55,7 @@ private:
     std::filesystem::path m_path;
     platform::ProfileFile m_profile;
     std::function<PasswordSalt()> m_salt = randomPasswordSalt;
+    std::unordered_map<std::string, int> m_nextOccurrence;  // folded Files line -> next "?N" to try
 };
 
 }  // namespace corvane::builder

@@ -142,6 +142,19 @@ TEST_F(SetupDescription, CoincidingFilesLinesStayDistinctOtherSectionsCollapse) 
                                  "<Desktop>\\A?<InstallDir>\\a.txt??????Normal="}));
 }
 
+// Thousands of copies of one row (a payload of identical stand-in files) each get a line of
+// their own, numbered on without gaps.
+TEST_F(SetupDescription, ManyIdenticalFilesRowsAreNumberedInTurn) {
+    Project p = makeProject();
+    p.registry.clear();
+    p.files.assign(5000, {"/src/a", "1", "<InstallDir>\\a.txt", "Overwrite", "Yes"});
+    const std::string text = describe(p, std::vector<std::uint64_t>(5000, 10));
+    EXPECT_NE(text.find("<InstallDir>\\a.txt?10?Overwrite?Yes=\r\n<InstallDir>\\a.txt?10?Overwrite?Yes?2=\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("<InstallDir>\\a.txt?10?Overwrite?Yes?5000=\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("?5001="), std::string::npos);
+}
+
 TEST_F(SetupDescription, WithoutListsOnlySettingsAndFilesAppear) {
     Project p = makeProject();
     p.registry.clear();
