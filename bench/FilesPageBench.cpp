@@ -24,7 +24,8 @@ using namespace corvane::ui;
 
 class Messages : public MessageService {
 public:
-    Button show(QWidget*, Icon, const QString&, const QString& text, const QList<Button>& buttons, Button) override {
+    Button show(QWidget*, Icon, const QString&, const QString& text, const QList<Button>& buttons,
+                Button) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return buttons.front();
     }

@@ -44,8 +44,12 @@ struct Extraction {
 // runtime extracts one cabinet at a time.
 Extraction* g_current = nullptr;
 
-FNALLOC(fdiAlloc) { return HeapAlloc(GetProcessHeap(), 0, cb); }
-FNFREE(fdiFree) { HeapFree(GetProcessHeap(), 0, pv); }
+FNALLOC(fdiAlloc) {
+    return HeapAlloc(GetProcessHeap(), 0, cb);
+}
+FNFREE(fdiFree) {
+    HeapFree(GetProcessHeap(), 0, pv);
+}
 
 FNOPEN(fdiOpen) {
     (void)oflag;
@@ -75,13 +79,15 @@ FNWRITE(fdiWrite) {
         return cb;
     }
     if (g_current && f->kind == Kind::FileOut && (g_current->written += cb) > g_current->expectedSize) {
-        g_current->failure = L"The setup file is damaged: " + g_current->destination + L" unpacks larger than its size";
+        g_current->failure =
+            L"The setup file is damaged: " + g_current->destination + L" unpacks larger than its size";
         return UINT(-1);
     }
     DWORD written = 0;
     if (f->kind != Kind::FileOut || !WriteFile(f->handle, pv, cb, &written, nullptr) || written != cb) {
         if (g_current && g_current->failure.empty())
-            g_current->failure = L"Cannot write " + g_current->temporary + L" (error " + decimal(GetLastError()) + L")";
+            g_current->failure =
+                L"Cannot write " + g_current->temporary + L" (error " + decimal(GetLastError()) + L")";
         return UINT(-1);
     }
     return cb;
@@ -100,8 +106,10 @@ FNSEEK(fdiSeek) {
     auto* f = reinterpret_cast<OpenFile*>(hf);
     if (f->kind != Kind::Source) return -1;
     std::int64_t base = 0;
-    if (seektype == SEEK_CUR) base = std::int64_t(f->pos);
-    else if (seektype == SEEK_END) base = std::int64_t(f->range.length);
+    if (seektype == SEEK_CUR)
+        base = std::int64_t(f->pos);
+    else if (seektype == SEEK_END)
+        base = std::int64_t(f->range.length);
     const std::int64_t target = base + dist;
     if (target < 0 || std::uint64_t(target) > f->range.length) return -1;
     f->pos = std::uint64_t(target);
@@ -127,7 +135,8 @@ std::wstring memberName(const FDINOTIFICATION* n) {
 FNFDINOTIFY(fdiNotify) {
     auto* x = static_cast<Extraction*>(pfdin->pv);
     switch (fdint) {
-        case fdintCABINET_INFO: return 0;
+        case fdintCABINET_INFO:
+            return 0;
         case fdintCOPY_FILE: {
             if (x->members) {
                 if (ULONG(pfdin->cb) > kMaxMemberSize) {
@@ -142,7 +151,8 @@ FNFDINOTIFY(fdiNotify) {
             // A file cabinet holds one file; its stored name is ignored, the description names
             // the destination.
             if (++x->filesSeen > 1) return 0;
-            HANDLE h = CreateFileW(x->temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE h = CreateFileW(x->temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
             if (h == INVALID_HANDLE_VALUE) {
                 x->failure = L"Cannot create " + x->temporary + L" (error " + decimal(GetLastError()) + L")";
                 return -1;
@@ -159,19 +169,23 @@ FNFDINOTIFY(fdiNotify) {
                 const bool closed = CloseHandle(f->handle);
                 f->handle = INVALID_HANDLE_VALUE;
                 if (x->written != x->expectedSize) {
-                    x->failure = L"The setup file is damaged: " + x->destination + L" unpacks to another size than its own";
+                    x->failure = L"The setup file is damaged: " + x->destination +
+                                 L" unpacks to another size than its own";
                     delete f;
                     return FALSE;
                 }
                 const DWORD old = GetFileAttributesW(x->destination.c_str());
                 if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
                     SetFileAttributesW(x->destination.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
-                if (!closed || !MoveFileExW(x->temporary.c_str(), x->destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-                    x->failure = L"Cannot write " + x->destination + L" (error " + decimal(GetLastError()) + L")";
+                if (!closed ||
+                    !MoveFileExW(x->temporary.c_str(), x->destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                    x->failure =
+                        L"Cannot write " + x->destination + L" (error " + decimal(GetLastError()) + L")";
                     delete f;
                     return FALSE;
                 }
-                const DWORD keep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+                const DWORD keep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE;
                 if (pfdin->attribs & keep) SetFileAttributesW(x->destination.c_str(), pfdin->attribs & keep);
                 x->fileDone = true;
             }
@@ -179,24 +193,37 @@ FNFDINOTIFY(fdiNotify) {
             return TRUE;
         }
         case fdintPARTIAL_FILE:
-        case fdintNEXT_CABINET: return -1;
-        default: return 0;
+        case fdintNEXT_CABINET:
+            return -1;
+        default:
+            return 0;
     }
 }
 
 const wchar_t* fdiErrorText(int oper) {
     switch (oper) {
-        case FDIERROR_NOT_A_CABINET: return L"not a cabinet";
-        case FDIERROR_UNKNOWN_CABINET_VERSION: return L"unknown cabinet version";
-        case FDIERROR_CORRUPT_CABINET: return L"corrupt cabinet";
-        case FDIERROR_ALLOC_FAIL: return L"out of memory";
-        case FDIERROR_BAD_COMPR_TYPE: return L"unknown compression type";
-        case FDIERROR_MDI_FAIL: return L"the compressed data is damaged";
-        case FDIERROR_TARGET_FILE: return L"cannot write the target file";
-        case FDIERROR_RESERVE_MISMATCH: return L"reserve mismatch";
-        case FDIERROR_WRONG_CABINET: return L"wrong cabinet";
-        case FDIERROR_USER_ABORT: return L"aborted";
-        default: return L"cannot open the cabinet";
+        case FDIERROR_NOT_A_CABINET:
+            return L"not a cabinet";
+        case FDIERROR_UNKNOWN_CABINET_VERSION:
+            return L"unknown cabinet version";
+        case FDIERROR_CORRUPT_CABINET:
+            return L"corrupt cabinet";
+        case FDIERROR_ALLOC_FAIL:
+            return L"out of memory";
+        case FDIERROR_BAD_COMPR_TYPE:
+            return L"unknown compression type";
+        case FDIERROR_MDI_FAIL:
+            return L"the compressed data is damaged";
+        case FDIERROR_TARGET_FILE:
+            return L"cannot write the target file";
+        case FDIERROR_RESERVE_MISMATCH:
+            return L"reserve mismatch";
+        case FDIERROR_WRONG_CABINET:
+            return L"wrong cabinet";
+        case FDIERROR_USER_ABORT:
+            return L"aborted";
+        default:
+            return L"cannot open the cabinet";
     }
 }
 
@@ -222,14 +249,15 @@ bool run(Extraction& x, std::wstring& error) {
 
 }  // namespace
 
-bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector<CabMember>& members, std::wstring& error) {
+bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector<CabMember>& members,
+                     std::wstring& error) {
     Extraction x{&setup, range};
     x.members = &members;
     return run(x, error);
 }
 
-bool extractToFile(const SetupFile& setup, const ByteRange& range, std::uint64_t expectedSize, const std::wstring& destination,
-                   std::wstring& error) {
+bool extractToFile(const SetupFile& setup, const ByteRange& range, std::uint64_t expectedSize,
+                   const std::wstring& destination, std::wstring& error) {
     Extraction x{&setup, range};
     x.expectedSize = expectedSize;
     x.destination = destination;

@@ -18,13 +18,14 @@ struct CabMember {
 };
 
 // Every member of a cabinet, read into memory (the description cabinet is small).
-bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector<CabMember>& members, std::wstring& error);
+bool extractToMemory(const SetupFile& setup, const ByteRange& range, std::vector<CabMember>& members,
+                     std::wstring& error);
 
 // The one file of a file cabinet, written to destination. The data goes to a temporary file
 // beside it first and replaces the destination only when complete, so a failure never leaves a
 // half-written file under the real name. The decoder may write no more than expectedSize bytes
 // (the size verifyCabinet found), so damage can never grow a file without bound.
-bool extractToFile(const SetupFile& setup, const ByteRange& range, std::uint64_t expectedSize, const std::wstring& destination,
-                   std::wstring& error);
+bool extractToFile(const SetupFile& setup, const ByteRange& range, std::uint64_t expectedSize,
+                   const std::wstring& destination, std::wstring& error);
 
 }  // namespace corvane::rt

@@ -9,7 +9,9 @@ namespace corvane::rt {
 
 namespace {
 
-bool yes(const std::wstring& field) { return equalsNoCase(trimmed(field), L"Yes"); }
+bool yes(const std::wstring& field) {
+    return equalsNoCase(trimmed(field), L"Yes");
+}
 
 int showCommand(const std::wstring& field) {
     const std::wstring f = trimmed(field);
@@ -22,7 +24,8 @@ int showCommand(const std::wstring& field) {
 // A private-profile value: blanks around it dropped, one pair of enclosing quotes removed.
 std::wstring profileValue(std::wstring_view raw) {
     std::wstring v = trimmed(raw);
-    if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
     return v;
 }
 
@@ -48,8 +51,8 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
     std::size_t start = 0;
     unsigned lineNumber = 0;
     auto bad = [&](const std::wstring& line, const wchar_t* why) {
-        error = L"The setup description cannot be read (line " + decimal(lineNumber) + L", [" + section + L"]: " + why +
-                L"): " + line;
+        error = L"The setup description cannot be read (line " + decimal(lineNumber) + L", [" + section +
+                L"]: " + why + L"): " + line;
         return false;
     };
     while (start <= content.size()) {
@@ -61,14 +64,17 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
         if (line.empty() || line[0] == L';') continue;
         if (line[0] == L'[') {
             const std::size_t close = line.find(L']');
-            section = trimmed(std::wstring_view(line).substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+            section = trimmed(std::wstring_view(line).substr(
+                1, close == std::wstring::npos ? std::wstring::npos : close - 1));
             continue;
         }
         const std::size_t eq = line.find(L'=');
         if (equalsNoCase(section, L"Settings")) {
             const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
             if (key.empty()) continue;
-            const std::wstring value = eq == std::wstring::npos ? std::wstring() : profileValue(std::wstring_view(line).substr(eq + 1));
+            const std::wstring value = eq == std::wstring::npos
+                                           ? std::wstring()
+                                           : profileValue(std::wstring_view(line).substr(eq + 1));
             bool known = false;
             for (auto& [k, v] : m_settings)
                 if (equalsNoCase(k, key)) known = true;
@@ -83,7 +89,8 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
         if (equalsNoCase(section, L"Files")) {
             const std::vector<std::wstring> f = splitFields(key, L'?');
             FileLine l;
-            if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length)) return bad(line, L"expected destination?length?if-exists?uninstall");
+            if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length))
+                return bad(line, L"expected destination?length?if-exists?uninstall");
             l.destination = trimmed(f[0]);
             l.overwrite = !equalsNoCase(trimmed(f[2]), L"Skip");
             l.uninstall = yes(f[3]);
@@ -102,7 +109,8 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             const auto f = rows::splitRow(row, rows::kRegistryLineFields, rows::kRegistryLineFree);
             RegistryLine r{f[0], f[1], f[2], f[4]};
             r.isDword = equalsNoCase(trimmed(f[3]), L"Dword");
-            if (!r.isDword && !equalsNoCase(trimmed(f[3]), L"String")) return bad(line, L"the type is neither String nor Dword");
+            if (!r.isDword && !equalsNoCase(trimmed(f[3]), L"String"))
+                return bad(line, L"the type is neither String nor Dword");
             r.overwrite = yes(f[5]);
             r.uninstall = yes(f[6]);
             registry.push_back(r);

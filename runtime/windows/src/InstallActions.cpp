@@ -1,6 +1,7 @@
 #include "InstallActions.h"
 
 #include <windows.h>
+// after windows.h, which they need
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -15,19 +16,24 @@ namespace corvane::rt {
 
 namespace {
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring parentOf(const std::wstring& path) {
     const std::size_t slash = path.rfind(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring fileNameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
+std::wstring fileNameOf(const std::wstring& path) {
+    return path.substr(path.rfind(L'\\') + 1);
+}
 
 std::wstring systemError(DWORD code) {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring out = text ? trimmed(text) : L"error " + decimal(code);
     if (text) LocalFree(text);
     return out;
@@ -35,8 +41,10 @@ std::wstring systemError(DWORD code) {
 
 std::wstring cleanSubkey(const std::wstring& subkey) {
     std::wstring s = trimmed(subkey);
-    while (!s.empty() && s.front() == L'\\') s.erase(s.begin());
-    while (!s.empty() && s.back() == L'\\') s.pop_back();
+    while (!s.empty() && s.front() == L'\\')
+        s.erase(s.begin());
+    while (!s.empty() && s.back() == L'\\')
+        s.pop_back();
     return s;
 }
 
@@ -48,7 +56,8 @@ WORD machineOf(const std::wstring& path) {
     IMAGE_NT_HEADERS32 nt{};
     DWORD got = 0;
     WORD machine = 0;
-    if (ReadFile(h, &dos, sizeof dos, &got, nullptr) && got == sizeof dos && dos.e_magic == IMAGE_DOS_SIGNATURE &&
+    if (ReadFile(h, &dos, sizeof dos, &got, nullptr) && got == sizeof dos &&
+        dos.e_magic == IMAGE_DOS_SIGNATURE &&
         SetFilePointer(h, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
         ReadFile(h, &nt, sizeof nt, &got, nullptr) && got == sizeof nt && nt.Signature == IMAGE_NT_SIGNATURE)
         machine = nt.FileHeader.Machine;
@@ -59,7 +68,8 @@ WORD machineOf(const std::wstring& path) {
 bool runAndWait(std::wstring commandLine, DWORD& exitCode) {
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
         return false;
     WaitForSingleObject(pi.hProcess, INFINITE);
     GetExitCodeProcess(pi.hProcess, &exitCode);
@@ -74,7 +84,8 @@ bool setString(HKEY key, const wchar_t* name, const std::wstring& value) {
 }
 
 bool setDword(HKEY key, const wchar_t* name, DWORD value) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+           ERROR_SUCCESS;
 }
 
 bool isAscii(const std::wstring& s) {
@@ -85,8 +96,9 @@ bool isAscii(const std::wstring& s) {
 
 }  // namespace
 
-Installer::Installer(const SetupFile& setup, const Description& description, const std::vector<ByteRange>& cabinets,
-                     const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables, const LanguageStrings& strings)
+Installer::Installer(const SetupFile& setup, const Description& description,
+                     const std::vector<ByteRange>& cabinets, const std::vector<std::uint64_t>& fileSizes,
+                     const PathVariables& variables, const LanguageStrings& strings)
     : m_setup(setup),
       m_description(description),
       m_cabinets(cabinets),
@@ -116,10 +128,13 @@ bool Installer::prepare(std::wstring& error) {
     for (const ShortcutLine& s : m_description.shortcuts) {
         PreparedShortcut p{};
         if (!v.expandPath(s.path, p.path, error) || !v.expandText(s.target, p.target, error) ||
-            !v.expandText(s.parameters, p.arguments, error) || !v.expandText(s.workingDir, p.workingDir, error) ||
-            !v.expandText(s.description, p.description, error) || !v.expandText(s.iconFile, p.iconFile, error))
+            !v.expandText(s.parameters, p.arguments, error) ||
+            !v.expandText(s.workingDir, p.workingDir, error) ||
+            !v.expandText(s.description, p.description, error) ||
+            !v.expandText(s.iconFile, p.iconFile, error))
             return false;
-        if (p.path.size() < 4 || !equalsNoCase(std::wstring_view(p.path).substr(p.path.size() - 4), L".lnk")) p.path += L".lnk";
+        if (p.path.size() < 4 || !equalsNoCase(std::wstring_view(p.path).substr(p.path.size() - 4), L".lnk"))
+            p.path += L".lnk";
         p.iconIndex = s.iconIndex;
         p.show = s.show;
         m_shortcuts.push_back(p);
@@ -166,7 +181,8 @@ bool Installer::prepare(std::wstring& error) {
         p.extension = a.extension;
         if (!p.extension.empty() && p.extension[0] != L'.') p.extension = L'.' + p.extension;
         bool valid = p.extension.size() > 1;
-        for (const wchar_t c : p.extension) valid = valid && c > 32 && !wcschr(L"\\/:*?\"<>|", c);
+        for (const wchar_t c : p.extension)
+            valid = valid && c > 32 && !wcschr(L"\\/:*?\"<>|", c);
         if (!valid) {
             error = L"Not a valid file extension: " + a.extension;
             return false;
@@ -180,7 +196,8 @@ bool Installer::prepare(std::wstring& error) {
 bool Installer::makeFolders(const std::wstring& folder, std::wstring& error) {
     // Each missing folder is created and logged on its own, so the uninstaller removes exactly
     // the ones setup made, deepest first, and only when they are empty.
-    std::size_t pos = folder.size() > 2 && folder[0] == L'\\' ? folder.find(L'\\', folder.find(L'\\', 2) + 1) : 2;
+    std::size_t pos =
+        folder.size() > 2 && folder[0] == L'\\' ? folder.find(L'\\', folder.find(L'\\', 2) + 1) : 2;
     while (pos != std::wstring::npos) {
         pos = folder.find(L'\\', pos + 1);
         const std::wstring part = folder.substr(0, pos);
@@ -209,7 +226,9 @@ bool Installer::installFiles(InstallObserver& observer, std::wstring& error) {
         if (!makeFolders(parentOf(f.path), error)) return false;
         const bool existed = exists(f.path);
         if (f.overwrite || !existed) {
-            if (!m_rollback.replacing(f.path, error) || !extractToFile(m_setup, f.cabinet, f.size, f.path, error)) return false;
+            if (!m_rollback.replacing(f.path, error) ||
+                !extractToFile(m_setup, f.cabinet, f.size, f.path, error))
+                return false;
             if (f.uninstall) m_log.add(L'F', {f.path});
             m_report.push_back((existed ? L"Replaced: " : L"Installed: ") + f.path);
         } else {
@@ -229,7 +248,8 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
         if (machine == IMAGE_FILE_MACHINE_AMD64) {
             if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
                 using Entry = HRESULT(STDAPICALLTYPE*)();
-                if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer"))))
+                if (auto entry = reinterpret_cast<Entry>(
+                        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer"))))
                     ok = SUCCEEDED(entry());
                 FreeLibrary(module);
             }
@@ -238,7 +258,10 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
             wchar_t windows[MAX_PATH];
             GetSystemWindowsDirectoryW(windows, MAX_PATH);
             DWORD code = 1;
-            ok = runAndWait(L"\"" + std::wstring(windows) + L"\\SysWOW64\\regsvr32.exe\" /s \"" + path + L"\"", code) && code == 0;
+            ok =
+                runAndWait(L"\"" + std::wstring(windows) + L"\\SysWOW64\\regsvr32.exe\" /s \"" + path + L"\"",
+                           code) &&
+                code == 0;
         }
         if (!ok) {
             error = L"Cannot register " + path;
@@ -255,11 +278,13 @@ bool Installer::createShortcuts(std::wstring& error) {
     for (const PreparedShortcut& s : m_shortcuts) {
         if (!makeFolders(parentOf(s.path), error) || !m_rollback.replacing(s.path, error)) return false;
         IShellLinkW* link = nullptr;
-        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
+        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      reinterpret_cast<void**>(&link));
         if (SUCCEEDED(hr)) {
             link->SetPath(s.target.c_str());
             link->SetArguments(s.arguments.c_str());
-            link->SetWorkingDirectory(s.workingDir.empty() ? parentOf(s.target).c_str() : s.workingDir.c_str());
+            link->SetWorkingDirectory(s.workingDir.empty() ? parentOf(s.target).c_str()
+                                                           : s.workingDir.c_str());
             link->SetDescription(s.description.c_str());
             if (!s.iconFile.empty()) link->SetIconLocation(s.iconFile.c_str(), s.iconIndex);
             link->SetShowCmd(s.show);
@@ -285,29 +310,34 @@ bool Installer::writeRegistry(std::wstring& error) {
     for (const PreparedValue& v : m_values) {
         const std::wstring created = firstMissingKey(v.root, v.subkey);
         HKEY key;
-        LONG rc = RegCreateKeyExW(v.root, v.subkey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView, nullptr, &key, nullptr);
+        LONG rc = RegCreateKeyExW(v.root, v.subkey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView,
+                                  nullptr, &key, nullptr);
         if (rc != ERROR_SUCCESS) {
-            error = L"Cannot open the registry key " + shortRootName(v.root) + L"\\" + v.subkey + L": " + systemError(DWORD(rc));
+            error = L"Cannot open the registry key " + shortRootName(v.root) + L"\\" + v.subkey + L": " +
+                    systemError(DWORD(rc));
             return false;
         }
         if (!created.empty()) {
             m_log.add(L'K', {shortRootName(v.root), v.subkey, created});
             m_rollback.createdKey(v.root, v.subkey, created);
         }
-        const bool present = RegQueryValueExW(key, v.name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        const bool present =
+            RegQueryValueExW(key, v.name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
         if (v.overwrite || !present) {
             m_rollback.writingValue(v.root, v.subkey, v.name);
-            const bool ok = v.isDword ? setDword(key, v.name.c_str(), v.dword) : setString(key, v.name.c_str(), v.data);
+            const bool ok =
+                v.isDword ? setDword(key, v.name.c_str(), v.dword) : setString(key, v.name.c_str(), v.data);
             if (!ok) {
                 RegCloseKey(key);
                 error = L"Cannot write the registry value " + v.name + L" in " + v.subkey;
                 return false;
             }
             if (v.uninstall) m_log.add(L'R', {shortRootName(v.root), v.subkey, v.name});
-            m_report.push_back(L"Registry value: " + shortRootName(v.root) + L"\\" + v.subkey + L"\\" + v.name);
+            m_report.push_back(L"Registry value: " + shortRootName(v.root) + L"\\" + v.subkey + L"\\" +
+                               v.name);
         } else {
-            m_report.push_back(L"Skipped (already there): registry value " + shortRootName(v.root) + L"\\" + v.subkey +
-                               L"\\" + v.name);
+            m_report.push_back(L"Skipped (already there): registry value " + shortRootName(v.root) + L"\\" +
+                               v.subkey + L"\\" + v.name);
         }
         RegCloseKey(key);
     }
@@ -321,7 +351,8 @@ bool Installer::writeIni(std::wstring& error) {
         if (!existed && !(isAscii(i.section) && isAscii(i.key) && isAscii(i.value))) {
             // A new INI file is written in the ANSI code page; a UTF-16 byte-order mark keeps
             // characters outside it.
-            HANDLE h = CreateFileW(i.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE h = CreateFileW(i.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
             if (h != INVALID_HANDLE_VALUE) {
                 DWORD written = 0;
                 WriteFile(h, "\xFF\xFE", 2, &written, nullptr);
@@ -333,7 +364,8 @@ bool Installer::writeIni(std::wstring& error) {
             const wchar_t* sentinel = L"\x1F";
             GetPrivateProfileStringW(i.section.c_str(), i.key.c_str(), sentinel, probe, 2, i.file.c_str());
             if (probe[0] != L'\x1F') {
-                m_report.push_back(L"Skipped (already there): INI value " + i.file + L" [" + i.section + L"] " + i.key);
+                m_report.push_back(L"Skipped (already there): INI value " + i.file + L" [" + i.section +
+                                   L"] " + i.key);
                 continue;
             }
         }
@@ -360,13 +392,13 @@ bool Installer::associate(std::wstring& error) {
         const std::wstring classes = L"Software\\Classes\\";
         std::wstring created = firstMissingKey(root, classes + a.extension);
         HKEY ext;
-        if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView, nullptr, &ext,
-                            nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0,
+                            KEY_READ | KEY_WRITE | kRegView, nullptr, &ext, nullptr) != ERROR_SUCCESS) {
             // Without the right to write for the machine, the association is the user's own.
             root = HKEY_CURRENT_USER;
             created = firstMissingKey(root, classes + a.extension);
-            if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView, nullptr,
-                                &ext, nullptr) != ERROR_SUCCESS) {
+            if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0,
+                                KEY_READ | KEY_WRITE | kRegView, nullptr, &ext, nullptr) != ERROR_SUCCESS) {
                 error = L"Cannot associate " + a.extension;
                 return false;
             }
@@ -396,7 +428,8 @@ bool Installer::associate(std::wstring& error) {
         for (const Write& w : writes) {
             const std::wstring made = firstMissingKey(root, w.subkey);
             HKEY key;
-            bool ok = RegCreateKeyExW(root, w.subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) == ERROR_SUCCESS;
+            bool ok = RegCreateKeyExW(root, w.subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr,
+                                      &key, nullptr) == ERROR_SUCCESS;
             if (ok) {
                 if (!made.empty()) m_rollback.createdKey(root, w.subkey, made);
                 m_rollback.writingValue(root, w.subkey, w.name ? w.name : L"");
@@ -425,10 +458,12 @@ bool Installer::registerUninstaller(std::wstring& error) {
     HKEY root = HKEY_LOCAL_MACHINE;
     std::wstring created = firstMissingKey(root, subkey);
     HKEY key;
-    if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
         root = HKEY_CURRENT_USER;
         created = firstMissingKey(root, subkey);
-        if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS) {
             error = L"Cannot add the program to the list of installed programs";
             return false;
         }
@@ -455,10 +490,13 @@ bool Installer::registerUninstaller(std::wstring& error) {
               setString(key, L"DisplayIcon", uninstaller + L",0") &&
               setString(key, L"UninstallString", L"\"" + uninstaller + L"\"") &&
               setString(key, L"QuietUninstallString", L"\"" + uninstaller + L"\" /S") &&
-              setString(key, L"InstallDate", date) && setDword(key, L"NoModify", 1) && setDword(key, L"NoRepair", 1) &&
+              setString(key, L"InstallDate", date) && setDword(key, L"NoModify", 1) &&
+              setDword(key, L"NoRepair", 1) &&
               setDword(key, L"EstimatedSize", DWORD((m_totalBytes + 1023) / 1024));
-    if (!m_description.text(L"WebSite").empty()) ok = ok && setString(key, L"URLInfoAbout", m_description.text(L"WebSite"));
-    if (!m_description.text(L"Support").empty()) ok = ok && setString(key, L"HelpLink", m_description.text(L"Support"));
+    if (!m_description.text(L"WebSite").empty())
+        ok = ok && setString(key, L"URLInfoAbout", m_description.text(L"WebSite"));
+    if (!m_description.text(L"Support").empty())
+        ok = ok && setString(key, L"HelpLink", m_description.text(L"Support"));
     RegCloseKey(key);
     if (!ok) error = L"Cannot add the program to the list of installed programs";
     return ok;
@@ -483,7 +521,8 @@ bool Installer::saveLog(std::wstring& error) {
     if (earlier.load(path))
         for (const LogRecord& r : earlier.records())
             if (r.kind != L'T' && r.kind != L'N' && r.kind != L'W') out.append(r);
-    for (const LogRecord& r : m_log.records()) out.append(r);
+    for (const LogRecord& r : m_log.records())
+        out.append(r);
     if (!out.save(path)) {
         error = L"Cannot write " + path + L": " + systemError(GetLastError());
         return false;

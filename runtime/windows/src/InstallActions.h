@@ -30,7 +30,8 @@ public:
 class Installer {
 public:
     Installer(const SetupFile& setup, const Description& description, const std::vector<ByteRange>& cabinets,
-              const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables, const LanguageStrings& strings);
+              const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables,
+              const LanguageStrings& strings);
 
     // Expands and checks every line; nothing is changed on the machine.
     bool prepare(std::wstring& error);

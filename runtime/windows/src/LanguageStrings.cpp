@@ -24,7 +24,9 @@ constexpr BuiltIn kEnglish[] = {
     {L"ButtonInstall", L"&Install"},
     {L"ButtonFinish", L"&Finish"},
     {L"WelcomeTitle", L"Welcome to the %1 Setup Wizard"},
-    {L"WelcomeText", L"This wizard will install %1 %2 on your computer.\n\nIt is recommended that you close all other applications before continuing.\n\nClick Next to continue, or Cancel to exit Setup."},
+    {L"WelcomeText",
+     L"This wizard will install %1 %2 on your computer.\n\nIt is recommended that you close all other "
+     L"applications before continuing.\n\nClick Next to continue, or Cancel to exit Setup."},
     {L"LicenseTitle", L"License Agreement"},
     {L"LicenseSubtitle", L"Please read the following license agreement carefully."},
     {L"LicenseAccept", L"I &accept the agreement"},
@@ -37,7 +39,9 @@ constexpr BuiltIn kEnglish[] = {
     {L"PasswordWrong", L"The password you entered is not correct. Please try again."},
     {L"FolderTitle", L"Select Destination Location"},
     {L"FolderSubtitle", L"Where should %1 be installed?"},
-    {L"FolderPrompt", L"Setup will install %1 into the following folder.\n\nTo continue, click Install. To choose a different folder, click Browse."},
+    {L"FolderPrompt",
+     L"Setup will install %1 into the following folder.\n\nTo continue, click Install. To choose a different "
+     L"folder, click Browse."},
     {L"FolderBrowse", L"Select the folder to install into:"},
     {L"FolderInvalid", L"Please enter a full path with a drive letter, for example C:\\Program Files\\%1."},
     {L"FolderSpaceRequired", L"Space required:"},
@@ -60,11 +64,15 @@ constexpr BuiltIn kEnglish[] = {
     {L"FinishSite", L"Visit the &web site"},
     {L"FailedTitle", L"Setup was not completed"},
     {L"FailedText", L"Setup could not install %1. The changes made so far have been undone.\n\n%2"},
-    {L"CancelConfirm", L"Setup is not complete. If you exit now, the program will not be installed.\n\nDo you want to exit Setup?"},
+    {L"CancelConfirm",
+     L"Setup is not complete. If you exit now, the program will not be installed.\n\nDo you want to exit "
+     L"Setup?"},
     {L"UninstallCaption", L"%1 Uninstall"},
     {L"UninstallConfirm", L"Are you sure you want to completely remove %1 and all of its components?"},
     {L"UninstallDone", L"%1 was successfully removed from your computer."},
-    {L"UninstallDeferred", L"%1 was removed from your computer. Some files were in use; they will be removed when the computer restarts."},
+    {L"UninstallDeferred",
+     L"%1 was removed from your computer. Some files were in use; they will be removed when the computer "
+     L"restarts."},
     {L"UninstallNoLog", L"The uninstall information was not found. %1 cannot be removed automatically."},
 };
 
@@ -97,8 +105,10 @@ bool LanguageStrings::parse(std::string_view bytes) {
         if (eq == std::wstring::npos) continue;
         const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
         const std::wstring value = trimmed(std::wstring_view(line).substr(eq + 1));
-        if (equalsNoCase(section, L"Language") && equalsNoCase(key, L"Name")) m_name = value;
-        else if (equalsNoCase(section, L"Strings")) m_texts.emplace_back(key, unescapeBreaks(value));
+        if (equalsNoCase(section, L"Language") && equalsNoCase(key, L"Name"))
+            m_name = value;
+        else if (equalsNoCase(section, L"Strings"))
+            m_texts.emplace_back(key, unescapeBreaks(value));
     }
     return !m_name.empty() || !m_texts.empty();
 }
@@ -109,7 +119,8 @@ std::wstring LanguageStrings::text(std::wstring_view key) const {
     for (const BuiltIn& b : kEnglish)
         if (key == b.key) {
             std::wstring out;
-            for (const wchar_t* c = b.text; *c; ++c) out += *c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, *c);
+            for (const wchar_t* c = b.text; *c; ++c)
+                out += *c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, *c);
             return out;
         }
     return std::wstring(key);
@@ -117,7 +128,8 @@ std::wstring LanguageStrings::text(std::wstring_view key) const {
 
 std::vector<std::pair<std::wstring, std::wstring>> LanguageStrings::all() const {
     std::vector<std::pair<std::wstring, std::wstring>> out;
-    for (const BuiltIn& b : kEnglish) out.emplace_back(b.key, text(b.key));
+    for (const BuiltIn& b : kEnglish)
+        out.emplace_back(b.key, text(b.key));
     return out;
 }
 

@@ -3,6 +3,7 @@
 // /NORESTART, /LOG=file, /?. Exit code 0 only when everything was installed.
 
 #include <windows.h>
+// after windows.h, which they need
 #include <shellapi.h>
 
 #include "ExitCodes.h"
@@ -35,9 +36,11 @@ std::vector<std::wstring>* g_report = nullptr;
 
 void writeReport(const std::wstring& path, const std::vector<std::wstring>& lines, int exitCode) {
     std::string text;
-    for (const std::wstring& line : lines) text += toUtf8(line) + "\r\n";
+    for (const std::wstring& line : lines)
+        text += toUtf8(line) + "\r\n";
     text += "Exit code: " + std::to_string(exitCode) + "\r\n";
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr);
@@ -72,12 +75,18 @@ SetupOptions parseCommandLine(const wchar_t* commandLine) {
     wchar_t** args = CommandLineToArgvW(line.c_str(), &count);
     for (int i = 1; args && i < count; ++i) {
         const std::wstring a = args[i];
-        if (equalsNoCase(a, L"/S")) options.silent = true;
-        else if (equalsNoCase(a, L"/NORESTART")) options.noRestart = true;
-        else if (a.size() > 6 && equalsNoCase(a.substr(0, 6), L"/LANG=")) options.language = a.substr(6);
-        else if (a.size() > 10 && equalsNoCase(a.substr(0, 10), L"/PASSWORD=")) options.password = a.substr(10);
-        else if (a.size() > 5 && equalsNoCase(a.substr(0, 5), L"/LOG=")) options.logPath = a.substr(5);
-        else if (a == L"/?") options.help = true;
+        if (equalsNoCase(a, L"/S"))
+            options.silent = true;
+        else if (equalsNoCase(a, L"/NORESTART"))
+            options.noRestart = true;
+        else if (a.size() > 6 && equalsNoCase(a.substr(0, 6), L"/LANG="))
+            options.language = a.substr(6);
+        else if (a.size() > 10 && equalsNoCase(a.substr(0, 10), L"/PASSWORD="))
+            options.password = a.substr(10);
+        else if (a.size() > 5 && equalsNoCase(a.substr(0, 5), L"/LOG="))
+            options.logPath = a.substr(5);
+        else if (a == L"/?")
+            options.help = true;
     }
     if (args) LocalFree(args);
     return options;
@@ -87,9 +96,10 @@ int runSilent(SetupSession& session, const SetupOptions& options, std::vector<st
     const Description& d = session.description();
     std::wstring error;
     if (d.flag(L"Protect") && !passwordMatches(options.password, d.text(L"Password"))) {
-        reportError(session, options, options.password.empty()
-                                          ? L"This setup is password protected: a silent installation needs /PASSWORD=."
-                                          : L"The password given with /PASSWORD= is not correct.");
+        reportError(session, options,
+                    options.password.empty()
+                        ? L"This setup is password protected: a silent installation needs /PASSWORD=."
+                        : L"The password given with /PASSWORD= is not correct.");
         return kExitCancelled;
     }
     std::wstring folder = session.proposedInstallDir();
@@ -98,12 +108,14 @@ int runSilent(SetupSession& session, const SetupOptions& options, std::vector<st
         return kExitBadArguments;
     }
     if (folder.empty()) {
-        reportError(session, options, L"The installation folder cannot be determined: " + d.text(L"InstallDir"));
+        reportError(session, options,
+                    L"The installation folder cannot be determined: " + d.text(L"InstallDir"));
         return kExitFailed;
     }
     PathVariables variables(d, session.setupFolder());
     variables.setInstallDir(folder);
-    Installer installer(session.file(), d, session.cabinets(), session.fileSizes(), variables, session.strings());
+    Installer installer(session.file(), d, session.cabinets(), session.fileSizes(), variables,
+                        session.strings());
     SilentObserver observer;
     const bool ok = installer.prepare(error) && installer.run(observer, error);
     report.insert(report.end(), installer.report().begin(), installer.report().end());
@@ -126,7 +138,8 @@ void reportError(const SetupSession& session, const SetupOptions& options, const
         const std::string bytes = toUtf8(L"Setup: " + message + L"\r\n");
         DWORD written = 0;
         HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-        if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        if (err && err != INVALID_HANDLE_VALUE)
+            WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
         return;
     }
     const std::wstring name = session.description().text(L"AppName");
@@ -168,7 +181,8 @@ int runSetup(HINSTANCE instance, SetupOptions& options) {
     if (session.description().flag(L"Silent")) options.silent = true;
     if (!options.language.empty()) session.chooseLanguage(options.language);
     if (session.language().empty()) session.chooseLanguage(session.defaultLanguage());
-    return options.silent ? runSilent(session, options, report) : runWizard(instance, session, options, report);
+    return options.silent ? runSilent(session, options, report)
+                          : runWizard(instance, session, options, report);
 }
 
 }  // namespace

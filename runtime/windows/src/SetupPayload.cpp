@@ -17,9 +17,12 @@ constexpr std::uint32_t kCabMaxBlock = 32768;
 // The fixed part of a file entry: cbFile, uoffFolderStart, iFolder, date, time, attribs.
 constexpr std::uint32_t kCabFileEntrySize = 16;
 
-std::uint16_t le16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t le16(const unsigned char* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 std::uint32_t le32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
 }
 
 // The cabinet data checksum: an XOR of little-endian 32-bit words, the last partial word
@@ -33,10 +36,17 @@ std::uint32_t cabChecksum(const unsigned char* data, std::size_t length, std::ui
     }
     std::uint32_t tail = 0;
     switch (length % 4) {
-        case 3: tail |= std::uint32_t(*data++) << 16; [[fallthrough]];
-        case 2: tail |= std::uint32_t(*data++) << 8; [[fallthrough]];
-        case 1: tail |= *data; break;
-        default: break;
+        case 3:
+            tail |= std::uint32_t(*data++) << 16;
+            [[fallthrough]];
+        case 2:
+            tail |= std::uint32_t(*data++) << 8;
+            [[fallthrough]];
+        case 1:
+            tail |= *data;
+            break;
+        default:
+            break;
     }
     return sum ^ tail;
 }
@@ -49,7 +59,8 @@ SetupFile::~SetupFile() {
 
 bool SetupFile::open(const std::wstring& path, std::wstring& error) {
     m_path = path;
-    m_handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
     if (m_handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(m_handle, &size)) {
         error = L"Cannot read the setup file " + path;
@@ -61,7 +72,8 @@ bool SetupFile::open(const std::wstring& path, std::wstring& error) {
         // A signing tool pads the file to a multiple of 8 with zero bytes before the table.
         m_logicalSize = start;
         unsigned char byte = 0;
-        for (int i = 0; i < 7 && m_logicalSize > 0 && readAt(m_logicalSize - 1, &byte, 1) && byte == 0; ++i) --m_logicalSize;
+        for (int i = 0; i < 7 && m_logicalSize > 0 && readAt(m_logicalSize - 1, &byte, 1) && byte == 0; ++i)
+            --m_logicalSize;
     }
     return true;
 }
@@ -95,7 +107,8 @@ std::uint64_t SetupFile::signatureStart() const {
 bool SetupFile::locateDescription(ByteRange& range, std::wstring& error) const {
     unsigned char digits[kTrailerDigits];
     std::uint64_t length = 0;
-    bool valid = m_logicalSize >= kTrailerDigits && readAt(m_logicalSize - kTrailerDigits, digits, kTrailerDigits);
+    bool valid =
+        m_logicalSize >= kTrailerDigits && readAt(m_logicalSize - kTrailerDigits, digits, kTrailerDigits);
     for (std::uint32_t i = 0; valid && i < kTrailerDigits; ++i) {
         valid = digits[i] >= '0' && digits[i] <= '9';
         length = length * 10 + (digits[i] - '0');
@@ -113,16 +126,20 @@ bool SetupFile::locateDescription(ByteRange& range, std::wstring& error) const {
     return true;
 }
 
-bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error, std::uint64_t* fileSize) const {
+bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::wstring& error,
+                              std::uint64_t* fileSize) const {
     const std::wstring where = L" (at offset " + decimal(range.offset) + L")";
     auto fail = [&](const wchar_t* what) {
         error = std::wstring(L"The setup file is damaged: ") + what + where + L".";
         return false;
     };
-    if (range.length > 0xFFFFFFFFull || range.offset + range.length > m_logicalSize) return fail(L"a cabinet runs past the end of the file");
+    if (range.length > 0xFFFFFFFFull || range.offset + range.length > m_logicalSize)
+        return fail(L"a cabinet runs past the end of the file");
     unsigned char h[kCabHeaderSize + 4];
-    if (range.length < kCabHeaderSize || !readAt(range.offset, h, kCabHeaderSize)) return fail(L"a cabinet is cut short");
-    if (h[0] != 'M' || h[1] != 'S' || h[2] != 'C' || h[3] != 'F') return fail(L"a cabinet does not start where the description says");
+    if (range.length < kCabHeaderSize || !readAt(range.offset, h, kCabHeaderSize))
+        return fail(L"a cabinet is cut short");
+    if (h[0] != 'M' || h[1] != 'S' || h[2] != 'C' || h[3] != 'F')
+        return fail(L"a cabinet does not start where the description says");
     if (le32(h + 8) != range.length) return fail(L"a cabinet's length differs from the description");
     const std::uint16_t folders = le16(h + 26), files = le16(h + 28), flags = le16(h + 30);
     const std::uint32_t filesAt = le32(h + 16);
@@ -141,13 +158,15 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
     std::uint64_t unpacked = 0;
     for (std::uint16_t f = 0; f < folders; ++f) {
         unsigned char folder[8];
-        if (pos + 8 > range.length || !readAt(range.offset + pos, folder, 8)) return fail(L"a cabinet's folder list is cut short");
+        if (pos + 8 > range.length || !readAt(range.offset + pos, folder, 8))
+            return fail(L"a cabinet's folder list is cut short");
         pos += 8 + folderReserve;
         std::uint32_t dataPos = le32(folder);
         const std::uint16_t blocks = le16(folder + 4);
         for (std::uint16_t b = 0; b < blocks; ++b) {
             unsigned char d[8];
-            if (std::uint64_t(dataPos) + 8 + dataReserve > range.length || !readAt(range.offset + dataPos, d, 8))
+            if (std::uint64_t(dataPos) + 8 + dataReserve > range.length ||
+                !readAt(range.offset + dataPos, d, 8))
                 return fail(L"a cabinet's data is cut short");
             const std::uint32_t stored = le32(d);
             const std::uint16_t packed = le16(d + 4), size = le16(d + 6);
@@ -156,12 +175,13 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
             const std::uint64_t end = std::uint64_t(dataPos) + 8 + dataReserve + packed;
             if (end > range.length) return fail(L"a cabinet's data is cut short");
             block.resize(4 + dataReserve + packed);
-            if (!readAt(range.offset + dataPos + 4, block.data(), std::uint32_t(block.size()))) return fail(L"a cabinet cannot be read");
+            if (!readAt(range.offset + dataPos + 4, block.data(), std::uint32_t(block.size())))
+                return fail(L"a cabinet cannot be read");
             // The format lets a writer leave the checksum out (0), but ours always writes one: a
             // zero is checked like any other value, so no damaged block reaches the decoder.
             // The checksum covers the data, then the two length fields and the reserve.
-            const std::uint32_t full =
-                cabChecksum(block.data(), 4 + dataReserve, cabChecksum(block.data() + 4 + dataReserve, packed, 0));
+            const std::uint32_t full = cabChecksum(block.data(), 4 + dataReserve,
+                                                   cabChecksum(block.data() + 4 + dataReserve, packed, 0));
             if (full != stored) return fail(L"a cabinet's checksum does not match its data");
             dataPos = std::uint32_t(end);
         }
@@ -170,7 +190,8 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
         // The file entry's size is covered by no checksum: with one file in one folder it must
         // be exactly what the data blocks unpack to, or the file would be cut short or padded.
         unsigned char entry[kCabFileEntrySize];
-        if (folders != 1 || std::uint64_t(filesAt) + kCabFileEntrySize > range.length || !readAt(range.offset + filesAt, entry, kCabFileEntrySize))
+        if (folders != 1 || std::uint64_t(filesAt) + kCabFileEntrySize > range.length ||
+            !readAt(range.offset + filesAt, entry, kCabFileEntrySize))
             return fail(L"a file cabinet's file entry is cut short");
         if (le32(entry + 4) != 0 || le16(entry + 8) != 0 || le32(entry) != unpacked)
             return fail(L"a file's size in its cabinet differs from its data");
@@ -183,8 +204,8 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
 
 namespace corvane::rt {
 
-bool layOutCabinets(std::uint64_t stubSize, const std::vector<std::uint64_t>& lengths, const ByteRange& description,
-                    std::vector<ByteRange>& cabinets, std::wstring& error) {
+bool layOutCabinets(std::uint64_t stubSize, const std::vector<std::uint64_t>& lengths,
+                    const ByteRange& description, std::vector<ByteRange>& cabinets, std::wstring& error) {
     cabinets.clear();
     std::uint64_t offset = stubSize;
     bool fits = stubSize <= description.offset;
@@ -198,8 +219,10 @@ bool layOutCabinets(std::uint64_t stubSize, const std::vector<std::uint64_t>& le
         offset += length;
     }
     if (!fits || offset != description.offset) {
-        error = L"The setup file is damaged or incomplete: its parts do not add up to its length (expected the files to end at " +
-                decimal(offset) + L", the description starts at " + decimal(description.offset) + L").";
+        error =
+            L"The setup file is damaged or incomplete: its parts do not add up to its length (expected the "
+            L"files to end at " +
+            decimal(offset) + L", the description starts at " + decimal(description.offset) + L").";
         return false;
     }
     return true;
