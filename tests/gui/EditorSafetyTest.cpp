@@ -26,7 +26,7 @@
 #include <memory>
 #include <random>
 
-#include "ScriptedServices.h"
+#include "EditorFixture.h"
 #include "TestSupport.h"
 #include "builder/PreBuildChecks.h"
 #include "project/ProjectFileReader.h"
@@ -35,51 +35,14 @@
 #include "ui/HelpTopics.h"
 #include "ui/MainWindow.h"
 
-using corvane::test::RecordingShell;
-using corvane::test::ScriptedFiles;
-using corvane::test::ScriptedMessages;
 using Button = corvane::ui::MessageService::Button;
 using Icon = corvane::ui::MessageService::Icon;
 namespace fs = std::filesystem;
 
-class EditorSafetyTest : public QObject {
+class EditorSafetyTest : public QObject, corvane::test::EditorFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<corvane::test::TempDir> m_program;
-    std::unique_ptr<corvane::test::TempDir> m_work;
-    std::unique_ptr<corvane::test::TempDir> m_buildWork;
-    std::unique_ptr<QSettings> m_settings;
-    ScriptedMessages m_messages;
-    ScriptedFiles m_files;
-    RecordingShell m_shell;
-    std::unique_ptr<corvane::ui::TForm1> m_window;
-
-    template <class T>
-    T* widget(const char* name) {
-        T* w = m_window->findChild<T*>(QLatin1String(name));
-        if (w == nullptr) qFatal("no widget named %s", name);
-        return w;
-    }
-    QAction* action(const char* name) { return widget<QAction>(name); }
-    QString work(const std::string& name) const { return QString::fromStdString((*m_work / name).string()); }
-
-    void startWindow() {
-        m_window = std::make_unique<corvane::ui::TForm1>(
-            corvane::ui::Services{&m_messages, &m_files, &m_shell},
-            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(),
-                                       m_buildWork->folder()},
-            *m_settings);
-        m_window->show();
-        m_window->start({});
-    }
-
-    void closeWindow() {
-        m_window->project().clearModified();
-        m_window->close();
-        m_window.reset();
-    }
-
     // A copy of the demo project (relative sources, documents and bitmaps) opened in the editor.
     fs::path openDemoCopy() {
         corvane::test::writeFile(*m_program / "Setup.exe", "MZ stand-in stub");
@@ -117,29 +80,13 @@ private slots:
     }
 
     void init() {
-        m_program = std::make_unique<corvane::test::TempDir>();
-        m_work = std::make_unique<corvane::test::TempDir>();
-        m_buildWork = std::make_unique<corvane::test::TempDir>();
+        freshFolders();
         for (const char* name : {"Deutsch.lng", "English.lng"})
             corvane::test::writeFile(*m_program / "Languages" / name, "");
-        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
-        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
-        m_settings = std::make_unique<QSettings>(work("Corvane.conf"), QSettings::IniFormat);
-        m_messages = {};
-        m_files = {};
-        m_shell = {};
-        startWindow();
+        startEditor();
     }
 
-    void cleanup() {
-        if (m_window) closeWindow();
-        QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
-        QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
-        m_settings.reset();
-        m_work.reset();
-        m_buildWork.reset();
-        m_program.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void saveAsAsksBeforeReplacingTheNameItWillWrite() {
         const fs::path existing = *m_work / "Demo.zan";
@@ -280,7 +227,7 @@ private slots:
         const QList<int> first = stored();
         QCOMPARE(first.mid(0, 4), (QList<int>{600, 480, 300, 200}));
         for (int run = 0; run < 5; ++run) {
-            startWindow();
+            startEditor();
             if (framed) QTRY_VERIFY(m_window->frameGeometry() != m_window->geometry());
             QTRY_COMPARE(m_window->geometry(), QRect(300, 200, 600, 480));
             closeWindow();
@@ -288,12 +235,12 @@ private slots:
         }
 
         // Closed while maximised: back as large, as a normal window, its title bar on the screen.
-        startWindow();
+        startEditor();
         m_window->showMaximized();
         QTRY_VERIFY(m_window->isMaximized());
         const QRect maximised = m_window->geometry();
         closeWindow();
-        startWindow();
+        startEditor();
         QVERIFY(!m_window->isMaximized());
         QTRY_COMPARE(m_window->geometry(), maximised);
         QVERIFY(m_window->frameGeometry().top() >= m_window->screen()->availableGeometry().top());
@@ -302,7 +249,7 @@ private slots:
         closeWindow();
         m_settings->setValue(QStringLiteral("Top"), -500);
         m_settings->setValue(QStringLiteral("Left"), -5000);
-        startWindow();
+        startEditor();
         const QRect area = m_window->screen()->availableGeometry();
         QTRY_VERIFY(area.contains(m_window->geometry().topLeft()));
         QVERIFY(m_window->frameGeometry().top() >= area.top());

@@ -18,55 +18,22 @@
 
 #include <sys/stat.h>
 
-#include "ScriptedServices.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 #include "model/Project.h"
 #include "ui/MainWindow.h"
 
-using corvane::test::RecordingShell;
-using corvane::test::ScriptedFiles;
-using corvane::test::ScriptedMessages;
 using Button = corvane::ui::MessageService::Button;
 using Icon = corvane::ui::MessageService::Icon;
 namespace fs = std::filesystem;
 
-class FilesPageTest : public QObject {
+class FilesPageTest : public QObject, corvane::test::EditorFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<corvane::test::TempDir> m_program;
-    std::unique_ptr<corvane::test::TempDir> m_work;
-    std::unique_ptr<QSettings> m_settings;
-    ScriptedMessages m_messages;
-    ScriptedFiles m_files;
-    RecordingShell m_shell;
-    std::unique_ptr<corvane::ui::TForm1> m_window;
-
-    template <class T>
-    T* widget(const char* name, QObject* in = nullptr) {
-        T* w = (in != nullptr ? in : m_window.get())->findChild<T*>(QLatin1String(name));
-        if (w == nullptr) qFatal("no widget named %s", name);
-        return w;
-    }
     QTreeView* list() { return widget<QTreeView>("ListView1"); }
     corvane::model::Project& project() { return m_window->project(); }
     QString path(const fs::path& p) const { return QString::fromStdString(p.string()); }
     QString cell(int row, int column) { return list()->model()->index(row, column).data().toString(); }
-
-    // Once the modal dialog named name is up, runs act on it. The dialogs are the program's own,
-    // so the test answers them through their widgets as a person would.
-    void whenModal(const char* name, std::function<void(QDialog*)> act) {
-        auto* timer = new QTimer(m_window.get());
-        timer->setInterval(0);
-        connect(timer, &QTimer::timeout, timer, [timer, name, act] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || dialog->objectName() != QLatin1String(name)) return;
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        });
-        timer->start();
-    }
 
     // The Add Files dialog answered with a destination typed into its combo box.
     void answerDestination(const QString& destination) {
@@ -92,37 +59,15 @@ private:
 
 private slots:
     void init() {
-        m_program = std::make_unique<corvane::test::TempDir>();
-        m_work = std::make_unique<corvane::test::TempDir>();
+        freshFolders();
         corvane::test::writeFile(*m_program / "Languages" / "English.lng", "");
-        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
-        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
         corvane::test::writeFile(*m_program / "Uninstall.exe", std::string(100, 'U'));
-        m_settings = std::make_unique<QSettings>(path(*m_work / "Corvane.conf"), QSettings::IniFormat);
-        m_messages = {};
-        m_files = {};
-        m_shell = {};
-        m_window = std::make_unique<corvane::ui::TForm1>(
-            corvane::ui::Services{&m_messages, &m_files, &m_shell},
-            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(),
-                                       m_work->folder()},
-            *m_settings);
-        m_window->show();
-        m_window->start({});
+        startEditor();
         m_window->showPage(3);
         widget<QTabWidget>("PageFiles")->setCurrentWidget(widget<QWidget>("TabFiles"));
     }
 
-    void cleanup() {
-        project().clearModified();
-        m_window->close();
-        m_window.reset();
-        QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
-        QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
-        m_settings.reset();
-        m_work.reset();
-        m_program.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void newProjectShowsEmptyTotals() {
         QCOMPARE(widget<QLabel>("TotalFilesLabel")->text(), QStringLiteral("0"));

@@ -11,40 +11,21 @@
 #include <QtTest>
 #include <memory>
 
-#include "ScriptedServices.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 #include "builder/SetupBuilder.h"
 #include "model/Project.h"
 #include "ui/DesktopEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 
-using corvane::test::RecordingShell;
-using corvane::test::ScriptedFiles;
-using corvane::test::ScriptedMessages;
 using Icon = corvane::ui::MessageService::Icon;
 namespace fs = std::filesystem;
 
-class LanguagePagesTest : public QObject {
+class LanguagePagesTest : public QObject, corvane::test::EditorFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<corvane::test::TempDir> m_program;
-    std::unique_ptr<corvane::test::TempDir> m_work;
-    std::unique_ptr<QSettings> m_settings;
-    ScriptedMessages m_messages;
-    ScriptedFiles m_files;
-    RecordingShell m_shell;
-    std::unique_ptr<corvane::ui::TForm1> m_window;
-
-    template <class T>
-    T* widget(const char* name) {
-        T* w = m_window->findChild<T*>(QLatin1String(name));
-        if (w == nullptr) qFatal("no widget named %s", name);
-        return w;
-    }
     corvane::model::Project& project() { return m_window->project(); }
-    QString work(const char* name) const { return QString::fromStdString((*m_work / name).string()); }
 
     QStringList listTexts(const char* name, int column) {
         QStringList texts;
@@ -78,38 +59,16 @@ private:
 
 private slots:
     void init() {
-        m_program = std::make_unique<corvane::test::TempDir>();
-        m_work = std::make_unique<corvane::test::TempDir>();
+        freshFolders();
         for (const char* name : {"English.US.lng", "français.lng", "Deutsch.lng"})
             corvane::test::writeFile(*m_program / "Languages" / name,
                                      std::string("[Language]\r\nName=") + name);
         corvane::test::writeFile(*m_program / "Setup.exe", "MZ stand-in stub");
-        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
-        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
-        m_settings = std::make_unique<QSettings>(work("Corvane.conf"), QSettings::IniFormat);
-        m_messages = {};
-        m_files = {};
-        m_shell = {};
-        m_window = std::make_unique<corvane::ui::TForm1>(
-            corvane::ui::Services{&m_messages, &m_files, &m_shell},
-            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(),
-                                       m_work->folder()},
-            *m_settings);
-        m_window->show();
-        m_window->start({});
+        startEditor();
         m_window->showPage(2);
     }
 
-    void cleanup() {
-        project().clearModified();
-        m_window->close();
-        m_window.reset();
-        QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
-        QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
-        m_settings.reset();
-        m_work.reset();
-        m_program.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void newProjectListsTheLanguagesAndNoDocumentRows() {
         auto* languages = widget<QListWidget>("CheckListBox1");
