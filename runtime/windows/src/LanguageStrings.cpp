@@ -12,6 +12,8 @@ struct BuiltIn {
 };
 
 // English, the fallback for every key; runtime/Languages/English.lng holds the same texts.
+// One entry per line, as tests/runtime/LanguageFilesCheck.sh reads them.
+// clang-format off
 constexpr BuiltIn kEnglish[] = {
     {L"SetupCaption", L"%1 Setup"},
     {L"LanguageTitle", L"Select Setup Language"},
@@ -24,9 +26,7 @@ constexpr BuiltIn kEnglish[] = {
     {L"ButtonInstall", L"&Install"},
     {L"ButtonFinish", L"&Finish"},
     {L"WelcomeTitle", L"Welcome to the %1 Setup Wizard"},
-    {L"WelcomeText",
-     L"This wizard will install %1 %2 on your computer.\n\nIt is recommended that you close all other "
-     L"applications before continuing.\n\nClick Next to continue, or Cancel to exit Setup."},
+    {L"WelcomeText", L"This wizard will install %1 %2 on your computer.\n\nIt is recommended that you close all other applications before continuing.\n\nClick Next to continue, or Cancel to exit Setup."},
     {L"LicenseTitle", L"License Agreement"},
     {L"LicenseSubtitle", L"Please read the following license agreement carefully."},
     {L"LicenseAccept", L"I &accept the agreement"},
@@ -39,9 +39,7 @@ constexpr BuiltIn kEnglish[] = {
     {L"PasswordWrong", L"The password you entered is not correct. Please try again."},
     {L"FolderTitle", L"Select Destination Location"},
     {L"FolderSubtitle", L"Where should %1 be installed?"},
-    {L"FolderPrompt",
-     L"Setup will install %1 into the following folder.\n\nTo continue, click Install. To choose a different "
-     L"folder, click Browse."},
+    {L"FolderPrompt", L"Setup will install %1 into the following folder.\n\nTo continue, click Install. To choose a different folder, click Browse."},
     {L"FolderBrowse", L"Select the folder to install into:"},
     {L"FolderInvalid", L"Please enter a full path with a drive letter, for example C:\\Program Files\\%1."},
     {L"FolderSpaceRequired", L"Space required:"},
@@ -64,17 +62,14 @@ constexpr BuiltIn kEnglish[] = {
     {L"FinishSite", L"Visit the &web site"},
     {L"FailedTitle", L"Setup was not completed"},
     {L"FailedText", L"Setup could not install %1. The changes made so far have been undone.\n\n%2"},
-    {L"CancelConfirm",
-     L"Setup is not complete. If you exit now, the program will not be installed.\n\nDo you want to exit "
-     L"Setup?"},
+    {L"CancelConfirm", L"Setup is not complete. If you exit now, the program will not be installed.\n\nDo you want to exit Setup?"},
     {L"UninstallCaption", L"%1 Uninstall"},
     {L"UninstallConfirm", L"Are you sure you want to completely remove %1 and all of its components?"},
     {L"UninstallDone", L"%1 was successfully removed from your computer."},
-    {L"UninstallDeferred",
-     L"%1 was removed from your computer. Some files were in use; they will be removed when the computer "
-     L"restarts."},
+    {L"UninstallDeferred", L"%1 was removed from your computer. Some files were in use; they will be removed when the computer restarts."},
     {L"UninstallNoLog", L"The uninstall information was not found. %1 cannot be removed automatically."},
 };
+// clang-format on
 
 std::wstring unescapeBreaks(std::wstring_view text) {
     std::wstring out;
