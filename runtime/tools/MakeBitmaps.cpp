@@ -18,7 +18,9 @@ struct Rgb {
     double r, g, b;
 };
 
-Rgb mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
+Rgb mix(Rgb a, Rgb b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
 
 constexpr Rgb kDusk{18, 38, 74};
 constexpr Rgb kTeal{26, 120, 134};
@@ -27,7 +29,8 @@ constexpr Rgb kGold{236, 178, 64};
 
 class Picture {
 public:
-    Picture(int width, int height) : m_width(width), m_height(height), m_pixels(std::size_t(width) * height) {}
+    Picture(int width, int height)
+        : m_width(width), m_height(height), m_pixels(std::size_t(width) * height) {}
     Rgb& at(int x, int y) { return m_pixels[std::size_t(y) * m_width + x]; }
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -36,8 +39,14 @@ public:
         const int rowBytes = (m_width * 3 + 3) & ~3;  // BMP rows are padded to 4 bytes
         const std::uint32_t dataSize = std::uint32_t(rowBytes) * m_height;
         std::vector<unsigned char> out;
-        auto put16 = [&](std::uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
-        auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+        auto put16 = [&](std::uint32_t v) {
+            out.push_back(v & 0xFF);
+            out.push_back((v >> 8) & 0xFF);
+        };
+        auto put32 = [&](std::uint32_t v) {
+            put16(v & 0xFFFF);
+            put16(v >> 16);
+        };
         out.push_back('B');
         out.push_back('M');
         put32(54 + dataSize);
@@ -61,7 +70,8 @@ public:
                 out.push_back(channel(p.g));
                 out.push_back(channel(p.r));
             }
-            for (int pad = m_width * 3; pad < rowBytes; ++pad) out.push_back(0);
+            for (int pad = m_width * 3; pad < rowBytes; ++pad)
+                out.push_back(0);
         }
         std::ofstream file(path, std::ios::binary);
         file.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
@@ -69,7 +79,9 @@ public:
     }
 
 private:
-    static unsigned char channel(double v) { return static_cast<unsigned char>(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
+    static unsigned char channel(double v) {
+        return static_cast<unsigned char>(std::lround(std::fmin(255.0, std::fmax(0.0, v))));
+    }
     int m_width;
     int m_height;
     std::vector<Rgb> m_pixels;
@@ -109,7 +121,8 @@ Picture wizard() {
         }
     drawFeathers(pic, 30, 250, 150);
     for (int y = 0; y < pic.height(); ++y)
-        for (int x = 0; x < pic.width(); ++x) pic.at(x, y) = mix(pic.at(x, y), kGold, disc(x, y, 122, 58, 16));
+        for (int x = 0; x < pic.width(); ++x)
+            pic.at(x, y) = mix(pic.at(x, y), kGold, disc(x, y, 122, 58, 16));
     return pic;
 }
 
@@ -122,7 +135,8 @@ Picture header() {
         }
     drawFeathers(pic, 12, 44, 40);
     for (int y = 0; y < pic.height(); ++y)
-        for (int x = 0; x < pic.width(); ++x) pic.at(x, y) = mix(pic.at(x, y), kGold, disc(x, y, 38, 16, 5));
+        for (int x = 0; x < pic.width(); ++x)
+            pic.at(x, y) = mix(pic.at(x, y), kGold, disc(x, y, 38, 16, 5));
     return pic;
 }
 

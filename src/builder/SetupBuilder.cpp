@@ -34,13 +34,20 @@ struct SetupAccessDenied {};
 std::runtime_error fileError(int error, const fs::path& path) {
     std::string text;
     switch (error) {
-        case ENOENT: text = "File not found"; break;
+        case ENOENT:
+            text = "File not found";
+            break;
         case EACCES:
         case EPERM:
-        case EROFS: text = "File access denied"; break;
+        case EROFS:
+            text = "File access denied";
+            break;
         case ENOSPC:
-        case EDQUOT: text = "Disk full"; break;
-        default: text = "I/O error " + std::to_string(error);
+        case EDQUOT:
+            text = "Disk full";
+            break;
+        default:
+            text = "I/O error " + std::to_string(error);
     }
     return std::runtime_error(text + ": " + path.string());
 }
@@ -134,7 +141,8 @@ private:
                 removeStale(cab);
                 pump();
                 writer.Open(cab.string());
-                writer.AddFile(m_project.resolvePath(row.source).string(), destinationName(row.installTo), false);
+                writer.AddFile(m_project.resolvePath(row.source).string(), destinationName(row.installTo),
+                               false);
                 writer.Close(true);
                 pump();
                 progress(progressPosition(k, n, 0));
@@ -192,8 +200,12 @@ private:
 
     void configureFileCompression(cabinet::TSTCabWriter& writer) const {
         switch (m_project.settings.compressionType) {
-            case model::kNoCompression: writer.setCompressionType(cabinet::cctNone); break;
-            case model::kNormalCompression: writer.setCompressionType(cabinet::cctMsZip); break;
+            case model::kNoCompression:
+                writer.setCompressionType(cabinet::cctNone);
+                break;
+            case model::kNormalCompression:
+                writer.setCompressionType(cabinet::cctMsZip);
+                break;
             default:  // "Maximal", and no choice at all
                 writer.setCompressionType(cabinet::cctLzx);
                 writer.setCompressionLzxLevel(kLzxWindowForMaximal);
@@ -221,7 +233,8 @@ private:
         for (const model::LanguageFile& language : m_project.selectedLanguageFiles())
             addMember(writer, fs::path(m_programFolder) / "Languages" / language.fileName,
                       language.name + ".lng");
-        for (const auto& [list, prefix] : {std::pair{&m_project.licenses, "L"}, std::pair{&m_project.readmes, "R"}})
+        for (const auto& [list, prefix] :
+             {std::pair{&m_project.licenses, "L"}, std::pair{&m_project.readmes, "R"}})
             for (const model::LanguageDocEntry& row : *list)
                 if (!row.file.empty())
                     addMember(writer, m_project.resolvePath(row.file), prefix + row.language + ".rtf");
@@ -327,8 +340,9 @@ SetupBuilder::SetupBuilder(const model::Project& project, std::string programFol
     : m_project(project), m_programFolder(std::move(programFolder)), m_workFolder(std::move(workFolder)) {}
 
 BuildResult SetupBuilder::run(const BuildCallbacks& callbacks) {
-    const fs::path setupFile =
-        m_setupFileOverride.empty() ? m_project.resolvePath(m_project.settings.setupFile) : m_setupFileOverride;
+    const fs::path setupFile = m_setupFileOverride.empty()
+                                   ? m_project.resolvePath(m_project.settings.setupFile)
+                                   : m_setupFileOverride;
     return BuildRun(m_project, m_programFolder, m_workFolder, setupFile, callbacks).run();
 }
 

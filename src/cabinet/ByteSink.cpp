@@ -9,7 +9,9 @@ namespace corvane::cabinet {
 
 namespace {
 
-int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+int errnoOr(int fallback) {
+    return errno != 0 ? errno : fallback;
+}
 
 }  // namespace
 
@@ -81,7 +83,9 @@ std::unique_ptr<FileSource> FileSource::open(const std::filesystem::path& path, 
     return std::unique_ptr<FileSource>(new FileSource(file));
 }
 
-FileSource::~FileSource() { std::fclose(m_file); }
+FileSource::~FileSource() {
+    std::fclose(m_file);
+}
 
 std::ptrdiff_t FileSource::read(std::span<std::uint8_t> buffer) {
     errno = 0;

@@ -38,7 +38,7 @@ namespace corvane::cabinet {
 
 namespace {
 
-constexpr std::size_t kReadBufferSize = 256 * 1024;  // a few records per read call
+constexpr std::size_t kReadBufferSize = 256 * 1024;               // a few records per read call
 constexpr std::uint64_t kNextNamesReserve = 2 * kCcabStringSize;  // successor's cabinet and disk names
 
 std::uint32_t clamp32(std::uint64_t value) {
@@ -66,8 +66,9 @@ std::unique_ptr<CabinetEngine> CabinetEngine::create(ERF& erf, FciCallbacks call
         ccab.cbReserveCFData > kMaxDataReserve) {
         erf.erfOper = FCIERR_CAB_FORMAT_LIMIT;
         erf.fError = 1;
-        erf.detail = "Reserve sizes may be at most " + std::to_string(kMaxHeaderReserve) + " bytes per cabinet and " +
-                     std::to_string(kMaxFolderReserve) + " bytes per folder and per data block";
+        erf.detail = "Reserve sizes may be at most " + std::to_string(kMaxHeaderReserve) +
+                     " bytes per cabinet and " + std::to_string(kMaxFolderReserve) +
+                     " bytes per folder and per data block";
         return nullptr;
     }
     return std::unique_ptr<CabinetEngine>(new CabinetEngine(erf, std::move(callbacks), ccab));
@@ -149,12 +150,13 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
         if (!source.source) return fail(FCIERR_OPEN_SRC, error);
         if (source.size > kMaxFileBytes)
             return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
-                        sourcePath + " has " + std::to_string(source.size) + " bytes; a cabinet holds at most " +
-                            std::to_string(kMaxFileBytes) + " bytes per file");
+                        sourcePath + " has " + std::to_string(source.size) +
+                            " bytes; a cabinet holds at most " + std::to_string(kMaxFileBytes) +
+                            " bytes per file");
         if (filesInCabinet() >= kMaxFilesPerCabinet)
             return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
-                        "A cabinet holds at most " + std::to_string(kMaxFilesPerCabinet) + " files; " + sourcePath +
-                            " is one too many");
+                        "A cabinet holds at most " + std::to_string(kMaxFilesPerCabinet) + " files; " +
+                            sourcePath + " is one too many");
 
         if (m_pending && !writePending(true, status)) return false;
         if (m_folder && (m_folder->typeCompress != typeCompress ||
@@ -172,8 +174,9 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
         file.folderOffset = static_cast<std::uint32_t>(m_folder->uncompressedSize);
         file.date = source.date;
         file.time = source.time;
-        file.attribs = static_cast<std::uint16_t>((source.attribs & kSourceAttribMask) | (execute ? kAttribExecute : 0) |
-                                                  (hasHighBytes(nameInCabinet) ? kAttribNameIsUtf : 0));
+        file.attribs =
+            static_cast<std::uint16_t>((source.attribs & kSourceAttribMask) | (execute ? kAttribExecute : 0) |
+                                       (hasHighBytes(nameInCabinet) ? kAttribNameIsUtf : 0));
 
         std::vector<std::uint8_t> buffer(kReadBufferSize);
         std::vector<DataBlock> blocks;
@@ -183,9 +186,11 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
             if (count < 0) return failBroken(FCIERR_READ_SRC, source.source->lastError());
             if (count == 0) break;
             total += static_cast<std::uint64_t>(count);
-            if (total > kMaxFileBytes || m_folder->uncompressedSize + static_cast<std::uint64_t>(count) > kMaxFolderBytes)
-                return failBroken(FCIERR_CAB_FORMAT_LIMIT, 0,
-                                  sourcePath + " grew while it was read and no longer fits the cabinet format");
+            if (total > kMaxFileBytes ||
+                m_folder->uncompressedSize + static_cast<std::uint64_t>(count) > kMaxFolderBytes)
+                return failBroken(
+                    FCIERR_CAB_FORMAT_LIMIT, 0,
+                    sourcePath + " grew while it was read and no longer fits the cabinet format");
             m_folder->uncompressedSize += static_cast<std::uint64_t>(count);
             m_compressor->write(std::span(buffer.data(), static_cast<std::size_t>(count)), blocks);
             if (!storeBlocks(blocks, status)) return false;
@@ -218,10 +223,13 @@ bool CabinetEngine::storeBlocks(std::vector<DataBlock>& blocks, const FciStatusC
     for (DataBlock& block : blocks) {
         FolderData& folder = *m_folder;
         // The compressor's contract, checked because a broken record would make a broken archive.
-        const bool previousFull = folder.records.empty() || folder.records.back().uncompressedSize == kBlockSize;
+        const bool previousFull =
+            folder.records.empty() || folder.records.back().uncompressedSize == kBlockSize;
         if (block.data.size() > kMaxCompressedBlock || block.uncompressedSize == 0 ||
-            block.uncompressedSize > kBlockSize || !previousFull || folder.records.size() >= kMaxRecordsPerFolder)
-            return failBroken(FCIERR_MCI_FAIL, 0, "The compressor produced a block the cabinet format cannot hold");
+            block.uncompressedSize > kBlockSize || !previousFull ||
+            folder.records.size() >= kMaxRecordsPerFolder)
+            return failBroken(FCIERR_MCI_FAIL, 0,
+                              "The compressor produced a block the cabinet format cannot hold");
         const auto payloadSize = static_cast<std::uint16_t>(block.data.size());
         LittleEndianWriter header;
         header.u32(dataBlockChecksum(block.data, block.uncompressedSize));
@@ -236,10 +244,11 @@ bool CabinetEngine::storeBlocks(std::vector<DataBlock>& blocks, const FciStatusC
         record.recordSize = static_cast<std::uint32_t>(m_recordBuffer.size());
         record.payloadSize = payloadSize;
         record.uncompressedSize = block.uncompressedSize;
-        record.folderOffset = folder.records.empty()
-                                  ? 0
-                                  : folder.records.back().folderOffset + folder.records.back().uncompressedSize;
-        if (!folder.spool->append(m_recordBuffer)) return failBroken(FCIERR_TEMP_FILE, folder.spool->lastError());
+        record.folderOffset = folder.records.empty() ? 0
+                                                     : folder.records.back().folderOffset +
+                                                           folder.records.back().uncompressedSize;
+        if (!folder.spool->append(m_recordBuffer))
+            return failBroken(FCIERR_TEMP_FILE, folder.spool->lastError());
         folder.records.push_back(record);
         folder.payloadSize += payloadSize;
         if (status && status(FciStatus::File, payloadSize, block.uncompressedSize) == -1)
@@ -298,8 +307,8 @@ bool CabinetEngine::placeFolders(const FciGetNextCabinet& getNext, const FciStat
         if (!splitSlice(last, fixed, room, carried)) {
             if (plan.slices.size() == 1 || last.continuedFromPrev)
                 return failBroken(FCIERR_CAB_FORMAT_LIMIT, 0,
-                                  "The cabinet size limit of " + std::to_string(limit) + " bytes leaves no room for " +
-                                      m_ccab.szCab + "'s data");
+                                  "The cabinet size limit of " + std::to_string(limit) +
+                                      " bytes leaves no room for " + m_ccab.szCab + "'s data");
             carried = last;
             plan.slices.pop_back();
         }
@@ -310,7 +319,8 @@ bool CabinetEngine::placeFolders(const FciGetNextCabinet& getNext, const FciStat
 
 // Cuts slice so that its bytes fit room after fixed bytes: it ends with a fragment of the record
 // that does not fit, and carried receives the rest. false when not even a fragment fits.
-bool CabinetEngine::splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uint64_t room, FolderSlice& carried) {
+bool CabinetEngine::splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uint64_t room,
+                               FolderSlice& carried) {
     const std::vector<StoredRecord>& records = slice.folder->records;
     const std::uint64_t headerSize = kDataHeaderSize + m_firstCcab.cbReserveCFData;
     std::uint64_t size = fixed;
@@ -325,8 +335,10 @@ bool CabinetEngine::splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uin
         }
         // Each side of a cut keeps at least one payload byte.
         if (size + headerSize < room && part >= 2) {
-            tailEnd = begin + static_cast<std::uint32_t>(std::min<std::uint64_t>(room - size - headerSize, part - 1));
-        } else if (index > slice.firstRecord && records[index - 1].payloadSize - slice.payloadBegin(index - 1) >= 2) {
+            tailEnd = begin +
+                      static_cast<std::uint32_t>(std::min<std::uint64_t>(room - size - headerSize, part - 1));
+        } else if (index > slice.firstRecord &&
+                   records[index - 1].payloadSize - slice.payloadBegin(index - 1) >= 2) {
             --index;  // the previous record fitted whole; cut it instead, leaving one byte over
             tailEnd = records[index].payloadSize - 1;
         } else {
@@ -346,7 +358,8 @@ bool CabinetEngine::splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uin
     if (!folder.continuedFiles) {
         const std::uint64_t end = slice.endOffset();
         std::size_t first = 0;
-        while (first < folder.files.size() && liesBefore(folder.files[first], end)) ++first;
+        while (first < folder.files.size() && liesBefore(folder.files[first], end))
+            ++first;
         folder.continuedFiles = first;
     }
     return true;
@@ -362,7 +375,8 @@ bool CabinetEngine::startNextCabinet(CabinetPlan& finished, const FciGetNextCabi
     finished.nextCabinet = next.szCab;
     finished.nextDisk = next.szDisk;
     if (finished.nextCabinet.empty())
-        return failBroken(FCIERR_CAB_FORMAT_LIMIT, 0, "The cabinet following " + finished.prevCabinet + " has no name");
+        return failBroken(FCIERR_CAB_FORMAT_LIMIT, 0,
+                          "The cabinet following " + finished.prevCabinet + " has no name");
     m_hasPrev = true;
     m_prevCabinet = m_ccab.szCab;
     m_prevDisk = m_ccab.szDisk;
@@ -418,14 +432,16 @@ bool CabinetEngine::writeSlice(const FolderSlice& slice, ByteSink& sink) {
                    slice.payloadEnd(last) == records[last].payloadSize)
                 ++last;
             const StoredRecord& final = records[last - 1];
-            if (!spool.copyTo(sink, record.spoolOffset, final.spoolOffset + final.recordSize - record.spoolOffset))
+            if (!spool.copyTo(sink, record.spoolOffset,
+                              final.spoolOffset + final.recordSize - record.spoolOffset))
                 return false;
             index = last;
             continue;
         }
         std::vector<std::uint8_t> part(end - begin);
         if (!spool.read(record.spoolOffset + headerSize + begin, part)) return false;
-        const auto uncompressed = static_cast<std::uint16_t>(end == record.payloadSize ? record.uncompressedSize : 0);
+        const auto uncompressed =
+            static_cast<std::uint16_t>(end == record.payloadSize ? record.uncompressedSize : 0);
         LittleEndianWriter header;
         header.u32(dataBlockChecksum(part, uncompressed));
         header.u16(static_cast<std::uint16_t>(part.size()));
@@ -452,7 +468,8 @@ bool CabinetEngine::writeCabinet(CabinetPlan& plan, const FciStatusCallback& sta
     const std::string path = std::string(plan.ccab.szCabPath) + plan.ccab.szCab;
 
     int error = 0;
-    std::unique_ptr<ByteSink> sink = m_callbacks.createCabinet ? m_callbacks.createCabinet(path, error) : nullptr;
+    std::unique_ptr<ByteSink> sink =
+        m_callbacks.createCabinet ? m_callbacks.createCabinet(path, error) : nullptr;
     if (!sink) return failBroken(FCIERR_CAB_FILE, error != 0 ? error : EIO);
     bool ok = sink->write(header);
     int writeError = sink->lastError();
@@ -469,7 +486,8 @@ bool CabinetEngine::writeCabinet(CabinetPlan& plan, const FciStatusCallback& sta
         sink->discard();
         return failBroken(FCIERR_CAB_FILE, writeError != 0 ? writeError : EIO);
     }
-    if (status && status(FciStatus::Cabinet, clamp32(size), clamp32(size)) == -1) return failBroken(FCIERR_USER_ABORT);
+    if (status && status(FciStatus::Cabinet, clamp32(size), clamp32(size)) == -1)
+        return failBroken(FCIERR_USER_ABORT);
     return true;
 }
 

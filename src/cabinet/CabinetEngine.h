@@ -26,8 +26,8 @@ public:
     CabinetEngine& operator=(const CabinetEngine&) = delete;
 
     bool addFile(const std::string& sourcePath, const std::string& nameInCabinet, bool execute,
-                 const FciGetNextCabinet& getNext, const FciStatusCallback& status, const FciOpenInfo& openInfo,
-                 std::uint16_t typeCompress);
+                 const FciGetNextCabinet& getNext, const FciStatusCallback& status,
+                 const FciOpenInfo& openInfo, std::uint16_t typeCompress);
     bool flushFolder(const FciGetNextCabinet& getNext, const FciStatusCallback& status);
     bool flushCabinet(bool getNextCabinet, const FciGetNextCabinet& getNext, const FciStatusCallback& status);
     // Releases the temporary storage; what was not flushed is dropped. Always succeeds.
@@ -60,8 +60,8 @@ private:
 
     std::shared_ptr<FolderData> m_folder;  // the open folder, if any
     std::unique_ptr<FolderCompressor> m_compressor;
-    std::vector<FolderSlice> m_slices;          // finished folders waiting for their cabinet
-    std::optional<CabinetPlan> m_pending;       // a full cabinet whose successor has no file yet
+    std::vector<FolderSlice> m_slices;     // finished folders waiting for their cabinet
+    std::optional<CabinetPlan> m_pending;  // a full cabinet whose successor has no file yet
     std::vector<std::uint8_t> m_recordBuffer;
 };
 

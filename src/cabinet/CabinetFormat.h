@@ -55,7 +55,8 @@ inline constexpr std::uint16_t kAttribArchive = 0x20;
 inline constexpr std::uint16_t kAttribExecute = 0x40;    // run after extraction
 inline constexpr std::uint16_t kAttribNameIsUtf = 0x80;  // name is UTF-8, not the ANSI code page
 // Only these attributes are taken from a source file: 0x10 would make 7-Zip extract a folder.
-inline constexpr std::uint16_t kSourceAttribMask = kAttribReadOnly | kAttribHidden | kAttribSystem | kAttribArchive;
+inline constexpr std::uint16_t kSourceAttribMask =
+    kAttribReadOnly | kAttribHidden | kAttribSystem | kAttribArchive;
 
 // CFFOLDER.typeCompress.
 inline constexpr std::uint16_t kCompressTypeMask = 0x000F;
@@ -63,7 +64,7 @@ inline constexpr std::uint16_t kCompressNone = 0x0000;
 inline constexpr std::uint16_t kCompressMsZip = 0x0001;
 inline constexpr std::uint16_t kCompressLzx = 0x0003;
 inline constexpr std::uint16_t kCompressBad = 0x000F;  // what an unknown choice maps to
-inline constexpr int kLzxWindowShift = 8;               // LZX window bits sit in bits 8..12
+inline constexpr int kLzxWindowShift = 8;              // LZX window bits sit in bits 8..12
 inline constexpr int kLzxMinWindowBits = 15;
 inline constexpr int kLzxMaxWindowBits = 21;
 
@@ -73,12 +74,12 @@ constexpr std::uint16_t lzxCompressType(int windowBits) {
 static_assert(lzxCompressType(kLzxMinWindowBits) == 0x0F03 && lzxCompressType(kLzxMaxWindowBits) == 0x1503);
 
 // Limits of the format and of the decoders.
-inline constexpr std::size_t kMaxHeaderReserve = 60000;  // decoders refuse larger cbCFHeader
-inline constexpr std::size_t kMaxFolderReserve = 255;    // u8 field
-inline constexpr std::size_t kMaxDataReserve = 255;      // u8 field
-inline constexpr std::size_t kMaxNameLength = 255;       // bytes without the NUL, cabinet and file names
-inline constexpr std::size_t kMaxFilesPerCabinet = 0xFFFF;        // u16 cFiles
-inline constexpr std::size_t kMaxRecordsPerFolder = 0xFFFF;       // u16 cCFData, counted over a whole set
+inline constexpr std::size_t kMaxHeaderReserve = 60000;      // decoders refuse larger cbCFHeader
+inline constexpr std::size_t kMaxFolderReserve = 255;        // u8 field
+inline constexpr std::size_t kMaxDataReserve = 255;          // u8 field
+inline constexpr std::size_t kMaxNameLength = 255;           // bytes without the NUL, cabinet and file names
+inline constexpr std::size_t kMaxFilesPerCabinet = 0xFFFF;   // u16 cFiles
+inline constexpr std::size_t kMaxRecordsPerFolder = 0xFFFF;  // u16 cCFData, counted over a whole set
 inline constexpr std::uint64_t kMaxFolderBytes = std::uint64_t{kMaxRecordsPerFolder} * kBlockSize;
 // A file lives in one folder, so no file can be larger than a folder can hold; this also keeps
 // every CFFILE size and offset below 2^32.

@@ -11,12 +11,14 @@ namespace corvane::cabinet {
 FolderData::~FolderData() = default;
 
 std::uint64_t FolderSlice::startOffset() const {
-    return firstRecord < folder->records.size() ? folder->records[firstRecord].folderOffset : folder->uncompressedSize;
+    return firstRecord < folder->records.size() ? folder->records[firstRecord].folderOffset
+                                                : folder->uncompressedSize;
 }
 
 std::uint64_t FolderSlice::endOffset() const {
     if (tailEnd != 0) return folder->records[endRecord - 1].folderOffset;
-    return endRecord < folder->records.size() ? folder->records[endRecord].folderOffset : folder->uncompressedSize;
+    return endRecord < folder->records.size() ? folder->records[endRecord].folderOffset
+                                              : folder->uncompressedSize;
 }
 
 std::uint32_t FolderSlice::payloadEnd(std::size_t index) const {
@@ -50,7 +52,8 @@ std::vector<FileListing> listFiles(const CabinetPlan& plan) {
         const FolderSlice& slice = plan.slices[index];
         std::vector<StoredFile>& folderFiles = slice.folder->files;
         const std::size_t continued = slice.folder->continuedFiles.value_or(folderFiles.size());
-        for (std::size_t number = slice.continuedFromPrev ? continued : 0; number < folderFiles.size(); ++number) {
+        for (std::size_t number = slice.continuedFromPrev ? continued : 0; number < folderFiles.size();
+             ++number) {
             StoredFile& file = folderFiles[number];
             const bool fromPrev = slice.continuedFromPrev;
             const bool toNext = slice.continuesToNext && number >= continued;
@@ -74,13 +77,15 @@ std::uint64_t headerBytes(const CabinetPlan& plan, const std::vector<FileListing
     if (plan.hasPrev) size += plan.prevCabinet.size() + 1 + plan.prevDisk.size() + 1;
     if (plan.hasNext) size += plan.nextCabinet.size() + 1 + plan.nextDisk.size() + 1;
     size += plan.slices.size() * (kFolderEntrySize + ccab.cbReserveCFFolder);
-    for (const FileListing& entry : files) size += kFileEntrySize + entry.file->name.size() + 1;
+    for (const FileListing& entry : files)
+        size += kFileEntrySize + entry.file->name.size() + 1;
     return size;
 }
 
 std::uint64_t cabinetBytes(const CabinetPlan& plan, const std::vector<FileListing>& files) {
     std::uint64_t size = headerBytes(plan, files);
-    for (const FolderSlice& slice : plan.slices) size += slice.recordBytes();
+    for (const FolderSlice& slice : plan.slices)
+        size += slice.recordBytes();
     return size;
 }
 
@@ -104,7 +109,8 @@ std::vector<std::uint8_t> encodeHeader(const CabinetPlan& plan, const std::vecto
     out.u8(kVersionMajor);
     out.u16(static_cast<std::uint16_t>(plan.slices.size()));
     out.u16(static_cast<std::uint16_t>(files.size()));
-    out.u16(static_cast<std::uint16_t>((plan.hasPrev ? kFlagPrevCabinet : 0) | (plan.hasNext ? kFlagNextCabinet : 0) |
+    out.u16(static_cast<std::uint16_t>((plan.hasPrev ? kFlagPrevCabinet : 0) |
+                                       (plan.hasNext ? kFlagNextCabinet : 0) |
                                        (reserve ? kFlagReservePresent : 0)));
     out.u16(ccab.setID);
     out.u16(static_cast<std::uint16_t>(ccab.iCab));

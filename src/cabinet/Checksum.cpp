@@ -8,11 +8,12 @@ std::uint32_t cabinetChecksum(std::span<const std::uint8_t> bytes, std::uint32_t
     std::uint32_t sum = seed;
     std::size_t i = 0;
     for (; i + 4 <= bytes.size(); i += 4) {
-        sum ^= std::uint32_t{bytes[i]} | std::uint32_t{bytes[i + 1]} << 8 | std::uint32_t{bytes[i + 2]} << 16 |
-               std::uint32_t{bytes[i + 3]} << 24;
+        sum ^= std::uint32_t{bytes[i]} | std::uint32_t{bytes[i + 1]} << 8 |
+               std::uint32_t{bytes[i + 2]} << 16 | std::uint32_t{bytes[i + 3]} << 24;
     }
     std::uint32_t tail = 0;
-    for (; i < bytes.size(); ++i) tail = tail << 8 | bytes[i];
+    for (; i < bytes.size(); ++i)
+        tail = tail << 8 | bytes[i];
     return sum ^ tail;
 }
 

@@ -9,22 +9,22 @@ namespace corvane::cabinet {
 
 std::unique_ptr<FolderCompressor> makeFolderCompressor(std::uint16_t typeCompress) {
     switch (typeCompress & kCompressTypeMask) {
-    case kCompressNone:
-        if (typeCompress == kCompressNone) return std::make_unique<NoneCompressor>();
-        break;
-    case kCompressMsZip:
-        if (typeCompress == kCompressMsZip) return std::make_unique<MsZipCompressor>();
-        break;
-    case kCompressLzx: {
-        // Only the window bits may accompany the type; anything else is an unknown type.
-        const int windowBits = (typeCompress >> kLzxWindowShift) & 0x1F;
-        if ((typeCompress & ~(kCompressTypeMask | (0x1F << kLzxWindowShift))) == 0 &&
-            windowBits >= kLzxMinWindowBits && windowBits <= kLzxMaxWindowBits)
-            return makeLzxCompressor(windowBits);
-        break;
-    }
-    default:
-        break;
+        case kCompressNone:
+            if (typeCompress == kCompressNone) return std::make_unique<NoneCompressor>();
+            break;
+        case kCompressMsZip:
+            if (typeCompress == kCompressMsZip) return std::make_unique<MsZipCompressor>();
+            break;
+        case kCompressLzx: {
+            // Only the window bits may accompany the type; anything else is an unknown type.
+            const int windowBits = (typeCompress >> kLzxWindowShift) & 0x1F;
+            if ((typeCompress & ~(kCompressTypeMask | (0x1F << kLzxWindowShift))) == 0 &&
+                windowBits >= kLzxMinWindowBits && windowBits <= kLzxMaxWindowBits)
+                return makeLzxCompressor(windowBits);
+            break;
+        }
+        default:
+            break;
     }
     return nullptr;
 }

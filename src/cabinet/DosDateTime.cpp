@@ -11,7 +11,8 @@ DosDateTime toDosDateTime(const std::tm& local) {
         return {static_cast<std::uint16_t>((kDosLastYear - kDosFirstYear) << 9 | 12 << 5 | 31),
                 static_cast<std::uint16_t>(23 << 11 | 59 << 5 | 29)};
     DosDateTime result;
-    result.date = static_cast<std::uint16_t>((year - kDosFirstYear) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
+    result.date =
+        static_cast<std::uint16_t>((year - kDosFirstYear) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
     // A leap second (60) would overflow the 5-bit field; it is shown as 58.
     const int seconds = local.tm_sec > 59 ? 59 : local.tm_sec;
     result.time = static_cast<std::uint16_t>(local.tm_hour << 11 | local.tm_min << 5 | seconds / 2);

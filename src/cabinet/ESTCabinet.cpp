@@ -55,7 +55,8 @@ std::string textFor(const std::array<const char*, N>& table, std::int32_t code, 
 std::string ESTCabinet::systemMessage(std::int32_t errorType) {
     std::string text = std::strerror(errorType);
     if (text.size() > kMaxSystemMessage) text.resize(kMaxSystemMessage);
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
+        text.pop_back();
     return text;
 }
 

@@ -63,7 +63,8 @@ enum class FciStatus { File, Folder, Cabinet };
 // Callbacks given at creation.
 struct FciCallbacks {
     // A file (or a continued part of it) was placed in ccab's cabinet; -1 aborts.
-    std::function<int(const TCCAB& ccab, const std::string& name, std::uint32_t size, bool continuation)> filePlaced;
+    std::function<int(const TCCAB& ccab, const std::string& name, std::uint32_t size, bool continuation)>
+        filePlaced;
     // Creates the cabinet file at path; nullptr with an errno value in error on failure.
     std::function<std::unique_ptr<ByteSink>(const std::string& path, int& error)> createCabinet;
 };

@@ -16,7 +16,7 @@
 
 namespace corvane::cabinet {
 
-inline constexpr std::size_t kBlockSize = 32768;          // uncompressed bytes per CFDATA block
+inline constexpr std::size_t kBlockSize = 32768;           // uncompressed bytes per CFDATA block
 inline constexpr std::size_t kMaxCompressedBlock = 38912;  // largest cbData every decoder accepts
 
 // One CFDATA payload and the number of uncompressed bytes it stands for.

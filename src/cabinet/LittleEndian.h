@@ -19,7 +19,9 @@ public:
         u16(static_cast<std::uint16_t>(value));
         u16(static_cast<std::uint16_t>(value >> 16));
     }
-    void bytes(std::span<const std::uint8_t> data) { m_bytes.insert(m_bytes.end(), data.begin(), data.end()); }
+    void bytes(std::span<const std::uint8_t> data) {
+        m_bytes.insert(m_bytes.end(), data.begin(), data.end());
+    }
     void zeros(std::size_t count) { m_bytes.insert(m_bytes.end(), count, 0); }
     void cString(const std::string& text) {
         m_bytes.insert(m_bytes.end(), text.begin(), text.end());

@@ -57,7 +57,7 @@ constexpr unsigned kMaxWorkers = 4;       // setups are built on desktops; more 
 
 constexpr std::size_t kSignatureSize = 2;                    // "CK"
 constexpr std::size_t kStoredOverhead = kSignatureSize + 5;  // "CK", block header byte, LEN, NLEN
-constexpr std::size_t kMaxPayload = 32780;  // the largest record MSZIP decoders must accept
+constexpr std::size_t kMaxPayload = 32780;                   // the largest record MSZIP decoders must accept
 static_assert(kBlockSize + kStoredOverhead <= kMaxPayload, "a stored record always fits");
 static_assert(kMaxPayload <= kMaxCompressedBlock);
 
@@ -82,7 +82,8 @@ public:
         std::size_t bestCut = 0;
         std::size_t bestSize = limit;
         for (const std::size_t cut : kCuts) {
-            if (cut != 0 && (cut >= input.size() || bestSize == limit)) break;  // nothing to cut, or no gain at all
+            if (cut != 0 && (cut >= input.size() || bestSize == limit))
+                break;  // nothing to cut, or no gain at all
             const std::size_t size = deflateRecord(input, history, cut, limit, kProbeSearch);
             if (size < bestSize) {
                 bestSize = size;
@@ -98,8 +99,13 @@ public:
         }
         // One stored block: BFINAL=1, BTYPE=00, then LEN and its complement.
         const auto length = static_cast<std::uint16_t>(input.size());
-        block.data = {'C', 'K', 0x01, static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
-                      static_cast<std::uint8_t>(~length), static_cast<std::uint8_t>(~length >> 8)};
+        block.data = {'C',
+                      'K',
+                      0x01,
+                      static_cast<std::uint8_t>(length),
+                      static_cast<std::uint8_t>(length >> 8),
+                      static_cast<std::uint8_t>(~length),
+                      static_cast<std::uint8_t>(~length >> 8)};
         block.data.insert(block.data.end(), input.begin(), input.end());
         return block;
     }
@@ -164,13 +170,15 @@ void MsZipCompressor::compressBatch(std::vector<DataBlock>& out) {
     const auto compressOne = [&](Stream& stream, std::size_t index) {
         const std::size_t start = index * kBlockSize;
         const auto input = batch.subspan(start, std::min(kBlockSize, batch.size() - start));
-        const auto history = index == 0 ? std::span<const std::uint8_t>(m_history) : batch.subspan(start - kBlockSize, kBlockSize);
+        const auto history = index == 0 ? std::span<const std::uint8_t>(m_history)
+                                        : batch.subspan(start - kBlockSize, kBlockSize);
         blocks[index] = stream.compress(input, history);
     };
 
-    const unsigned workers =
-        static_cast<unsigned>(std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), kMaxWorkers, count}));
-    while (m_streams.size() < workers) m_streams.push_back(std::make_unique<Stream>());
+    const unsigned workers = static_cast<unsigned>(
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), kMaxWorkers, count}));
+    while (m_streams.size() < workers)
+        m_streams.push_back(std::make_unique<Stream>());
     // A worker that cannot start leaves its records to this thread; a failure inside a worker is
     // raised here once all have ended.
     std::vector<std::thread> threads;
@@ -178,7 +186,8 @@ void MsZipCompressor::compressBatch(std::vector<DataBlock>& out) {
     std::vector<unsigned> leftOver;
     const auto work = [&](unsigned worker) {
         try {
-            for (std::size_t index = worker; index < count; index += workers) compressOne(*m_streams[worker], index);
+            for (std::size_t index = worker; index < count; index += workers)
+                compressOne(*m_streams[worker], index);
         } catch (...) {
             failures[worker] = std::current_exception();
         }
@@ -191,12 +200,15 @@ void MsZipCompressor::compressBatch(std::vector<DataBlock>& out) {
         }
     }
     work(0);
-    for (std::thread& thread : threads) thread.join();
-    for (const unsigned worker : leftOver) work(worker);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const unsigned worker : leftOver)
+        work(worker);
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
 
-    for (DataBlock& block : blocks) out.push_back(std::move(block));
+    for (DataBlock& block : blocks)
+        out.push_back(std::move(block));
     const std::size_t lastStart = (count - 1) * kBlockSize;
     m_history.assign(m_batch.begin() + static_cast<std::ptrdiff_t>(lastStart), m_batch.end());
     m_batch.clear();

@@ -21,8 +21,8 @@ private:
     void compressBatch(std::vector<DataBlock>& out);
 
     std::vector<std::unique_ptr<Stream>> m_streams;  // one per worker
-    std::vector<std::uint8_t> m_batch;    // uncompressed bytes of the records to compress next
-    std::vector<std::uint8_t> m_history;  // the uncompressed bytes of the record before them
+    std::vector<std::uint8_t> m_batch;               // uncompressed bytes of the records to compress next
+    std::vector<std::uint8_t> m_history;             // the uncompressed bytes of the record before them
 };
 
 }  // namespace corvane::cabinet

@@ -7,7 +7,8 @@ namespace corvane::cabinet {
 void NoneCompressor::write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) {
     while (!data.empty()) {
         const std::size_t take = std::min(kBlockSize - m_pending.data.size(), data.size());
-        m_pending.data.insert(m_pending.data.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
+        m_pending.data.insert(m_pending.data.end(), data.begin(),
+                              data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
         if (m_pending.data.size() == kBlockSize) {
             m_pending.uncompressedSize = static_cast<std::uint16_t>(kBlockSize);

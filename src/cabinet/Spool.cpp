@@ -16,11 +16,15 @@ constexpr std::size_t kMemoryLimit = 64u << 20;
 // Large enough that copying a spilled spool costs a few system calls per megabyte.
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 
-int lastErrno() { return errno != 0 ? errno : EIO; }
+int lastErrno() {
+    return errno != 0 ? errno : EIO;
+}
 
 }  // namespace
 
-std::unique_ptr<Spool> Spool::create(int&) { return std::unique_ptr<Spool>(new Spool()); }
+std::unique_ptr<Spool> Spool::create(int&) {
+    return std::unique_ptr<Spool>(new Spool());
+}
 
 Spool::~Spool() {
     if (m_file) std::fclose(m_file);
@@ -79,7 +83,8 @@ bool Spool::read(std::uint64_t offset, std::span<std::uint8_t> buffer) {
 
 bool Spool::copyTo(ByteSink& sink, std::uint64_t offset, std::uint64_t length) {
     if (!m_file) return sink.write(std::span(m_memory.data() + offset, static_cast<std::size_t>(length)));
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBufferSize)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBufferSize)));
     while (length > 0) {
         const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
         if (!read(offset, std::span(buffer.data(), chunk))) return false;

@@ -64,7 +64,9 @@ FciSourceInfo openSource(const std::string& path, int& error) {
 
 }  // namespace
 
-TSTCabWriter::TSTCabWriter() { recomputeCompressionCode(); }
+TSTCabWriter::TSTCabWriter() {
+    recomputeCompressionCode();
+}
 
 TSTCabWriter::~TSTCabWriter() {
     try {
@@ -85,18 +87,18 @@ void TSTCabWriter::setCompressionLzxLevel(TSTCabLzxLevel value) {
 
 void TSTCabWriter::recomputeCompressionCode() {
     switch (m_compressionType) {
-    case cctNone:
-        m_compressionCode = kCompressNone;
-        return;
-    case cctMsZip:
-        m_compressionCode = kCompressMsZip;
-        return;
-    case cctLzx:
-        if (m_compressionLzxLevel >= kLzxMinWindowBits && m_compressionLzxLevel <= kLzxMaxWindowBits) {
-            m_compressionCode = lzxCompressType(m_compressionLzxLevel);
+        case cctNone:
+            m_compressionCode = kCompressNone;
             return;
-        }
-        break;
+        case cctMsZip:
+            m_compressionCode = kCompressMsZip;
+            return;
+        case cctLzx:
+            if (m_compressionLzxLevel >= kLzxMinWindowBits && m_compressionLzxLevel <= kLzxMaxWindowBits) {
+                m_compressionCode = lzxCompressType(m_compressionLzxLevel);
+                return;
+            }
+            break;
     }
     m_compressionCode = kCompressBad;
 }
@@ -112,7 +114,8 @@ std::string TSTCabWriter::CabinetName(int number) const {
 }
 
 std::string TSTCabWriter::CabinetPath(int number) const {
-    if (m_cabinetPathTemplate.empty()) return withSeparator(fs::path(m_firstCabinetPath).parent_path().string());
+    if (m_cabinetPathTemplate.empty())
+        return withSeparator(fs::path(m_firstCabinetPath).parent_path().string());
     return withSeparator(replaceStars(m_cabinetPathTemplate, number));
 }
 
@@ -120,7 +123,9 @@ std::string TSTCabWriter::DiskLabel(int number) const {
     return replaceStars(m_diskLabelTemplate.empty() ? std::string("Disk*") : m_diskLabelTemplate, number);
 }
 
-void TSTCabWriter::raise() const { throw ESTCabinet(m_erf); }
+void TSTCabWriter::raise() const {
+    throw ESTCabinet(m_erf);
+}
 
 void TSTCabWriter::requireOpen(const char* operation) const {
     if (!m_engine) throw ESTCabinet(std::string(operation) + ": the cabinet writer has no open cabinet");
@@ -147,7 +152,8 @@ void TSTCabWriter::Open(const std::string& cabinetPath) {
     m_ccab.iDisk = 1;
     m_ccab.setID = m_setID;
     const fs::path first(m_firstCabinetPath);
-    if (!setCcabString(m_ccab.szDisk, DiskLabel(1)) || !setCcabString(m_ccab.szCab, first.filename().string()) ||
+    if (!setCcabString(m_ccab.szDisk, DiskLabel(1)) ||
+        !setCcabString(m_ccab.szCab, first.filename().string()) ||
         !setCcabString(m_ccab.szCabPath, first.parent_path().string()))
         throw ESTCabinet("Could not create cabinet file " + m_firstCabinetPath +
                          ": its name, folder or disk label has more than 255 bytes");
@@ -157,16 +163,16 @@ void TSTCabWriter::Open(const std::string& cabinetPath) {
     if (abort) return;
 
     if (!setCcabString(m_ccab.szCabPath, withSeparator(m_ccab.szCabPath)))
-        throw ESTCabinet("Could not create cabinet file " + m_firstCabinetPath + ": its folder has more than 254 bytes");
+        throw ESTCabinet("Could not create cabinet file " + m_firstCabinetPath +
+                         ": its folder has more than 254 bytes");
     prepareCabinetFolder(m_ccab);
 
     m_cabinetFileCount = 0;
     m_folderFileCount = 0;
     m_progressCountdown = 0;
     FciCallbacks callbacks;
-    callbacks.filePlaced = [this](const TCCAB& ccab, const std::string& name, std::uint32_t size, bool continuation) {
-        return filePlaced(ccab, name, size, continuation);
-    };
+    callbacks.filePlaced = [this](const TCCAB& ccab, const std::string& name, std::uint32_t size,
+                                  bool continuation) { return filePlaced(ccab, name, size, continuation); };
     callbacks.createCabinet = [this](const std::string& path, int& error) -> std::unique_ptr<ByteSink> {
         if (m_sinkFactory) return m_sinkFactory(path, error);
         return FileSink::create(path, error);
@@ -186,11 +192,14 @@ void TSTCabWriter::AddFile(const std::string& sourcePath, const std::string& nam
     else if (m_folderFileCountThreshold != 0 && m_folderFileCount >= m_folderFileCountThreshold)
         FlushFolder();
 
-    const std::string name = !nameInCabinet.empty() && nameInCabinet.front() == '\\' ? nameInCabinet.substr(1)
-                                                                                     : nameInCabinet;
+    const std::string name =
+        !nameInCabinet.empty() && nameInCabinet.front() == '\\' ? nameInCabinet.substr(1) : nameInCabinet;
     const auto getNext = [this](TCCAB& ccab, std::uint32_t size) { return nextCabinet(ccab, size); };
-    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) { return status(kind, a, b); };
-    if (!m_engine->addFile(sourcePath, name, execute, getNext, onStatus, openSource, m_compressionCode)) raise();
+    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) {
+        return status(kind, a, b);
+    };
+    if (!m_engine->addFile(sourcePath, name, execute, getNext, onStatus, openSource, m_compressionCode))
+        raise();
     ++m_cabinetFileCount;
     ++m_folderFileCount;
 }
@@ -205,7 +214,9 @@ void TSTCabWriter::Close(bool flush) {
 void TSTCabWriter::FlushCabinet(bool startNext) {
     requireOpen("FlushCabinet");
     const auto getNext = [this](TCCAB& ccab, std::uint32_t size) { return nextCabinet(ccab, size); };
-    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) { return status(kind, a, b); };
+    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) {
+        return status(kind, a, b);
+    };
     if (!m_engine->flushCabinet(startNext, getNext, onStatus)) raise();
     m_cabinetFileCount = 0;
     m_folderFileCount = 0;
@@ -214,14 +225,17 @@ void TSTCabWriter::FlushCabinet(bool startNext) {
 void TSTCabWriter::FlushFolder() {
     requireOpen("FlushFolder");
     const auto getNext = [this](TCCAB& ccab, std::uint32_t size) { return nextCabinet(ccab, size); };
-    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) { return status(kind, a, b); };
+    const auto onStatus = [this](FciStatus kind, std::uint32_t a, std::uint32_t b) {
+        return status(kind, a, b);
+    };
     if (!m_engine->flushFolder(getNext, onStatus)) raise();
     m_folderFileCount = 0;
 }
 
 bool TSTCabWriter::nextCabinet(TCCAB& ccab, std::uint32_t prevCabinetSize) {
     ++ccab.iDisk;
-    if (!setCcabString(ccab.szDisk, DiskLabel(ccab.iDisk)) || !setCcabString(ccab.szCab, CabinetName(ccab.iCab)) ||
+    if (!setCcabString(ccab.szDisk, DiskLabel(ccab.iDisk)) ||
+        !setCcabString(ccab.szCab, CabinetName(ccab.iCab)) ||
         !setCcabString(ccab.szCabPath, CabinetPath(ccab.iDisk)))
         return false;
     bool abort = false;
@@ -236,30 +250,31 @@ bool TSTCabWriter::nextCabinet(TCCAB& ccab, std::uint32_t prevCabinetSize) {
 long TSTCabWriter::status(FciStatus kind, std::uint32_t first, std::uint32_t second) {
     bool abort = false;
     switch (kind) {
-    case FciStatus::File:
-        if (OnFileStatus) OnFileStatus(*this, first, second, abort);
-        if (m_progressCountdown < 0 && OnProgress && !abort) {
-            OnProgress(*this, abort);
-            m_progressCountdown = kProgressInterval;
+        case FciStatus::File:
+            if (OnFileStatus) OnFileStatus(*this, first, second, abort);
+            if (m_progressCountdown < 0 && OnProgress && !abort) {
+                OnProgress(*this, abort);
+                m_progressCountdown = kProgressInterval;
+            }
+            --m_progressCountdown;
+            return abort ? -1 : 0;
+        case FciStatus::Folder:
+            if (OnFolderStatus) OnFolderStatus(*this, first, second, abort);
+            m_folderFileCount = 0;
+            return abort ? -1 : 0;
+        case FciStatus::Cabinet: {
+            std::uint32_t desired = 0;
+            if (OnCabinetStatus) OnCabinetStatus(*this, first, second, desired, abort);
+            m_cabinetFileCount = 0;
+            m_folderFileCount = 0;
+            return abort ? -1 : static_cast<long>(desired);
         }
-        --m_progressCountdown;
-        return abort ? -1 : 0;
-    case FciStatus::Folder:
-        if (OnFolderStatus) OnFolderStatus(*this, first, second, abort);
-        m_folderFileCount = 0;
-        return abort ? -1 : 0;
-    case FciStatus::Cabinet: {
-        std::uint32_t desired = 0;
-        if (OnCabinetStatus) OnCabinetStatus(*this, first, second, desired, abort);
-        m_cabinetFileCount = 0;
-        m_folderFileCount = 0;
-        return abort ? -1 : static_cast<long>(desired);
-    }
     }
     return 0;
 }
 
-int TSTCabWriter::filePlaced(const TCCAB& ccab, const std::string& name, std::uint32_t size, bool continuation) {
+int TSTCabWriter::filePlaced(const TCCAB& ccab, const std::string& name, std::uint32_t size,
+                             bool continuation) {
     bool abort = false;
     if (OnFilePlaced) OnFilePlaced(*this, ccab, name, size, continuation, abort);
     return abort ? -1 : 0;

@@ -68,15 +68,16 @@ public:
     std::string CabinetPath(int number) const;
     std::string DiskLabel(int number) const;
 
-    std::function<void(TSTCabWriter& sender, const TCCAB& aCCab, const std::string& aFileName, std::int64_t aFileSize,
-                       bool aContinuation, bool& anAbort)>
+    std::function<void(TSTCabWriter& sender, const TCCAB& aCCab, const std::string& aFileName,
+                       std::int64_t aFileSize, bool aContinuation, bool& anAbort)>
         OnFilePlaced;
     std::function<void(TSTCabWriter& sender, TCCAB& aCCab, std::uint32_t aPrevCabSize, bool& anAbort)>
         OnGetNextCabinet;
-    std::function<void(TSTCabWriter& sender, std::uint32_t aCompressedBlockSize, std::uint32_t anUncompressedBlockSize,
-                       bool& anAbort)>
+    std::function<void(TSTCabWriter& sender, std::uint32_t aCompressedBlockSize,
+                       std::uint32_t anUncompressedBlockSize, bool& anAbort)>
         OnFileStatus;
-    std::function<void(TSTCabWriter& sender, std::uint32_t aCopiedSize, std::uint32_t aTotalSize, bool& anAbort)>
+    std::function<void(TSTCabWriter& sender, std::uint32_t aCopiedSize, std::uint32_t aTotalSize,
+                       bool& anAbort)>
         OnFolderStatus;
     std::function<void(TSTCabWriter& sender, std::uint32_t aPrevEstimatedSize, std::uint32_t anActualSize,
                        std::uint32_t& aDesiredSize, bool& anAbort)>

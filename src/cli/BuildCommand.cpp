@@ -185,15 +185,17 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
     builder::BuildCallbacks callbacks;
     callbacks.status = [&](const std::string& text) { printer.status(text); };
     callbacks.progress = [&](int position) { printer.progress(position); };
-    callbacks.cancelRequested = [&] { return environment.interrupted != nullptr && environment.interrupted->load(); };
+    callbacks.cancelRequested = [&] {
+        return environment.interrupted != nullptr && environment.interrupted->load();
+    };
     const builder::BuildResult result = builder.run(callbacks);
     printer.endLine();
 
     switch (result.outcome) {
         case builder::BuildResult::Outcome::Succeeded:
             out << "Setup was successfully created!\n"
-                << result.setupFile.string() << " (" << model::formatSize(static_cast<std::int64_t>(result.setupSize))
-                << ")\n";
+                << result.setupFile.string() << " ("
+                << model::formatSize(static_cast<std::int64_t>(result.setupSize)) << ")\n";
             return kExitOk;
         case builder::BuildResult::Outcome::Cancelled:
             err << "corvane-build: cancelled; " << result.setupFile.string() << " was left as it was\n";
@@ -201,7 +203,8 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
         case builder::BuildResult::Outcome::AccessDenied:
             err << "corvane-build: " << oneLine(result.message) << "\n";
             return kExitFailed;
-        case builder::BuildResult::Outcome::Failed: break;
+        case builder::BuildResult::Outcome::Failed:
+            break;
     }
     err << "corvane-build: " << result.message << "\n";
     return kExitFailed;

@@ -8,8 +8,8 @@
 namespace corvane::cli {
 
 struct CommandEnvironment {
-    bool terminal = false;                              // draw a progress bar instead of plain lines
-    const std::atomic<bool>* interrupted = nullptr;     // set by Ctrl+C: the build stops at its next check
+    bool terminal = false;                           // draw a progress bar instead of plain lines
+    const std::atomic<bool>* interrupted = nullptr;  // set by Ctrl+C: the build stops at its next check
 };
 
 // corvane-build's whole behaviour, with its arguments (without the program name) and output

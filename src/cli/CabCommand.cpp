@@ -65,7 +65,8 @@ bool parseCompression(const std::string& text, Options& options) {
         options.type = cabinet::cctLzx;
     } else if (text.starts_with("lzx:")) {
         const auto level = parseNumber(text.substr(4));
-        if (!level || *level < cabinet::kLzxMinWindowBits || *level > cabinet::kLzxMaxWindowBits) return false;
+        if (!level || *level < cabinet::kLzxMinWindowBits || *level > cabinet::kLzxMaxWindowBits)
+            return false;
         options.type = cabinet::cctLzx;
         options.lzxLevel = static_cast<int>(*level);
     } else {
@@ -92,7 +93,8 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
             const std::string* text = value();
             if (!text) return std::nullopt;
             if (!parseCompression(*text, options)) {
-                err << "corvane-cab: unknown compression " << *text << " (none, mszip, lzx or lzx:15 to lzx:21)\n";
+                err << "corvane-cab: unknown compression " << *text
+                    << " (none, mszip, lzx or lzx:15 to lzx:21)\n";
                 return std::nullopt;
             }
         } else if (arg == "--max-files" || arg == "--max-size") {
@@ -100,12 +102,14 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
             if (!text) return std::nullopt;
             const auto number = parseNumber(*text);
             if (!number || *number == 0) {
-                err << "corvane-cab: " << arg << " needs a number from 1 to 4294967295, not " << *text << "\n";
+                err << "corvane-cab: " << arg << " needs a number from 1 to 4294967295, not " << *text
+                    << "\n";
                 return std::nullopt;
             }
             (arg == "--max-files" ? options.maxFiles : options.maxSize) = *number;
         } else if (arg == "--") {
-            positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                              args.end());
             break;
         } else if (arg.size() > 1 && arg[0] == '-') {
             err << "corvane-cab: unknown option " << arg << "\n";
@@ -128,8 +132,10 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
 std::string nameInCabinet(const std::string& path) {
     const fs::path given(path);
     bool upward = false;
-    for (const fs::path& part : given) upward = upward || part == "..";
-    std::string name = given.is_absolute() || upward ? given.filename().string() : given.lexically_normal().string();
+    for (const fs::path& part : given)
+        upward = upward || part == "..";
+    std::string name =
+        given.is_absolute() || upward ? given.filename().string() : given.lexically_normal().string();
     for (char& c : name)
         if (c == '/') c = '\\';
     return name;
@@ -156,8 +162,8 @@ bool checkSources(const std::vector<std::string>& files, std::ostream& err) {
         }
         const std::string name = nameInCabinet(file);
         if (name.empty() || name.size() > cabinet::kMaxNameLength) {
-            err << "corvane-cab: " << file << ": its name in the cabinet must have 1 to " << cabinet::kMaxNameLength
-                << " bytes\n";
+            err << "corvane-cab: " << file << ": its name in the cabinet must have 1 to "
+                << cabinet::kMaxNameLength << " bytes\n";
             return false;
         }
     }

@@ -10,7 +10,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) { g_interrupted = true; }
+extern "C" void onInterrupt(int) {
+    g_interrupted = true;
+}
 
 }  // namespace
 
@@ -20,6 +22,6 @@ int main(int argc, char** argv) {
     corvane::cli::CommandEnvironment environment;
     environment.terminal = ::isatty(STDOUT_FILENO) != 0;
     environment.interrupted = &g_interrupted;
-    return corvane::cli::runBuildCommand(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
-                                         environment);
+    return corvane::cli::runBuildCommand(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                                         std::cerr, environment);
 }

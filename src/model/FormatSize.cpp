@@ -33,7 +33,9 @@ std::string formatSize(std::int64_t bytes, std::string_view decimalSeparator) {
     return text + unit;
 }
 
-std::string formatSize(std::int64_t bytes) { return formatSize(bytes, userDecimalSeparator()); }
+std::string formatSize(std::int64_t bytes) {
+    return formatSize(bytes, userDecimalSeparator());
+}
 
 const std::string& userDecimalSeparator() {
     static const std::string separator = [] {

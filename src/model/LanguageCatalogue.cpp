@@ -13,7 +13,8 @@ std::vector<LanguageFile> scanLanguageFolder(const std::filesystem::path& folder
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->is_directory(ec)) continue;
         const std::string fileName = it->path().filename().string();
-        if (fileName.size() < 4 || !platform::equalsIgnoringCase(std::string_view(fileName).substr(fileName.size() - 4), ".lng"))
+        if (fileName.size() < 4 ||
+            !platform::equalsIgnoringCase(std::string_view(fileName).substr(fileName.size() - 4), ".lng"))
             continue;
         // ".lng" alone names no language (and is a hidden file here).
         if (fileName.front() == '.') continue;

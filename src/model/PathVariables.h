@@ -10,12 +10,16 @@
 namespace corvane::model {
 
 inline constexpr std::array<std::string_view, 32> kFolderVariables{
-    "<InstallDir>",     "<ProgramFiles>",    "<CommonFiles>",       "<WindowsDir>",     "<SystemDir>",
-    "<TempDir>",        "<FontsDir>",        "<MyDocuments>",       "<SystemDrive>",    "<CurrentDir>",
-    "<SentTo>",         "<Favorites>",       "<Templates>",         "<AppData>",        "<LocalAppData>",
-    "<LocalSettings>",  "<UserProfile>",     "<AllUserProfile>",    "<Desktop>",        "<StartMenu>",
-    "<ProgramsDir>",    "<StartUp>",         "<CommonDesktop>",     "<CommonStartMenu>", "<CommonProgramsDir>",
-    "<CommonStartUp>",  "<ProgramGroup>",    "<QuickLaunch>",       "<CommonFavorites>", "<CommonAppData>",
+    "<InstallDir>",        "<ProgramFiles>",    "<CommonFiles>",
+    "<WindowsDir>",        "<SystemDir>",       "<TempDir>",
+    "<FontsDir>",          "<MyDocuments>",     "<SystemDrive>",
+    "<CurrentDir>",        "<SentTo>",          "<Favorites>",
+    "<Templates>",         "<AppData>",         "<LocalAppData>",
+    "<LocalSettings>",     "<UserProfile>",     "<AllUserProfile>",
+    "<Desktop>",           "<StartMenu>",       "<ProgramsDir>",
+    "<StartUp>",           "<CommonDesktop>",   "<CommonStartMenu>",
+    "<CommonProgramsDir>", "<CommonStartUp>",   "<ProgramGroup>",
+    "<QuickLaunch>",       "<CommonFavorites>", "<CommonAppData>",
     "<CommonMyDocuments>", "<CommonTemplates>",
 };
 
@@ -24,7 +28,10 @@ inline constexpr std::array<std::string_view, 5> kShortcutDestinations{
 };
 
 inline constexpr std::array<std::string_view, 4> kIniValueVariables{
-    "<AppName>", "<AppVersion>", "<CompanyName>", "<InstallDir>",
+    "<AppName>",
+    "<AppVersion>",
+    "<CompanyName>",
+    "<InstallDir>",
 };
 
 }  // namespace corvane::model

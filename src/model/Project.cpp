@@ -103,7 +103,8 @@ std::string Project::defaultLanguageName() const {
 void Project::rebuildDocumentLists() {
     markModified();
     licenses.assign(1, {kDefaultLanguageCaption, {}});
-    for (const std::string& name : selectedLanguages()) licenses.push_back({name, {}});
+    for (const std::string& name : selectedLanguages())
+        licenses.push_back({name, {}});
     readmes = licenses;
     settings.defaultLanguage = licenses.size() > 1 ? 0 : kNoChoice;
 }
@@ -115,10 +116,11 @@ void Project::setUninstall(bool on) {
     settings.uninstallPage = on;
     const std::string source = uninstallerSource();
     if (on) {
-        files.push_back({source, std::string(kUninstallerSize), std::string(kUninstallerInstallTo), "Overwrite",
-                         kYes});
+        files.push_back(
+            {source, std::string(kUninstallerSize), std::string(kUninstallerInstallTo), "Overwrite", kYes});
     } else {
-        auto it = std::find_if(files.begin(), files.end(), [&](const FileEntry& f) { return f.source == source; });
+        auto it =
+            std::find_if(files.begin(), files.end(), [&](const FileEntry& f) { return f.source == source; });
         if (it != files.end()) files.erase(it);
     }
 }
@@ -127,7 +129,8 @@ std::optional<std::size_t> Project::uninstallerRow() const {
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& source = files[i].source;
         const std::size_t slash = source.find_last_of("/\\");
-        const std::string_view name = std::string_view(source).substr(slash == std::string::npos ? 0 : slash + 1);
+        const std::string_view name =
+            std::string_view(source).substr(slash == std::string::npos ? 0 : slash + 1);
         if (platform::equalsIgnoringCase(files[i].installTo, kUninstallerInstallTo) &&
             platform::equalsIgnoringCase(name, kUninstallerFileName))
             return i;
@@ -171,22 +174,25 @@ void Project::setVisitSite(bool on) {
 std::vector<std::string> Project::installedFiles() const {
     std::vector<std::string> list;
     list.reserve(files.size());
-    for (const FileEntry& f : files) list.push_back(f.installTo);
+    for (const FileEntry& f : files)
+        list.push_back(f.installTo);
     return list;
 }
 
 std::int64_t Project::totalSize() const {
     std::int64_t total = 0;
-    for (const FileEntry& f : files) total += parseSizeField(f.size);
+    for (const FileEntry& f : files)
+        total += parseSizeField(f.size);
     return total;
 }
 
 std::filesystem::path Project::resolvePath(std::string_view authorPath) const {
-    return resolveAuthorPath(isSaved() ? std::filesystem::path(projectPath).parent_path() : std::filesystem::path(),
-                             authorPath);
+    return resolveAuthorPath(
+        isSaved() ? std::filesystem::path(projectPath).parent_path() : std::filesystem::path(), authorPath);
 }
 
-std::filesystem::path resolveAuthorPath(const std::filesystem::path& projectFolder, std::string_view authorPath) {
+std::filesystem::path resolveAuthorPath(const std::filesystem::path& projectFolder,
+                                        std::string_view authorPath) {
     std::filesystem::path p{std::string(authorPath)};
     if (p.empty() || p.is_absolute()) return p;
     return projectFolder / p;

@@ -115,7 +115,8 @@ private:
 };
 
 // authorPath as the file system should see it: relative paths are taken from projectFolder.
-std::filesystem::path resolveAuthorPath(const std::filesystem::path& projectFolder, std::string_view authorPath);
+std::filesystem::path resolveAuthorPath(const std::filesystem::path& projectFolder,
+                                        std::string_view authorPath);
 
 // A size field as a whole number: blanks trimmed, the leading decimal digits taken, anything
 // else counting as 0.

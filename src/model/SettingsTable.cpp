@@ -50,7 +50,9 @@ const std::array<SettingField, kSettingCount> kFields{{
 
 }  // namespace
 
-const std::array<SettingField, kSettingCount>& settingFields() { return kFields; }
+const std::array<SettingField, kSettingCount>& settingFields() {
+    return kFields;
+}
 
 const SettingField& settingField(std::string_view key) {
     for (const SettingField& f : kFields)

@@ -35,6 +35,8 @@ std::string homeFolder() {
     return "/";
 }
 
-std::string defaultSetupFile() { return homeFolder() + "Setup.exe"; }
+std::string defaultSetupFile() {
+    return homeFolder() + "Setup.exe";
+}
 
 }  // namespace corvane::platform

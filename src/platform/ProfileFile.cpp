@@ -8,16 +8,22 @@ namespace corvane::platform {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 // Names are looked up trimmed and folded, as the Windows functions compare them.
-std::string lookupName(std::string_view s) { return foldedCopy(trimmed(s)); }
+std::string lookupName(std::string_view s) {
+    return foldedCopy(trimmed(s));
+}
 
 std::string unquoted(std::string_view value) {
     value = trimmed(value);
@@ -117,7 +123,9 @@ std::vector<std::string> ProfileFile::rowKeys(std::string_view section) const {
     return list;
 }
 
-bool ProfileFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool ProfileFile::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
+}
 
 ProfileFile::Section& ProfileFile::sectionForWrite(std::string_view name) {
     const auto [it, added] = m_sectionIndex.emplace(lookupName(name), m_sections.size());
@@ -138,7 +146,8 @@ std::string ProfileFile::text() const {
     std::size_t size = 0;
     for (const Section& s : m_sections) {
         size += s.name.size() + 4;
-        for (const Entry& e : s.entries) size += e.key.size() + (e.value ? e.value->size() + 1 : 0) + 2;
+        for (const Entry& e : s.entries)
+            size += e.key.size() + (e.value ? e.value->size() + 1 : 0) + 2;
     }
     std::string out;
     out.reserve(size);

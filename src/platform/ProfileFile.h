@@ -44,7 +44,8 @@ public:
     // The value of a key as GetPrivateProfileString returns it, or nothing when the section or
     // key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
-    std::string readString(std::string_view section, std::string_view key, std::string_view fallback = {}) const;
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view fallback = {}) const;
     // The section's keys in file order, blanks trimmed; empty keys are not listed.
     std::vector<std::string> keys(std::string_view section) const;
     // The section's lines read as list rows: each line up to its last "=" rather than its first,

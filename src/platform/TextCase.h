@@ -9,11 +9,14 @@
 
 namespace corvane::platform {
 
-inline char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char foldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 inline std::string foldedCopy(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = foldCase(c);
+    for (char& c : out)
+        c = foldCase(c);
     return out;
 }
 

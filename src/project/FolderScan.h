@@ -22,7 +22,7 @@
 namespace corvane::project {
 
 struct AddedFiles {
-    std::vector<model::FileEntry> rows;        // in the order they go into the list
+    std::vector<model::FileEntry> rows;  // in the order they go into the list
     // Could not be opened for reading, or (ending in "/") a folder that could not be listed.
     std::vector<std::string> deniedFiles;
     std::vector<std::string> linksLeadingOut;  // symbolic links left out

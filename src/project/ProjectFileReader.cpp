@@ -35,7 +35,8 @@ public:
 
         settings(10, 15);  // DefaultLanguage, Protect, Password, License, Accept
         std::int32_t& defaultLanguage = m_project.settings.defaultLanguage;
-        if (defaultLanguage < 0 || static_cast<std::size_t>(defaultLanguage) >= m_project.selectedLanguages().size())
+        if (defaultLanguage < 0 ||
+            static_cast<std::size_t>(defaultLanguage) >= m_project.selectedLanguages().size())
             defaultLanguage = model::kNoChoice;
         documents("License", m_project.licenses);
         settings(15, 16);
@@ -75,7 +76,8 @@ private:
     // A row whose source cannot be opened keeps its stored size and is marked, never dropped:
     // the next save would otherwise lose it for good.
     void measure(model::FileEntry& entry) const {
-        const platform::FileProbe probe = platform::probeFile(model::resolveAuthorPath(m_folder, entry.source));
+        const platform::FileProbe probe =
+            platform::probeFile(model::resolveAuthorPath(m_folder, entry.source));
         entry.sourceMissing = !probe.readable();
         if (probe.readable()) entry.size = std::to_string(probe.size);
     }
@@ -87,17 +89,18 @@ private:
 
     void settings(std::size_t from, std::size_t to) {
         const auto& fields = model::settingFields();
-        for (std::size_t i = from; i < to; ++i) apply(fields[i]);
+        for (std::size_t i = from; i < to; ++i)
+            apply(fields[i]);
     }
 
     void apply(const model::SettingField& field) {
         const std::optional<std::string> stored = m_profile.value("Settings", field.key);
         model::ProjectSettings& s = m_project.settings;
         if (auto text = std::get_if<model::TextField>(&field.field)) {
-            s.**text = stored.value_or("");
+            s.** text = stored.value_or("");
         } else if (auto integer = std::get_if<model::IntField>(&field.field)) {
             std::optional<std::int32_t> v = stored ? parseProfileInteger(*stored) : std::nullopt;
-            s.**integer = v.value_or(field.missingDefault);
+            s.** integer = v.value_or(field.missingDefault);
         } else {
             const auto member = std::get<model::BoolField>(field.field);
             const bool on = stored && parseProfileBoolean(*stored);

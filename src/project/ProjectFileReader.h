@@ -13,8 +13,8 @@ namespace corvane::project {
 // Replaces the project's contents with those of the .zan file at path. Source files of Files
 // rows are measured again, relative paths taken from the project file's folder; a row whose file
 // cannot be opened is kept as stored and marked sourceMissing. With Uninstall on, the uninstaller
-// row takes this program folder's Uninstall.exe. Throws std::runtime_error naming the file when it cannot be read.
-// Leaves projectPath and the modified flag to the caller.
+// row takes this program folder's Uninstall.exe. Throws std::runtime_error naming the file when it cannot be
+// read. Leaves projectPath and the modified flag to the caller.
 void readProjectFile(model::Project& project, const std::filesystem::path& path);
 
 // The same from an already parsed profile; projectFolder anchors relative source paths.

@@ -48,7 +48,8 @@ private:
 
     template <class Entry>
     void rows(const char* section, const std::vector<Entry>& list) {
-        for (const Entry& entry : list) m_profile.write(section, withoutLineBreaks(joinRow(entry)), "");
+        for (const Entry& entry : list)
+            m_profile.write(section, withoutLineBreaks(joinRow(entry)), "");
     }
 
     const model::Project& m_project;
@@ -61,7 +62,8 @@ platform::ProfileFile projectProfile(const model::Project& project) {
     return ProjectProfileBuilder(project).build();
 }
 
-std::vector<FormatLimitProblem> writeProjectFile(const model::Project& project, const std::filesystem::path& path) {
+std::vector<FormatLimitProblem> writeProjectFile(const model::Project& project,
+                                                 const std::filesystem::path& path) {
     projectProfile(project).save(path);
     return findFormatLimitProblems(project);
 }

@@ -19,6 +19,7 @@ platform::ProfileFile projectProfile(const model::Project& project);
 // platform::ProfileWriteError ("Unable to write to <path>"). Returns the values that will not
 // read back as they are (the file is written all the same). Leaves projectPath and modified to
 // the caller.
-std::vector<FormatLimitProblem> writeProjectFile(const model::Project& project, const std::filesystem::path& path);
+std::vector<FormatLimitProblem> writeProjectFile(const model::Project& project,
+                                                 const std::filesystem::path& path);
 
 }  // namespace corvane::project

@@ -6,7 +6,9 @@ namespace corvane::project {
 
 namespace {
 
-std::string valueName(std::size_t n) { return "Recent" + std::to_string(n); }
+std::string valueName(std::size_t n) {
+    return "Recent" + std::to_string(n);
+}
 
 }  // namespace
 

@@ -33,8 +33,8 @@ constexpr auto rowFields<model::ShortcutEntry>() {
 template <>
 constexpr auto rowFields<model::RegistryEntry>() {
     using E = model::RegistryEntry;
-    return std::array{&E::rootKey, &E::subkey, &E::valueName, &E::valueType, &E::valueData, &E::overwrite,
-                      &E::uninstall};
+    return std::array{&E::rootKey,   &E::subkey,    &E::valueName, &E::valueType,
+                      &E::valueData, &E::overwrite, &E::uninstall};
 }
 template <>
 constexpr auto rowFields<model::IniEntry>() {
@@ -95,7 +95,8 @@ Entry entryFromRow(std::string_view row) {
     constexpr auto members = rowFields<Entry>();
     std::vector<std::string> parts = rows::splitRow(row, members.size(), rowFreeField<Entry>);
     Entry entry;
-    for (std::size_t i = 0; i < members.size(); ++i) entry.*members[i] = std::move(parts[i]);
+    for (std::size_t i = 0; i < members.size(); ++i)
+        entry.*members[i] = std::move(parts[i]);
     return entry;
 }
 

@@ -61,18 +61,21 @@ QPixmap logo() {
 
 }  // namespace
 
-void openHomePage(const Services& services) { services.shell->open(QString::fromLatin1(kHomePage), false); }
+void openHomePage(const Services& services) {
+    services.shell->open(QString::fromLatin1(kHomePage), false);
+}
 
 void sendFeedback(const Services& services) {
-    services.shell->open(QStringLiteral("mailto:%1?subject=ZAN_%2").arg(QLatin1String(kSupportAddress),
-                                                                       QLatin1String(kProductVersion)),
+    services.shell->open(QStringLiteral("mailto:%1?subject=ZAN_%2")
+                             .arg(QLatin1String(kSupportAddress), QLatin1String(kProductVersion)),
                          false);
 }
 
 TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(tr("About Corvane"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, p.color(QPalette::Base));
@@ -85,13 +88,16 @@ TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent) {
     m_version->setObjectName(QStringLiteral("VersionLabel"));
     auto* owner = new QLabel(tr("Copyright \u00A9 Brennic Software."), this);
     auto* rights = new QLabel(tr("All rights reserved."), this);
-    auto* home = new LinkLabel(QString::fromLatin1(kHomePage), [&services] { openHomePage(services); }, this);
+    auto* home = new LinkLabel(
+        QString::fromLatin1(kHomePage), [&services] { openHomePage(services); }, this);
     home->setObjectName(QStringLiteral("HomePageLink"));
-    auto* mail = new LinkLabel(QString::fromLatin1(kSupportAddress), [&services] { sendFeedback(services); }, this);
+    auto* mail = new LinkLabel(
+        QString::fromLatin1(kSupportAddress), [&services] { sendFeedback(services); }, this);
     mail->setObjectName(QStringLiteral("FeedbackLink"));
-    auto* notice = new QLabel(tr("This program is protected by copyright law. Unauthorised copying or distribution "
-                                 "of this program, or of any part of it, is not permitted."),
-                              this);
+    auto* notice =
+        new QLabel(tr("This program is protected by copyright law. Unauthorised copying or distribution "
+                      "of this program, or of any part of it, is not permitted."),
+                   this);
     notice->setWordWrap(true);
     notice->setEnabled(false);
     notice->setFixedWidth(kInnerWidth - 2 * 11);
@@ -101,7 +107,8 @@ TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* text = new QVBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_version, owner, rights, home, mail}) text->addWidget(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_version, owner, rights, home, mail})
+        text->addWidget(w);
     auto* top = new QHBoxLayout;
     top->addWidget(image, 0, Qt::AlignTop);
     top->addLayout(text, 1);
@@ -112,6 +119,8 @@ TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TForm3::setVersionLine(const QString& text) { m_version->setText(text); }
+void TForm3::setVersionLine(const QString& text) {
+    m_version->setText(text);
+}
 
 }  // namespace corvane::ui

@@ -14,7 +14,9 @@ namespace corvane::ui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -47,8 +49,8 @@ void GeneralPage::buildGeneralTab() {
     m_setupFile = makeLineEdit(tab, QStringLiteral("SetupFileEd"));
     QPushButton* browse = makeBrowseButton(tab, QStringLiteral("SetupFileButton"));
     form->addRow(tr("Setup File:"), pathRow(tab, m_setupFile, browse));
-    m_compression =
-        makeChoice(tab, {tr("No compression"), tr("Normal"), tr("Maximal")}, QStringLiteral("CompressionTypeCombo"));
+    m_compression = makeChoice(tab, {tr("No compression"), tr("Normal"), tr("Maximal")},
+                               QStringLiteral("CompressionTypeCombo"));
     form->addRow(tr("Compression Type:"), m_compression);
     // Kept and stored, but there is no control for it on screen.
     m_silent = makeCheckBox(tab, tr("Silent Installation"), QStringLiteral("SilentCheck"));
@@ -81,12 +83,10 @@ void GeneralPage::buildBitmapsTab() {
     form->addRow(tr("Header Bitmap:"), pathRow(tab, m_header, headerButton));
     bindText(m_wizard, &model::ProjectSettings::wizard);
     bindText(m_header, &model::ProjectSettings::header);
-    connect(wizardButton, &QPushButton::clicked, this, [this] {
-        browseBitmap(m_wizard, tr("Bitmap Files 164x314 pixels (*.bmp)"));
-    });
-    connect(headerButton, &QPushButton::clicked, this, [this] {
-        browseBitmap(m_header, tr("Bitmap Files 55x55 pixels (*.bmp)"));
-    });
+    connect(wizardButton, &QPushButton::clicked, this,
+            [this] { browseBitmap(m_wizard, tr("Bitmap Files 164x314 pixels (*.bmp)")); });
+    connect(headerButton, &QPushButton::clicked, this,
+            [this] { browseBitmap(m_header, tr("Bitmap Files 55x55 pixels (*.bmp)")); });
 }
 
 void GeneralPage::browseSetupFile() {
@@ -108,9 +108,9 @@ void GeneralPage::browseBitmap(QLineEdit* edit, const QString& filter) {
 void GeneralPage::loadFromProject() {
     const model::ProjectSettings& s = m_project.settings;
     const std::pair<QLineEdit*, const std::string*> texts[] = {
-        {m_appName, &s.appName},     {m_appVersion, &s.appVersion}, {m_companyName, &s.companyName},
-        {m_webSite, &s.webSite},     {m_support, &s.support},       {m_setupFile, &s.setupFile},
-        {m_wizard, &s.wizard},       {m_header, &s.header},
+        {m_appName, &s.appName}, {m_appVersion, &s.appVersion}, {m_companyName, &s.companyName},
+        {m_webSite, &s.webSite}, {m_support, &s.support},       {m_setupFile, &s.setupFile},
+        {m_wizard, &s.wizard},   {m_header, &s.header},
     };
     for (const auto& [edit, value] : texts) {
         SignalBlocker block(edit);

@@ -231,8 +231,9 @@ void TForm1::buildCentralArea() {
     auto changed = [this] { Action1Execute(); };
     m_general = new GeneralPage(m_project, m_services, changed, m_pageArea);
     m_dialogs = new DialogsPage(m_project, m_services, changed, m_pageArea);
-    m_files = new FilesPage(m_project, m_services, m_addFilesDialog, m_editItemDialog, changed,
-                            [this] { filesChanged(); }, m_pageArea);
+    m_files = new FilesPage(
+        m_project, m_services, m_addFilesDialog, m_editItemDialog, changed, [this] { filesChanged(); },
+        m_pageArea);
     m_system = new SystemPage(m_project, m_services, changed, m_pageArea);
     m_finish = new FinishPage(m_project, m_services, changed, m_pageArea);
     m_groups = {m_general, m_dialogs, m_files, m_system, m_finish};

@@ -116,7 +116,8 @@ QString QtFileDialogService::saveFile(QWidget* parent, const QString& filter, co
     return QFileDialog::getSaveFileName(parent, QString(), initialPath, filter);
 }
 
-QStringList QtFileDialogService::openFiles(QWidget* parent, const QString& filter, const QString& initialPath) {
+QStringList QtFileDialogService::openFiles(QWidget* parent, const QString& filter,
+                                           const QString& initialPath) {
     return QFileDialog::getOpenFileNames(parent, QString(), initialPath, filter);
 }
 

@@ -8,8 +8,8 @@ namespace corvane::ui {
 // QDesktopServices.
 class QtMessageService : public MessageService {
 public:
-    Button show(QWidget* parent, Icon icon, const QString& caption, const QString& text, const QList<Button>& buttons,
-                Button defaultButton) override;
+    Button show(QWidget* parent, Icon icon, const QString& caption, const QString& text,
+                const QList<Button>& buttons, Button defaultButton) override;
 };
 
 class QtFileDialogService : public FileDialogService {

@@ -2,7 +2,9 @@
 
 namespace corvane::ui {
 
-QString applicationTitle() { return QStringLiteral("Corvane"); }
+QString applicationTitle() {
+    return QStringLiteral("Corvane");
+}
 
 void showWarning(const Services& services, QWidget* parent, const QString& text) {
     services.messages->show(parent, MessageService::Icon::Warning, applicationTitle(), text,
@@ -10,8 +12,8 @@ void showWarning(const Services& services, QWidget* parent, const QString& text)
 }
 
 void showError(const Services& services, QWidget* parent, const QString& text) {
-    services.messages->show(parent, MessageService::Icon::Error, QString(), text, {MessageService::Button::Ok},
-                            MessageService::Button::Ok);
+    services.messages->show(parent, MessageService::Icon::Error, QString(), text,
+                            {MessageService::Button::Ok}, MessageService::Button::Ok);
 }
 
 void showException(const Services& services, QWidget* parent, const QString& message) {

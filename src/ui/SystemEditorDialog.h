@@ -25,7 +25,6 @@ struct Services;
 // The caption that marks edit mode.
 QString editCaption();
 
-
 class SystemEditorDialog : public QDialog {
     Q_OBJECT
 public:

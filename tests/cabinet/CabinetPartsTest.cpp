@@ -46,7 +46,8 @@ TEST(MsZipCompressor, UsesThePreviousBlockAsHistory) {
     // The second block repeats the first one's second half (16 KiB back, within deflate's reach).
     const std::vector<std::uint8_t> half = testing::randomBytes(kBlockSize / 2, 2);
     std::vector<std::uint8_t> bytes = testing::randomBytes(kBlockSize / 2, 3);
-    for (int i = 0; i < 3; ++i) bytes.insert(bytes.end(), half.begin(), half.end());
+    for (int i = 0; i < 3; ++i)
+        bytes.insert(bytes.end(), half.begin(), half.end());
     MsZipCompressor compressor;
     std::vector<DataBlock> blocks;
     compressor.write(bytes, blocks);
@@ -115,11 +116,12 @@ INSTANTIATE_TEST_SUITE_P(
                       MessageCase{8, 0, true, true, "Failure compressing data [0x0008]"},
                       MessageCase{42, 0, true, true, "FCI error [0x002A]"},
                       MessageCase{3, 0, false, true, "FCI error"},
-                      MessageCase{9, 0, true, false, "Cabinets in a set do not have the same RESERVE sizes [0x0009]"},
+                      MessageCase{9, 0, true, false,
+                                  "Cabinets in a set do not have the same RESERVE sizes [0x0009]"},
                       MessageCase{12, 0, true, false, "FDI error [0x000C]"},
                       MessageCase{6, ENOSPC, true, true,
-                                  "Could not create cabinet file [0x0006].\r\n" + ESTCabinet::systemMessage(ENOSPC) +
-                                      " [0x001C]."}));
+                                  "Could not create cabinet file [0x0006].\r\n" +
+                                      ESTCabinet::systemMessage(ENOSPC) + " [0x001C]."}));
 
 TEST(ESTCabinetSystemMessage, IsTrimmedOfTrailingFullStopsAndBlanks) {
     for (int code : {1, 2, 13, 28}) {

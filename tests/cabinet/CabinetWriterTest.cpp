@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 
 #include "CabinetListing.h"
 #include "TestData.h"
@@ -44,7 +44,8 @@ TEST_F(CabinetWriterTest, DefaultsMakeOneCabinetWithOneFolder) {
     EXPECT_STREQ(writer.currentCabinet().szDisk, "Disk1");
     EXPECT_EQ(writer.currentCabinet().cb, 0x7FFFFFFFu);
     EXPECT_EQ(writer.currentCabinet().cbFolderThresh, 0x7FFFFFFFu);
-    for (int i = 0; i < 4; ++i) writer.AddFile(source("f" + std::to_string(i), 50000), "\\f" + std::to_string(i), false);
+    for (int i = 0; i < 4; ++i)
+        writer.AddFile(source("f" + std::to_string(i), 50000), "\\f" + std::to_string(i), false);
     writer.Close(true);
     const testing::CabinetListing cab = listCabinet(m_folder / "out" / "one.cab");
     EXPECT_EQ(cab.folders.size(), 1u);
@@ -191,7 +192,8 @@ TEST_F(CabinetWriterTest, FailedWriteReportsTheSystemErrorAndRemovesTheCabinet) 
     TSTCabWriter writer;
     writer.setCompressionType(cctNone);
     bool discarded = false;
-    writer.setSinkFactory([&](const std::string&, int&) { return std::make_unique<ObservedSink>(5000, discarded); });
+    writer.setSinkFactory(
+        [&](const std::string&, int&) { return std::make_unique<ObservedSink>(5000, discarded); });
     writer.Open((m_folder / "full.cab").string());
     writer.AddFile(source("a", 100000), "a", false);
     try {
@@ -258,8 +260,10 @@ TEST_F(CabinetWriterTest, EventsSeeSkippedAndContinuedFiles) {
     writer.OnBeforeFileAdd = [](TSTCabWriter&, const std::string& name, bool& skip) {
         skip = name.find("skip") != std::string::npos;
     };
-    writer.OnFilePlaced = [&](TSTCabWriter&, const TCCAB& ccab, const std::string& name, std::int64_t, bool continuation,
-                              bool&) { placed.push_back(std::string(ccab.szCab) + ":" + name + (continuation ? "+" : "")); };
+    writer.OnFilePlaced = [&](TSTCabWriter&, const TCCAB& ccab, const std::string& name, std::int64_t,
+                              bool continuation, bool&) {
+        placed.push_back(std::string(ccab.szCab) + ":" + name + (continuation ? "+" : ""));
+    };
     writer.Open((m_folder / "ev.cab").string());
     writer.AddFile(source("a", 10), "a", false);
     writer.AddFile(source("skip", 10), "skip", false);
@@ -285,7 +289,8 @@ TEST_F(CabinetWriterTest, FolderThresholdsStartNewFolders) {
     writer.setCompressionType(cctMsZip);
     writer.setFolderFileCountThreshold(2);
     writer.Open((m_folder / "folders.cab").string());
-    for (int i = 0; i < 5; ++i) writer.AddFile(source("f" + std::to_string(i), 100 + i), "f" + std::to_string(i), false);
+    for (int i = 0; i < 5; ++i)
+        writer.AddFile(source("f" + std::to_string(i), 100 + i), "f" + std::to_string(i), false);
     writer.setCompressionType(cctNone);  // a new type starts a new folder too
     writer.AddFile(source("g", 10), "g", false);
     writer.Close(true);

@@ -5,15 +5,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QPushButton>
-#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -23,9 +23,9 @@
 #include "ui/BuildDialog.h"
 #include "ui/MainWindow.h"
 
+using corvane::test::RecordingShell;
 using corvane::test::ScriptedFiles;
 using corvane::test::ScriptedMessages;
-using corvane::test::RecordingShell;
 using Button = corvane::ui::MessageService::Button;
 using Icon = corvane::ui::MessageService::Icon;
 
@@ -49,7 +49,9 @@ private:
         return w;
     }
     QAction* action(const char* name) { return widget<QAction>(name); }
-    QString work(const QString& name) const { return QString::fromStdString((*m_work / name.toStdString()).string()); }
+    QString work(const QString& name) const {
+        return QString::fromStdString((*m_work / name.toStdString()).string());
+    }
 
     // A project file with the given application name, written by the editor itself.
     QString makeProjectFile(const QString& name) {
@@ -61,7 +63,8 @@ private:
     void startWindow(const QString& commandLine = {}) {
         m_window = std::make_unique<corvane::ui::TForm1>(
             corvane::ui::Services{&m_messages, &m_files, &m_shell},
-            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(), m_buildWork->folder()},
+            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(),
+                                       m_buildWork->folder()},
             *m_settings);
         m_window->show();
         m_window->start(commandLine);
@@ -145,7 +148,8 @@ private slots:
         widget<QTabWidget>("PageGeneral")->setCurrentIndex(1);  // Bitmaps
         action("ViewSystemAction")->trigger();
         action("NewAction")->trigger();
-        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(), QStringLiteral("PageGeneral"));
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
+                 QStringLiteral("PageGeneral"));
         QCOMPARE(widget<QTabWidget>("PageGeneral")->currentIndex(), 1);
     }
 
@@ -185,7 +189,8 @@ private slots:
         appName->setText(QStringLiteral("Changed"));
         m_messages.answers = {Button::Yes};
         action("NewAction")->trigger();
-        QVERIFY(QString::fromStdString(corvane::test::readFile(path.toStdString())).contains("AppName=Changed\r\n"));
+        QVERIFY(QString::fromStdString(corvane::test::readFile(path.toStdString()))
+                    .contains("AppName=Changed\r\n"));
 
         appName->setText(QStringLiteral("Thrown away"));
         m_messages.answers = {Button::No};
@@ -204,8 +209,10 @@ private slots:
 
     void recentListOrderAndMissingFiles() {
         QStringList paths;
-        for (int i = 0; i < 11; ++i) paths << makeProjectFile(QStringLiteral("P%1").arg(i));
-        for (int i = 0; i < 10; ++i) m_window->openFile(paths[i]);
+        for (int i = 0; i < 11; ++i)
+            paths << makeProjectFile(QStringLiteral("P%1").arg(i));
+        for (int i = 0; i < 10; ++i)
+            m_window->openFile(paths[i]);
         m_window->openFile(paths[3]);  // listed already: keeps its place
         const auto& recent = m_window->recentList().entries();
         QCOMPARE(QString::fromStdString(recent.front()), paths[9]);
@@ -313,8 +320,10 @@ private slots:
         action("CreateSetupAction")->trigger();
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Default Language must be specified."));
         QCOMPARE(m_messages.asked.last().icon, Icon::Error);
-        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(), QStringLiteral("PageDialogs"));
-        QCOMPARE(widget<QTabWidget>("PageDialogs")->currentWidget()->objectName(), QStringLiteral("TabLanguage"));
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
+                 QStringLiteral("PageDialogs"));
+        QCOMPARE(widget<QTabWidget>("PageDialogs")->currentWidget()->objectName(),
+                 QStringLiteral("TabLanguage"));
         QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ComboBox2"));
 
         // Checking a language fixes it; the next press reports the next check.
@@ -350,7 +359,8 @@ private slots:
         whenBuilding([form5] { return !form5->statusText().isEmpty(); },
                      [this] { widget<QPushButton>("CancelButton")->click(); });
         action("CreateSetupAction")->trigger();
-        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Are you sure you want to stop creating setup?"));
+        QCOMPARE(m_messages.asked.last().text,
+                 QStringLiteral("Are you sure you want to stop creating setup?"));
         QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Creating Setup"));
         QVERIFY(!QFileInfo::exists(setup));
         QVERIFY(!form5->isVisible());
@@ -359,7 +369,8 @@ private slots:
         m_messages.answers = {Button::No};
         m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
             if (m.text == QStringLiteral("Setup was successfully created!"))
-                QTimer::singleShot(0, form5, [&] { widget<QPushButton>("CancelButton")->click(); });  // now "Close"
+                QTimer::singleShot(0, form5,
+                                   [&] { widget<QPushButton>("CancelButton")->click(); });  // now "Close"
         };
         whenBuilding([form5] { return !form5->statusText().isEmpty(); },
                      [this] { widget<QPushButton>("CancelButton")->click(); });
@@ -372,7 +383,8 @@ private slots:
         action("HelpTopicsAction")->trigger();
         action("FeedbackAction")->trigger();
         action("VisitWebSiteAction")->trigger();
-        QCOMPARE(m_shell.opened.value(0), QStringLiteral("max:") + QString::fromStdString(m_program->folder()) +
+        QCOMPARE(m_shell.opened.value(0), QStringLiteral("max:") +
+                                              QString::fromStdString(m_program->folder()) +
                                               QStringLiteral("help/General/General.htm"));
         QCOMPARE(m_shell.opened.value(1), QStringLiteral("mailto:support@example.com?subject=ZAN_2.2.0"));
         QVERIFY(m_shell.opened.value(2).startsWith(QStringLiteral("https://")));
@@ -381,12 +393,14 @@ private slots:
     void screenshotOfEveryPageGroup() {
         const QString dir = qEnvironmentVariable("CORVANE_ARTIFACTS", QDir::tempPath());
         QDir().mkpath(dir);
-        m_window->openFile(QString::fromStdString(corvane::test::testData("../../examples/demo/Demo.zan").string()));
-        const char* views[] = {"ViewGeneralAction", "ViewDialogsAction", "ViewFilesAction", "ViewSystemAction",
-                               "ViewFinishAction"};
+        m_window->openFile(
+            QString::fromStdString(corvane::test::testData("../../examples/demo/Demo.zan").string()));
+        const char* views[] = {"ViewGeneralAction", "ViewDialogsAction", "ViewFilesAction",
+                               "ViewSystemAction", "ViewFinishAction"};
         for (const char* view : views) {
             action(view)->trigger();
-            const QString file = dir + QLatin1Char('/') + QLatin1String(view).chopped(6) + QStringLiteral(".png");
+            const QString file =
+                dir + QLatin1Char('/') + QLatin1String(view).chopped(6) + QStringLiteral(".png");
             QVERIFY(m_window->grab().save(file));
         }
     }

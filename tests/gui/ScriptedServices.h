@@ -24,8 +24,8 @@ public:
     QList<AskedMessage> asked;
     std::function<void(const AskedMessage&)> onShow;  // runs as each box appears
 
-    Button show(QWidget*, Icon icon, const QString& caption, const QString& text, const QList<Button>& buttons,
-                Button) override {
+    Button show(QWidget*, Icon icon, const QString& caption, const QString& text,
+                const QList<Button>& buttons, Button) override {
         asked.append({icon, caption, text});
         if (onShow) onShow(asked.last());
         if (buttons.size() == 1) return buttons.front();  // a plain message needs no answer
@@ -45,11 +45,15 @@ public:
     QStringList initialPaths;
     QStringList filters;
 
-    QString openFile(QWidget*, const QString& filter, const QString& initial) override { return next(filter, initial); }
+    QString openFile(QWidget*, const QString& filter, const QString& initial) override {
+        return next(filter, initial);
+    }
     QString openPicture(QWidget*, const QString& filter, const QString& initial) override {
         return next(filter, initial);
     }
-    QString saveFile(QWidget*, const QString& filter, const QString& initial) override { return next(filter, initial); }
+    QString saveFile(QWidget*, const QString& filter, const QString& initial) override {
+        return next(filter, initial);
+    }
     // Several files: one queued answer, the paths separated by "\n" (empty cancels).
     QStringList openFiles(QWidget*, const QString& filter, const QString& initial) override {
         const QString answer = next(filter, initial);

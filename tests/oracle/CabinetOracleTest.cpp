@@ -25,7 +25,9 @@ struct Compression {
     int lzxLevel;
 };
 
-void PrintTo(const Compression& compression, std::ostream* out) { *out << compression.name; }
+void PrintTo(const Compression& compression, std::ostream* out) {
+    *out << compression.name;
+}
 
 struct Source {
     std::string nameInCabinet;  // "\" separators
@@ -83,7 +85,8 @@ protected:
 
     void expectOraclesAgree(const std::vector<OracleJob>& jobs,
                             std::map<std::string, FdiFileInfo>* fdiInfo = nullptr) {
-        for (const std::string& problem : checkWithOracles(jobs, m_folder / "out", fdiInfo)) ADD_FAILURE() << problem;
+        for (const std::string& problem : checkWithOracles(jobs, m_folder / "out", fdiInfo))
+            ADD_FAILURE() << problem;
     }
 
     fs::path m_folder;
@@ -121,7 +124,8 @@ TEST_P(CabinetOracleTest, IncompressibleAndMixedData) {
     // Random data repeated 16 KiB later, across block boundaries: only history makes it small.
     const std::vector<std::uint8_t> half = randomBytes(cabinet::kBlockSize / 2, 10);
     std::vector<std::uint8_t> repeated;
-    for (int i = 0; i < 5; ++i) repeated.insert(repeated.end(), half.begin(), half.end());
+    for (int i = 0; i < 5; ++i)
+        repeated.insert(repeated.end(), half.begin(), half.end());
     sources.push_back({"repeated.bin", repeated});
     const OracleJob job = pack(writer, "mixed.cab", sources);
     if (GetParam().type == cabinet::cctMsZip) {
@@ -140,7 +144,8 @@ TEST_P(CabinetOracleTest, ManySmallFilesInFolders) {
         const std::string name = "dir" + std::to_string(i % 7) + "\\sub" + std::to_string(i % 3) + "\\file" +
                                  std::to_string(i) + ".dat";
         const std::size_t size = random() % 3000;
-        sources.push_back({name, i % 2 ? textBytes(size, static_cast<std::uint64_t>(i)) : randomBytes(size, static_cast<std::uint64_t>(i))});
+        sources.push_back({name, i % 2 ? textBytes(size, static_cast<std::uint64_t>(i))
+                                       : randomBytes(size, static_cast<std::uint64_t>(i))});
     }
     expectOraclesAgree({pack(writer, "many.cab", sources)});
 }
@@ -148,9 +153,12 @@ TEST_P(CabinetOracleTest, ManySmallFilesInFolders) {
 TEST_P(CabinetOracleTest, NonAsciiNamesAreMarkedUtf8) {
     TSTCabWriter writer;
     configure(writer);
-    const std::vector<Source> sources = {{"Gr\xC3\xB6\xC3\x9F" "e.txt", textBytes(1000, 1)},
-                                         {"\xE6\x97\xA5\xE6\x9C\xAC\\\xE3\x83\x95\xE3\x82\xA1.txt", textBytes(2000, 2)},
-                                         {"plain.txt", textBytes(10, 3)}};
+    const std::vector<Source> sources = {
+        {"Gr\xC3\xB6\xC3\x9F"
+         "e.txt",
+         textBytes(1000, 1)},
+        {"\xE6\x97\xA5\xE6\x9C\xAC\\\xE3\x83\x95\xE3\x82\xA1.txt", textBytes(2000, 2)},
+        {"plain.txt", textBytes(10, 3)}};
     const OracleJob job = pack(writer, "names.cab", sources);
     const CabinetListing listing = listCabinet(job.firstCabinet);
     ASSERT_EQ(listing.files.size(), 3u);
@@ -166,7 +174,8 @@ TEST_P(CabinetOracleTest, ReserveAreas) {
     };
     std::vector<OracleJob> jobs;
     int number = 0;
-    for (const Reserves reserves : {Reserves{20, 0, 0}, Reserves{0, 7, 0}, Reserves{0, 0, 3}, Reserves{6144, 255, 255}}) {
+    for (const Reserves reserves :
+         {Reserves{20, 0, 0}, Reserves{0, 7, 0}, Reserves{0, 0, 3}, Reserves{6144, 255, 255}}) {
         TSTCabWriter writer;
         configure(writer);
         writer.setReservePerCabinetSize(reserves.header);
@@ -189,7 +198,8 @@ TEST_P(CabinetOracleTest, SetByFileCountNamesCabinetsFromTheFirst) {
     writer.setCabinetFileCountThreshold(2);
     writer.setSetID(4711);
     std::vector<Source> sources;
-    for (int i = 0; i < 5; ++i) sources.push_back({"f" + std::to_string(i) + ".txt", textBytes(20000 + 1000 * i, i)});
+    for (int i = 0; i < 5; ++i)
+        sources.push_back({"f" + std::to_string(i) + ".txt", textBytes(20000 + 1000 * i, i)});
     OracleJob job = pack(writer, "0.cab", sources);
     ASSERT_EQ(job.cabinets.size(), 3u);
     EXPECT_EQ(job.cabinets[1].filename(), "01.cab");
@@ -222,7 +232,8 @@ TEST_P(CabinetOracleTest, SetBySizeSplitsAFileAcrossThreeCabinets) {
     int holdingBig = 0;
     for (const fs::path& cab : job.cabinets) {
         EXPECT_LE(fs::file_size(cab), 30000u) << cab;
-        for (const ListedFile& file : listCabinet(cab).files) holdingBig += file.name == "big.bin";
+        for (const ListedFile& file : listCabinet(cab).files)
+            holdingBig += file.name == "big.bin";
     }
     EXPECT_GE(holdingBig, 3);
     expectOraclesAgree({job});
@@ -247,7 +258,7 @@ TEST_P(CabinetOracleTest, RandomSetsRoundTrip) {
                                random() % 2 ? randomBytes(size, random()) : textBytes(size, random())});
         }
         OracleJob job = pack(writer, "random" + std::to_string(round) + ".cab", sources);
-            jobs.push_back(std::move(job));
+        jobs.push_back(std::move(job));
     }
     // 7-Zip reads some spanning sets at the smallest LZX window (32 KiB, a single frame) wrongly
     // where libmspack and Windows' own decoder agree with the sources (CORVANE_TEST_SEED=
@@ -304,7 +315,8 @@ TEST_P(CabinetOracleTest, WindowsSeesDateTimeAndAttributes) {
 TEST_P(CabinetOracleTest, FiftyMegabyteFile) {
     // The LZX suite runs the large file at the window the build uses; the smaller windows meet
     // frame and window ends often enough in the cases above.
-    if (GetParam().type == cabinet::cctLzx && GetParam().lzxLevel != 21) GTEST_SKIP() << "LZX 21 carries this case";
+    if (GetParam().type == cabinet::cctLzx && GetParam().lzxLevel != 21)
+        GTEST_SKIP() << "LZX 21 carries this case";
     constexpr std::size_t kSize = 50 * 1000 * 1000;
     std::vector<std::uint8_t> bytes = textBytes(kSize, 21);
     const std::vector<std::uint8_t> noise = randomBytes(kSize / 4, 22);
@@ -317,17 +329,14 @@ TEST_P(CabinetOracleTest, FiftyMegabyteFile) {
 }
 #endif
 
-INSTANTIATE_TEST_SUITE_P(Compressions, CabinetOracleTest,
-                         ::testing::Values(Compression{"None", cabinet::cctNone, 21},
-                                           Compression{"MsZip", cabinet::cctMsZip, 21},
-                                           Compression{"Lzx15", cabinet::cctLzx, 15},
-                                           Compression{"Lzx16", cabinet::cctLzx, 16},
-                                           Compression{"Lzx17", cabinet::cctLzx, 17},
-                                           Compression{"Lzx18", cabinet::cctLzx, 18},
-                                           Compression{"Lzx19", cabinet::cctLzx, 19},
-                                           Compression{"Lzx20", cabinet::cctLzx, 20},
-                                           Compression{"Lzx21", cabinet::cctLzx, 21}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Compressions, CabinetOracleTest,
+    ::testing::Values(Compression{"None", cabinet::cctNone, 21}, Compression{"MsZip", cabinet::cctMsZip, 21},
+                      Compression{"Lzx15", cabinet::cctLzx, 15}, Compression{"Lzx16", cabinet::cctLzx, 16},
+                      Compression{"Lzx17", cabinet::cctLzx, 17}, Compression{"Lzx18", cabinet::cctLzx, 18},
+                      Compression{"Lzx19", cabinet::cctLzx, 19}, Compression{"Lzx20", cabinet::cctLzx, 20},
+                      Compression{"Lzx21", cabinet::cctLzx, 21}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::testing

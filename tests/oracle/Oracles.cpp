@@ -16,7 +16,8 @@ namespace {
 
 std::string quote(const std::string& text) {
     std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -34,10 +35,11 @@ void compareTree(const std::string& oracle, const OracleJob& job, const fs::path
     for (const auto& [name, bytes] : job.expected) {
         const auto found = actual.find(name);
         if (found == actual.end())
-            problems.push_back(oracle + ": " + job.firstCabinet.filename().string() + ": " + name + " missing");
+            problems.push_back(oracle + ": " + job.firstCabinet.filename().string() + ": " + name +
+                               " missing");
         else if (found->second != bytes)
-            problems.push_back(oracle + ": " + job.firstCabinet.filename().string() + ": " + name + " differs (" +
-                               std::to_string(found->second.size()) + " bytes, expected " +
+            problems.push_back(oracle + ": " + job.firstCabinet.filename().string() + ": " + name +
+                               " differs (" + std::to_string(found->second.size()) + " bytes, expected " +
                                std::to_string(bytes.size()) + ")");
     }
     for (const auto& [name, bytes] : actual)
@@ -45,8 +47,8 @@ void compareTree(const std::string& oracle, const OracleJob& job, const fs::path
             problems.push_back(oracle + ": " + job.firstCabinet.filename().string() + ": unexpected " + name);
 }
 
-void runOracle(const std::string& oracle, const std::string& command, const OracleJob& job, const fs::path& out,
-               std::vector<std::string>& problems) {
+void runOracle(const std::string& oracle, const std::string& command, const OracleJob& job,
+               const fs::path& out, std::vector<std::string>& problems) {
     fs::create_directories(out);
     const CommandResult result = runCommand(command);
     if (result.exitCode != 0) {
@@ -65,7 +67,8 @@ CommandResult runCommand(const std::string& commandLine) {
     if (!pipe) return result;
     std::array<char, 4096> buffer;
     std::size_t count;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), count);
+    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.output.append(buffer.data(), count);
     const int status = ::pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -75,7 +78,8 @@ FileTree readTree(const fs::path& folder) {
     FileTree tree;
     if (!fs::exists(folder)) return tree;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) tree[entry.path().lexically_relative(folder).generic_string()] = readBytes(entry);
+        if (entry.is_regular_file())
+            tree[entry.path().lexically_relative(folder).generic_string()] = readBytes(entry);
     return tree;
 }
 
@@ -83,7 +87,8 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, co
                                           std::map<std::string, FdiFileInfo>* fdiInfo) {
     std::vector<std::string> problems;
     for (const char* tool : {CORVANE_CABEXTRACT, CORVANE_7Z, CORVANE_GCAB, CORVANE_WINE, CORVANE_FDIEXTRACT})
-        if (!fs::exists(tool)) problems.push_back(std::string("oracle missing: ") + tool + " (run scripts/install-deps.sh)");
+        if (!fs::exists(tool))
+            problems.push_back(std::string("oracle missing: ") + tool + " (run scripts/install-deps.sh)");
     if (!problems.empty()) return problems;
 
     std::string wineArguments;
@@ -91,23 +96,29 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, co
         const OracleJob& job = jobs[i];
         const fs::path base = scratch / ("job" + std::to_string(i));
         const std::string cab = quote(job.firstCabinet.string());
-        runOracle("cabextract", std::string(CORVANE_CABEXTRACT) + " -q -d " + quote((base / "cabextract").string()) + " " + cab,
-                  job, base / "cabextract", problems);
+        runOracle(
+            "cabextract",
+            std::string(CORVANE_CABEXTRACT) + " -q -d " + quote((base / "cabextract").string()) + " " + cab,
+            job, base / "cabextract", problems);
         // 7-Zip names files in the locale's encoding: a UTF-8 one keeps non-ASCII names intact.
-        runOracle("7z", "LC_ALL=C.UTF-8 " + std::string(CORVANE_7Z) + " x -y -bd -o" + quote((base / "7z").string()) + " " + cab,
+        runOracle("7z",
+                  "LC_ALL=C.UTF-8 " + std::string(CORVANE_7Z) + " x -y -bd -o" +
+                      quote((base / "7z").string()) + " " + cab,
                   job, base / "7z", problems);
         if (job.cabinets.size() == 1)
-            runOracle("gcab", std::string(CORVANE_GCAB) + " -x -C " + quote((base / "gcab").string()) + " " + cab, job,
-                      base / "gcab", problems);
+            runOracle("gcab",
+                      std::string(CORVANE_GCAB) + " -x -C " + quote((base / "gcab").string()) + " " + cab,
+                      job, base / "gcab", problems);
         fs::create_directories(base / "fdi");
         for (const fs::path& cabinet : job.cabinets)
             wineArguments += " " + quote(windowsFolder(cabinet.parent_path())) + " " +
                              quote(cabinet.filename().string()) + " " + quote(windowsFolder(base / "fdi"));
     }
 
-    const CommandResult wine = runCommand("WINEPREFIX=" + quote(CORVANE_WINE_PREFIX) +
-                                          " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' " +
-                                          CORVANE_WINE + " " + quote(CORVANE_FDIEXTRACT) + wineArguments);
+    const CommandResult wine =
+        runCommand("WINEPREFIX=" + quote(CORVANE_WINE_PREFIX) +
+                   " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' " +
+                   CORVANE_WINE + " " + quote(CORVANE_FDIEXTRACT) + wineArguments);
     if (wine.exitCode != 0) {
         problems.push_back("fdi: exit " + std::to_string(wine.exitCode) + ": " + wine.output);
         return problems;
@@ -126,7 +137,8 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, co
             std::getline(fields, date, '|');
             std::getline(fields, time, '|');
             std::getline(fields, attribs, '|');
-            (*fdiInfo)[name] = {static_cast<std::uint16_t>(std::stoul(date)), static_cast<std::uint16_t>(std::stoul(time)),
+            (*fdiInfo)[name] = {static_cast<std::uint16_t>(std::stoul(date)),
+                                static_cast<std::uint16_t>(std::stoul(time)),
                                 static_cast<std::uint16_t>(std::stoul(attribs))};
         }
     }

@@ -37,7 +37,8 @@ struct OracleJob {
 // Extracts every job with every decoder into scratch (gcab only for single cabinets, which is
 // all it reads) and returns one line per disagreement; empty when all agree with the sources.
 // The Windows decoder runs once for all jobs. fdiInfo receives what it reported per file name.
-std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, const std::filesystem::path& scratch,
+std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs,
+                                          const std::filesystem::path& scratch,
                                           std::map<std::string, FdiFileInfo>* fdiInfo = nullptr);
 
 // The files below folder, by relative name with "/" separators.

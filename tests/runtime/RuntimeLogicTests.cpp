@@ -52,7 +52,8 @@ void pathChecks() {
 void expansionChecks() {
     Description d;
     std::wstring error;
-    EXPECT(d.parse("[Settings]\r\nAppName=My: App/2\r\nAppVersion=1.0\r\nCompanyName=Me\r\nFileSize=10\r\n", error));
+    EXPECT(d.parse("[Settings]\r\nAppName=My: App/2\r\nAppVersion=1.0\r\nCompanyName=Me\r\nFileSize=10\r\n",
+                   error));
     PathVariables v(d, L"D:\\Media");
     v.setInstallDir(L"C:\\Apps\\Mine");
     std::wstring out;
@@ -61,7 +62,8 @@ void expansionChecks() {
     EXPECT(v.expandPath(L"<CurrentDir>\\x", out, error) && out == L"D:\\Media\\x");
     EXPECT(!v.expandPath(L"<Nowhere>\\x", out, error) && error.find(L"<Nowhere>") != std::wstring::npos);
     EXPECT(!v.expandPath(L"<InstallDir>\\..\\..\\x", out, error));
-    EXPECT(v.expandText(L"<none> and <AppVersion>", out, error) && out == L"<none> and 1.0");  // values keep it
+    EXPECT(v.expandText(L"<none> and <AppVersion>", out, error) &&
+           out == L"<none> and 1.0");  // values keep it
     EXPECT(v.expandText(L"open <", out, error) && out == L"open <");
 }
 
@@ -89,7 +91,8 @@ void descriptionChecks() {
     EXPECT(d.files.size() == 3 && d.files[1].length == 120 && d.files[1].overwrite && d.files[1].uninstall);
     EXPECT(d.files.size() == 3 && !d.files[2].overwrite && !d.files[2].uninstall);
     EXPECT(d.registry.size() == 1 && d.registry[0].isDword && !d.registry[0].overwrite);
-    EXPECT(d.shortcuts.size() == 1 && d.shortcuts[0].iconIndex == 3 && d.shortcuts[0].show == SW_SHOWMINNOACTIVE);
+    EXPECT(d.shortcuts.size() == 1 && d.shortcuts[0].iconIndex == 3 &&
+           d.shortcuts[0].show == SW_SHOWMINNOACTIVE);
 
     const char* broken[] = {
         "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12x?Overwrite?Yes=\r\n",
@@ -126,7 +129,8 @@ void layoutChecks() {
     std::vector<ByteRange> cabs;
     std::wstring error;
     const ByteRange description{1000 + 30 + 40, 500};
-    EXPECT(layOutCabinets(1000, {30, 40}, description, cabs, error) && cabs.size() == 2 && cabs[1].offset == 1030);
+    EXPECT(layOutCabinets(1000, {30, 40}, description, cabs, error) && cabs.size() == 2 &&
+           cabs[1].offset == 1030);
     EXPECT(!layOutCabinets(1000, {30, 39}, description, cabs, error));  // a gap
     EXPECT(!layOutCabinets(1000, {30, 41}, description, cabs, error));  // an overlap
     EXPECT(!layOutCabinets(2000, {}, description, cabs, error));        // stub past the payload

@@ -4,7 +4,8 @@
 
 extern "C" __declspec(dllexport) HRESULT DllRegisterServer() {
     HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane Test Server", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane Test Server", 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr))
         return E_FAIL;
     const DWORD one = 1;
     RegSetValueExW(key, L"Registered", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
@@ -13,5 +14,6 @@ extern "C" __declspec(dllexport) HRESULT DllRegisterServer() {
 }
 
 extern "C" __declspec(dllexport) HRESULT DllUnregisterServer() {
-    return RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvane Test Server") == ERROR_SUCCESS ? S_OK : E_FAIL;
+    return RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvane Test Server") == ERROR_SUCCESS ? S_OK
+                                                                                               : E_FAIL;
 }

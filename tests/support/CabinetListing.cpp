@@ -19,7 +19,8 @@ public:
     std::uint32_t u32() { return u16() | std::uint32_t{u16()} << 16; }
     std::string cString() {
         std::string text;
-        for (char c = static_cast<char>(u8()); c != 0; c = static_cast<char>(u8())) text += c;
+        for (char c = static_cast<char>(u8()); c != 0; c = static_cast<char>(u8()))
+            text += c;
         return text;
     }
     void skip(std::size_t count) {
@@ -91,7 +92,9 @@ CabinetListing listCabinet(const std::vector<std::uint8_t>& bytes) {
     return cab;
 }
 
-CabinetListing listCabinet(const std::filesystem::path& path) { return listCabinet(readBytes(path)); }
+CabinetListing listCabinet(const std::filesystem::path& path) {
+    return listCabinet(readBytes(path));
+}
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -26,7 +26,8 @@ TEST(BuildCommand, HelpAndUsageErrors) {
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("Usage: corvane-build"), std::string::npos);
 
-    for (const auto& args : {std::vector<std::string>{}, {"--bogus", "x.zan"}, {"--program-dir"}, {"a.zan", "b.zan"}}) {
+    for (const auto& args :
+         {std::vector<std::string>{}, {"--bogus", "x.zan"}, {"--program-dir"}, {"a.zan", "b.zan"}}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.code, 2);
         EXPECT_NE(r.err.find("Try 'corvane-build --help'."), std::string::npos) << r.err;
@@ -41,22 +42,26 @@ TEST(BuildCommand, MissingProjectNamesTheFile) {
 
 TEST(BuildCommand, DescribesTheDemoProject) {
     test::TempDir program;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     test::writeFile(program / "Setup.exe", std::string(4096, 'S'));
 
-    const CommandResult r = run({"--describe", test::testData("../../examples/demo/Demo.zan").string(), "--program-dir",
-                       program.path().string()});
+    const CommandResult r = run({"--describe", test::testData("../../examples/demo/Demo.zan").string(),
+                                 "--program-dir", program.path().string()});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("AppName=Corvane Demo\r\n"), std::string::npos);
     EXPECT_NE(r.out.find("DefaultLanguage=English\r\n"), std::string::npos);
     EXPECT_NE(r.out.find("FileSize=4096\r\n[Files]\r\n<InstallDir>\\demo.cmd?"), std::string::npos);
-    EXPECT_NE(r.out.find("<InstallDir>\\data\\settings.ini?37?Skip?No=\r\n[Shortcuts]\r\n<ProgramGroup>\\Corvane Demo?"),
-              std::string::npos);
+    EXPECT_NE(
+        r.out.find(
+            "<InstallDir>\\data\\settings.ini?37?Skip?No=\r\n[Shortcuts]\r\n<ProgramGroup>\\Corvane Demo?"),
+        std::string::npos);
 }
 
 TEST(BuildCommand, BuildsTheDemoAndReportsChecks) {
     test::TempDir program, out;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     test::writeFile(program / "Setup.exe", "MZ stand-in stub");
     const std::string demo = test::testData("../../examples/demo/Demo.zan").string();
 
@@ -81,9 +86,11 @@ TEST(BuildCommand, BuildsTheDemoAndReportsChecks) {
 // missing file is named; once the folder is back the same project builds.
 TEST(BuildCommand, MissingSourcesAreListedAndRefusedUntilTheyReturn) {
     test::TempDir program, work;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     test::writeFile(program / "Setup.exe", "MZ stand-in stub");
-    std::filesystem::copy(test::testData("../../examples/demo"), work.path(), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(test::testData("../../examples/demo"), work.path(),
+                          std::filesystem::copy_options::recursive);
     const std::string project = (work / "Demo.zan").string();
     const std::string payload = (work / "payload").string();
     std::filesystem::rename(payload, payload + "-moved");
@@ -94,42 +101,57 @@ TEST(BuildCommand, MissingSourcesAreListedAndRefusedUntilTheyReturn) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.code, 1) << mode;
         EXPECT_EQ(r.err,
-                  "corvane-build: File not found: " + payload + "/demo.cmd (Files row 1, installs to <InstallDir>\\demo.cmd)\n"
-                  "corvane-build: File not found: " + payload + "/readme.txt (Files row 2, installs to <InstallDir>\\readme.txt)\n"
-                  "corvane-build: File not found: " + payload + "/docs/manual.txt (Files row 3, installs to <InstallDir>\\docs\\manual.txt)\n"
-                  "corvane-build: File not found: " + payload + "/data/settings.ini (Files row 4, installs to <InstallDir>\\data\\settings.ini)\n")
+                  "corvane-build: File not found: " + payload +
+                      "/demo.cmd (Files row 1, installs to <InstallDir>\\demo.cmd)\n"
+                      "corvane-build: File not found: " +
+                      payload +
+                      "/readme.txt (Files row 2, installs to <InstallDir>\\readme.txt)\n"
+                      "corvane-build: File not found: " +
+                      payload +
+                      "/docs/manual.txt (Files row 3, installs to <InstallDir>\\docs\\manual.txt)\n"
+                      "corvane-build: File not found: " +
+                      payload +
+                      "/data/settings.ini (Files row 4, installs to <InstallDir>\\data\\settings.ini)\n")
             << mode;
     }
     EXPECT_FALSE(std::filesystem::exists(work / "demo.exe"));
 
     std::filesystem::rename(payload + "-moved", payload);
-    const CommandResult r = run({project, "--program-dir", program.path().string(), "-o", (work / "demo.exe").string()});
+    const CommandResult r =
+        run({project, "--program-dir", program.path().string(), "-o", (work / "demo.exe").string()});
     EXPECT_EQ(r.code, 0) << r.err;
 }
 
 // A project saved with the uninstaller on another machine builds with this program folder's.
 TEST(BuildCommand, AStaleUninstallerPathTakesTheProgramFoldersUninstaller) {
     test::TempDir program, work;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     test::writeFile(program / "Setup.exe", "MZ stand-in stub");
     test::writeFile(program / "Uninstall.exe", std::string(1000, 'U'));
-    std::filesystem::copy(test::testData("../../examples/demo"), work.path(), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(test::testData("../../examples/demo"), work.path(),
+                          std::filesystem::copy_options::recursive);
     std::string text = test::readFile(work / "Demo.zan");
     text.replace(text.find("Uninstall=0"), 11, "Uninstall=1");
     text.replace(text.find("[Files]\r\n") + 9, 0,
                  "/opt/elsewhere/Uninstall.exe?54784?<InstallDir>\\Uninstall.exe?Overwrite?Yes=\r\n");
     test::writeFile(work / "Demo.zan", text);
 
-    const CommandResult r = run({"--describe", (work / "Demo.zan").string(), "--program-dir", program.path().string()});
+    const CommandResult r =
+        run({"--describe", (work / "Demo.zan").string(), "--program-dir", program.path().string()});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("[Files]\r\n<InstallDir>\\Uninstall.exe?1000?Overwrite?Yes="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("[Files]\r\n<InstallDir>\\Uninstall.exe?1000?Overwrite?Yes="), std::string::npos)
+        << r.out;
 
     // Without any uninstaller row the setup would announce an uninstaller it does not carry.
-    text.erase(text.find("/opt/elsewhere/"), text.find("Yes=\r\n", text.find("/opt/elsewhere/")) + 6 - text.find("/opt/elsewhere/"));
+    text.erase(text.find("/opt/elsewhere/"),
+               text.find("Yes=\r\n", text.find("/opt/elsewhere/")) + 6 - text.find("/opt/elsewhere/"));
     test::writeFile(work / "Demo.zan", text);
-    const CommandResult refused = run({(work / "Demo.zan").string(), "--program-dir", program.path().string(), "--check"});
+    const CommandResult refused =
+        run({(work / "Demo.zan").string(), "--program-dir", program.path().string(), "--check"});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("no file installs <InstallDir>\\Uninstall.exe"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("no file installs <InstallDir>\\Uninstall.exe"), std::string::npos)
+        << refused.err;
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ INSTANTIATE_TEST_SUITE_P(Units, FormatSizeTable,
                                            SizeCase{1023, "1023 Byte(s)"}, SizeCase{1024, "1.00 KB"},
                                            SizeCase{1535, "1.50 KB"}, SizeCase{54784, "53.50 KB"},
                                            SizeCase{1048575, "1024.00 KB"}, SizeCase{1048576, "1.00 MB"},
-                                           SizeCase{1073741823, "1024.00 MB"}, SizeCase{1073741824, "1.00 GB"},
+                                           SizeCase{1073741823, "1024.00 MB"},
+                                           SizeCase{1073741824, "1.00 GB"},
                                            SizeCase{5497558138880, "5120.00 GB"}),
                          [](const auto& info) {
                              const std::int64_t n = info.param.bytes;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "model/Project.h"
 #include "TestSupport.h"
+#include "model/Project.h"
 
 namespace corvane::builder {
 namespace {
@@ -61,10 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "Application name must be specified.", PageGroup::General, "General"},
         CheckCase{"SetupFile", [](Project& p, auto&) { p.settings.setupFile.clear(); },
                   "Setup File name must be specified.", PageGroup::General, "General"},
-        CheckCase{"WizardDeleted",
-                  [](Project&, const test::TempDir& program) { std::filesystem::remove(program / "Wizard_0.bmp"); },
-                  "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
-        CheckCase{"WizardIsAFolder", [](Project& p, const test::TempDir& program) { p.settings.wizard = program.folder(); },
+        CheckCase{
+            "WizardDeleted",
+            [](Project&, const test::TempDir& program) { std::filesystem::remove(program / "Wizard_0.bmp"); },
+            "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+        CheckCase{"WizardIsAFolder",
+                  [](Project& p, const test::TempDir& program) { p.settings.wizard = program.folder(); },
                   "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
         CheckCase{"Header", [](Project& p, auto&) { p.settings.header = "relative/missing.bmp"; },
                   "Header Bitmap must be specified.", PageGroup::General, "Bitmaps"},
@@ -76,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "Default Language must be specified.", PageGroup::Dialogs, "Language"},
         CheckCase{"License", [](Project& p, auto&) { p.settings.license = true; },
-                  "License File for (Default) language must be specified.", PageGroup::Dialogs, "License Agreement"},
+                  "License File for (Default) language must be specified.", PageGroup::Dialogs,
+                  "License Agreement"},
         CheckCase{"ReadmeListEmpty",
                   [](Project& p, auto&) {
                       p.settings.readme = true;
@@ -135,7 +138,8 @@ TEST_F(PreBuildChecks, SourcesThatCannotBePackedAreRefusedNamingTheRow) {
 
     const std::vector<SourceProblem> all = sourceProblems(p);
     ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[1].message(), "File access denied:\r" + m_program.folder()) << "a folder is no file to pack";
+    EXPECT_EQ(all[1].message(), "File access denied:\r" + m_program.folder())
+        << "a folder is no file to pack";
     EXPECT_EQ(all[2].path, (m_program / "gone-too.txt").string()) << "relative to the project file";
 
     p.settings.appName.clear();

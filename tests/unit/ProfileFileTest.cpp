@@ -13,9 +13,9 @@ TEST(ProfileFileWrite, FollowsThePrivateProfileWriterRules) {
     ProfileFile ini;
     ini.write("Settings", "AppName", "Old");
     ini.write("Files", "a?1?b", "");
-    ini.write("SETTINGS", "appname", "New");      // same key: replaced in place, first spelling kept
-    ini.write("settings", "Later", "x");          // new key: end of its section, not of the file
-    ini.write("Files", "A?1?B", "");              // equal up to case: stored once
+    ini.write("SETTINGS", "appname", "New");       // same key: replaced in place, first spelling kept
+    ini.write("settings", "Later", "x");           // new key: end of its section, not of the file
+    ini.write("Files", "A?1?B", "");               // equal up to case: stored once
     ini.write("Registry", "k", " spaced \"v\" ");  // written exactly as given
     EXPECT_EQ(ini.text(), crlf({"[Settings]", "AppName=New", "Later=x", "[Files]", "a?1?b=", "[Registry]",
                                 "k= spaced \"v\" "}));
@@ -68,7 +68,8 @@ TEST(ProfileFileRead, OddLinesDoNotDerailTheParse) {
 
 TEST(ProfileFileRead, RoundTripsWhatItWrites) {
     ProfileFile ini;
-    for (int i = 0; i < 50; ++i) ini.write(i % 2 ? "Even" : "Odd", "key" + std::to_string(i % 7), std::to_string(i));
+    for (int i = 0; i < 50; ++i)
+        ini.write(i % 2 ? "Even" : "Odd", "key" + std::to_string(i % 7), std::to_string(i));
     const ProfileFile back = ProfileFile::parse(ini.text());
     EXPECT_EQ(back.text(), ini.text());
     EXPECT_EQ(back.readString("Odd", "KEY6"), "48");

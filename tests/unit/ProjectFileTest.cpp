@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "model/Project.h"
 #include "platform/ProfileFile.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
-#include "TestSupport.h"
 
 namespace corvane::project {
 namespace {
@@ -47,15 +47,16 @@ protected:
         p.readmes[1].file = "docs/liesmich.txt";
         p.files = {
             {"payload/app.exe", "1", "<InstallDir>\\app.exe", "Overwrite", "Yes"},
-            {(m_work / "payload" / "sub" / "data.bin").string(), "2", "<InstallDir>\\sub\\data.bin", "Skip", "No"},
+            {(m_work / "payload" / "sub" / "data.bin").string(), "2", "<InstallDir>\\sub\\data.bin", "Skip",
+             "No"},
             {"payload/app.exe", "3", "<InstallDir>\\copy.exe", "Overwrite", "Yes"},
         };
         p.setUninstall(true);
         p.settings.uninstallPage = false;
         p.setLaunchFile(true);
         p.settings.launchFileName = "<InstallDir>\\app.exe";
-        p.shortcuts = {{"<ProgramGroup>", "Demo", "<InstallDir>\\app.exe", "Runs Demo", "/quiet", "<InstallDir>",
-                        "<InstallDir>\\app.exe", "0", "Maximize"},
+        p.shortcuts = {{"<ProgramGroup>", "Demo", "<InstallDir>\\app.exe", "Runs Demo", "/quiet",
+                        "<InstallDir>", "<InstallDir>\\app.exe", "0", "Maximize"},
                        {"<Desktop>", "Demo", "<InstallDir>\\app.exe", "", "", "", "", "", "Normal"}};
         p.registry.push_back({"HKEY_CURRENT_USER", "Software\\Demo", "Runs", "Dword", "0", "No", "Yes"});
         p.ini = {{"<InstallDir>\\demo.ini", "Main", "Version", "<AppVersion>", "Yes", "Yes"}};
@@ -87,7 +88,8 @@ TEST_F(ProjectFiles, RoundTripKeepsEveryValueAndMeasuresSizesAgain) {
     // Sizes are measured again (relative sources from the project's folder); the uninstaller
     // does not exist in this program folder, so its row is kept as stored and marked missing.
     ASSERT_EQ(loaded.files.size(), 4u);
-    EXPECT_EQ(loaded.files[0], (model::FileEntry{"payload/app.exe", "1000", "<InstallDir>\\app.exe", "Overwrite", "Yes"}));
+    EXPECT_EQ(loaded.files[0],
+              (model::FileEntry{"payload/app.exe", "1000", "<InstallDir>\\app.exe", "Overwrite", "Yes"}));
     EXPECT_EQ(loaded.files[1].size, "70000");
     EXPECT_EQ(loaded.files[2].installTo, "<InstallDir>\\copy.exe");
     EXPECT_TRUE(loaded.files[3].sourceMissing);
@@ -101,19 +103,28 @@ TEST_F(ProjectFiles, RoundTripKeepsEveryValueAndMeasuresSizesAgain) {
 
 TEST_F(ProjectFiles, SettingsInterleaveButTheFileShowsThemFirst) {
     const std::string text = projectProfile(realisticProject()).text();
-    const std::vector<std::string> order{"[Settings]", "VisitSiteCecked=0\r\n[Language]\r\n0=\r\n1=\r\n[License]",
-                                         "[Readme]", "[Files]", "[Shortcuts]", "[Registry]", "[INI]",
-                                         "[Associations]", "[DLL]\r\n<InstallDir>\\control.ocx=\r\n"};
+    const std::vector<std::string> order{"[Settings]",
+                                         "VisitSiteCecked=0\r\n[Language]\r\n0=\r\n1=\r\n[License]",
+                                         "[Readme]",
+                                         "[Files]",
+                                         "[Shortcuts]",
+                                         "[Registry]",
+                                         "[INI]",
+                                         "[Associations]",
+                                         "[DLL]\r\n<InstallDir>\\control.ocx=\r\n"};
     std::size_t at = 0;
     for (const std::string& part : order) {
         const std::size_t found = text.find(part, at);
         ASSERT_NE(found, std::string::npos) << part;
         at = found + part.size();
     }
-    EXPECT_NE(text.find("[License]\r\n(Default)?docs/license.rtf=\r\nDeutsch?=\r\nEnglish?"), std::string::npos);
-    EXPECT_NE(text.find("<ProgramGroup>?Demo?<InstallDir>\\app.exe?Runs Demo?/quiet?<InstallDir>?<InstallDir>\\app.exe"
-                        "?0?Maximize=\r\n"),
+    EXPECT_NE(text.find("[License]\r\n(Default)?docs/license.rtf=\r\nDeutsch?=\r\nEnglish?"),
               std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "<ProgramGroup>?Demo?<InstallDir>\\app.exe?Runs Demo?/quiet?<InstallDir>?<InstallDir>\\app.exe"
+            "?0?Maximize=\r\n"),
+        std::string::npos);
 }
 
 TEST_F(ProjectFiles, LanguagePositionsReferToTheReadingMachinesCatalogue) {
@@ -143,7 +154,8 @@ TEST_F(ProjectFiles, RowsAtTheFormatsLimitsAreReportedAndTheRestSurvives) {
     const std::vector<FormatLimitProblem> problems = writeProjectFile(p, projectFile());
 
     std::vector<std::string> described;
-    for (const FormatLimitProblem& problem : problems) described.push_back(problem.describe());
+    for (const FormatLimitProblem& problem : problems)
+        described.push_back(problem.describe());
     const std::vector<std::string> expected{
         "Settings AppName: blanks at its start or end are dropped",
         "Settings CompanyName: it holds a line break, which is stored as a blank",
@@ -183,7 +195,8 @@ namespace {
 
 TEST(DemoProject, ReadsAndWritesBackByteForByte) {
     test::TempDir program;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     const std::filesystem::path demo = test::testData("../../examples/demo/Demo.zan");
     model::Project p(program.folder(), "/home/author/Setup.exe");
     readProjectFile(p, demo);

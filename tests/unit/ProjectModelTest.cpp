@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "model/FormatSize.h"
 #include "TestSupport.h"
+#include "model/FormatSize.h"
 
 namespace corvane::model {
 namespace {
@@ -36,15 +36,16 @@ TEST_F(ProjectModel, FreshProjectHasTheNewProjectValues) {
     EXPECT_TRUE(p.readmes.empty());
     EXPECT_TRUE(p.selectedLanguages().empty());
     ASSERT_EQ(p.registry.size(), 2u);
-    EXPECT_EQ(p.registry[0], (RegistryEntry{"HKEY_LOCAL_MACHINE", "Software\\<CompanyName>\\<AppName>", "Directory",
-                                            "String", "<InstallDir>", "Yes", "No"}));
+    EXPECT_EQ(p.registry[0], (RegistryEntry{"HKEY_LOCAL_MACHINE", "Software\\<CompanyName>\\<AppName>",
+                                            "Directory", "String", "<InstallDir>", "Yes", "No"}));
     EXPECT_EQ(p.registry[1].valueName, "Version");
     EXPECT_EQ(p.registry[1].valueData, "<AppVersion>");
 }
 
 TEST_F(ProjectModel, CatalogueListsLanguageFilesByNameIgnoringCase) {
     const Project p = makeProject();
-    EXPECT_EQ(p.languageCatalogue(), (std::vector<std::string>{"Chinese", "deutsch", "English", "Nederlands"}));
+    EXPECT_EQ(p.languageCatalogue(),
+              (std::vector<std::string>{"Chinese", "deutsch", "English", "Nederlands"}));
     // Each name keeps the file it came from: that file, not <name>.lng, is what a build packs.
     ASSERT_EQ(p.languageFiles().size(), 4u);
     EXPECT_EQ(p.languageFiles()[0], (LanguageFile{"Chinese", "Chinese.Simplified.lng"}));
@@ -77,7 +78,8 @@ TEST_F(ProjectModel, DocumentListsFollowTheLanguageSelection) {
     p.setLanguageSelected(0, true);
     p.rebuildDocumentLists();
     p.settings.defaultLanguage = 1;
-    EXPECT_EQ(p.licenses, (std::vector<LanguageDocEntry>{{"(Default)", ""}, {"Chinese", ""}, {"English", ""}}));
+    EXPECT_EQ(p.licenses,
+              (std::vector<LanguageDocEntry>{{"(Default)", ""}, {"Chinese", ""}, {"English", ""}}));
     EXPECT_EQ(p.readmes, p.licenses);
     EXPECT_EQ(p.defaultLanguageName(), "English");
 
@@ -94,8 +96,8 @@ TEST_F(ProjectModel, UninstallerRowComesAndGoesWithTheOption) {
     p.files.push_back({"/src/a.exe", "10", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
     p.setUninstall(true);
     ASSERT_EQ(p.files.size(), 2u);
-    EXPECT_EQ(p.files[1], (FileEntry{m_program.folder() + "Uninstall.exe", "54784", "<InstallDir>\\Uninstall.exe",
-                                     "Overwrite", "Yes"}));
+    EXPECT_EQ(p.files[1], (FileEntry{m_program.folder() + "Uninstall.exe", "54784",
+                                     "<InstallDir>\\Uninstall.exe", "Overwrite", "Yes"}));
     EXPECT_TRUE(p.settings.showPorgrams);
     EXPECT_TRUE(p.settings.uninstallPage);
 
@@ -129,7 +131,8 @@ TEST_F(ProjectModel, CompanionsFollowOnlyAChangeOfTheirMaster) {
 
 TEST_F(ProjectModel, DerivedFileDataCountsSixtyFourBitSizes) {
     Project p = makeProject();
-    p.files = {{"a", "1024", "<InstallDir>\\a", "Overwrite", "Yes"}, {"b", " 2048 ", "<InstallDir>\\b", "Skip", "No"}};
+    p.files = {{"a", "1024", "<InstallDir>\\a", "Overwrite", "Yes"},
+               {"b", " 2048 ", "<InstallDir>\\b", "Skip", "No"}};
     EXPECT_EQ(p.totalSize(), 3072);
     EXPECT_EQ(formatSize(p.totalSize(), "."), "3.00 KB");
     EXPECT_EQ(p.installedFiles(), (std::vector<std::string>{"<InstallDir>\\a", "<InstallDir>\\b"}));

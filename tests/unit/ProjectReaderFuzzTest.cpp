@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <random>
 
+#include "TestSupport.h"
 #include "model/Project.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextEncoding.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
-#include "TestSupport.h"
 
 namespace corvane::project {
 namespace {
@@ -24,17 +24,28 @@ std::string mutate(std::string text, std::mt19937& rng) {
     for (int i = 0; i < edits && !text.empty(); ++i) {
         const std::size_t at = rng() % text.size();
         switch (rng() % 5) {
-            case 0: text[at] = kSpecial[rng() % kSpecial.size()]; break;
-            case 1: text.insert(at, 1, kSpecial[rng() % kSpecial.size()]); break;
-            case 2: text.erase(at, rng() % 16); break;
-            case 3: text[at] = static_cast<char>(rng()); break;
-            default: text.insert(at, text.substr(rng() % text.size(), rng() % 64)); break;
+            case 0:
+                text[at] = kSpecial[rng() % kSpecial.size()];
+                break;
+            case 1:
+                text.insert(at, 1, kSpecial[rng() % kSpecial.size()]);
+                break;
+            case 2:
+                text.erase(at, rng() % 16);
+                break;
+            case 3:
+                text[at] = static_cast<char>(rng());
+                break;
+            default:
+                text.insert(at, text.substr(rng() % text.size(), rng() % 64));
+                break;
         }
     }
     return text;
 }
 
-void readQuietly(const std::string& bytes, const std::filesystem::path& folder, const std::string& programFolder) {
+void readQuietly(const std::string& bytes, const std::filesystem::path& folder,
+                 const std::string& programFolder) {
     model::Project p(programFolder, "/home/author/Setup.exe");
     readProjectProfile(p, platform::ProfileFile::parse(platform::decodeProfileText(bytes)), folder);
     // Whatever was read can be written again.
@@ -49,7 +60,8 @@ TEST(ProjectReaderFuzz, SurvivesMutatedProjects) {
     std::mt19937 rng(seed);
 
     test::TempDir program;
-    for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(program / "Languages" / name, "");
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
     const std::filesystem::path demo = test::testData("../../examples/demo");
     const std::string original = test::readFile(demo / "Demo.zan");
     ASSERT_FALSE(original.empty());

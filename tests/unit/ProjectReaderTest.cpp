@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "model/Project.h"
 #include "platform/ProfileFile.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
-#include "TestSupport.h"
 
 namespace corvane::project {
 namespace {
@@ -15,7 +15,8 @@ using model::Project;
 class ProjectReader : public ::testing::Test {
 protected:
     ProjectReader() {
-        for (const char* name : {"Deutsch.lng", "English.lng"}) test::writeFile(m_program / "Languages" / name, "");
+        for (const char* name : {"Deutsch.lng", "English.lng"})
+            test::writeFile(m_program / "Languages" / name, "");
         test::writeFile(m_work / "a.txt", "abc");
     }
     Project read(std::string_view text) {
@@ -60,7 +61,8 @@ TEST_F(ProjectReader, MissingKeysTakeTheReadersDefaultsNotTheNewProjectValues) {
 
 TEST_F(ProjectReader, ChoicesOutsideTheirListsSelectNothing) {
     const Project p = read(
-        "[Settings]\r\nRootKey=7\r\nCompressionType=-3\r\nDefaultLanguage=1\r\n[Language]\r\n0=\r\nx=\r\n-1=\r\n9=\r\n");
+        "[Settings]\r\nRootKey=7\r\nCompressionType=-3\r\nDefaultLanguage=1\r\n[Language]\r\n0=\r\nx=\r\n-1="
+        "\r\n9=\r\n");
     EXPECT_EQ(p.settings.rootKey, -1);
     EXPECT_EQ(p.settings.compressionType, -1);
     EXPECT_EQ(p.selectedLanguages(), (std::vector<std::string>{"Deutsch"}));
@@ -86,7 +88,8 @@ TEST_F(ProjectReader, DocumentRowsGoBackByPositionAndLanguage) {
     const Project p = read(
         "[Language]\r\n1=\r\n[License]\r\n(Default)?lic.rtf\r\nEnglish?en?with?marks.rtf\r\nextra?x.rtf\r\n"
         "[Readme]\r\n(Default)?\r\nenglish?case.rtf\r\n");
-    EXPECT_EQ(p.licenses, (std::vector<model::LanguageDocEntry>{{"(Default)", "lic.rtf"}, {"English", "en?with?marks.rtf"}}));
+    EXPECT_EQ(p.licenses, (std::vector<model::LanguageDocEntry>{{"(Default)", "lic.rtf"},
+                                                                {"English", "en?with?marks.rtf"}}));
     EXPECT_EQ(p.readmes, (std::vector<model::LanguageDocEntry>{{"(Default)", ""}, {"English", ""}}));
 }
 
@@ -129,7 +132,8 @@ TEST_F(ProjectReader, RowsWhoseSourceIsGoneAreKeptAsStoredAndSavedBack) {
         "payload/sub/b.dll?12?<InstallDir>\\sub\\b.dll?Overwrite?Yes=\r\n";
     Project p = read("[Settings]\r\nAppName=X\r\n" + files);
     ASSERT_EQ(p.files.size(), 3u);
-    EXPECT_EQ(p.files[0], (model::FileEntry{"payload/app.exe", "4096", "<InstallDir>\\app.exe", "Skip", "No", true}));
+    EXPECT_EQ(p.files[0],
+              (model::FileEntry{"payload/app.exe", "4096", "<InstallDir>\\app.exe", "Skip", "No", true}));
     EXPECT_EQ(p.files[1], (model::FileEntry{"a.txt", "3", "<InstallDir>\\a.txt", "Overwrite", "Yes", false}));
     EXPECT_TRUE(p.files[2].sourceMissing);
     EXPECT_EQ(p.totalSize(), 4096 + 3 + 12) << "a missing row counts with its stored size";
@@ -141,7 +145,8 @@ TEST_F(ProjectReader, RowsWhoseSourceIsGoneAreKeptAsStoredAndSavedBack) {
     test::writeFile(m_work / "payload" / "app.exe", "MZ");
     test::writeFile(m_work / "payload" / "sub" / "b.dll", "1234");
     p = read(test::readFile(m_work / "p.zan"));
-    EXPECT_EQ(p.files[0], (model::FileEntry{"payload/app.exe", "2", "<InstallDir>\\app.exe", "Skip", "No", false}));
+    EXPECT_EQ(p.files[0],
+              (model::FileEntry{"payload/app.exe", "2", "<InstallDir>\\app.exe", "Skip", "No", false}));
     EXPECT_EQ(p.files[2].size, "4");
 }
 
@@ -154,8 +159,8 @@ TEST_F(ProjectReader, TheUninstallerRowFollowsTheProgramFolder) {
         "/home/someone/corvane/bin/Uninstall.exe?54784?<InstallDir>\\Uninstall.exe?Overwrite?Yes\r\n";
     Project p = read("[Settings]\r\nUninstall=1\r\n" + rows);
     ASSERT_EQ(p.files.size(), 2u);
-    EXPECT_EQ(p.files[1], (model::FileEntry{m_program.folder() + "Uninstall.exe", "52224", "<InstallDir>\\Uninstall.exe",
-                                            "Overwrite", "Yes", false}));
+    EXPECT_EQ(p.files[1], (model::FileEntry{m_program.folder() + "Uninstall.exe", "52224",
+                                            "<InstallDir>\\Uninstall.exe", "Overwrite", "Yes", false}));
     // Clearing "Include Uninstaller" then removes exactly that row.
     p.setUninstall(false);
     ASSERT_EQ(p.files.size(), 1u);

@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 
+#include "TestSupport.h"
 #include "model/Project.h"
 #include "platform/ProfileFile.h"
 #include "project/RowFields.h"
-#include "TestSupport.h"
 
 namespace corvane::builder {
 namespace {
@@ -18,7 +18,8 @@ using model::Project;
 // Extracts a cabinet with cabextract (libmspack) into folder; returns the command's status.
 int extract(const fs::path& cab, const fs::path& folder) {
     fs::create_directories(folder);
-    const std::string command = "cabextract -q -d '" + folder.string() + "' '" + cab.string() + "' >/dev/null 2>&1";
+    const std::string command =
+        "cabextract -q -d '" + folder.string() + "' '" + cab.string() + "' >/dev/null 2>&1";
     return std::system(command.c_str());
 }
 
@@ -58,7 +59,8 @@ protected:
     SetupBuilderTest() {
         test::writeFile(m_program / "Setup.exe", "MZ" + std::string(3000, 'S'));
         for (const char* name : {"Deutsch.lng", "English.lng"})
-            test::writeFile(m_program / "Languages" / name, std::string("[Language]\r\nName=") + name + "\r\n");
+            test::writeFile(m_program / "Languages" / name,
+                            std::string("[Language]\r\nName=") + name + "\r\n");
         test::writeFile(m_program / "Wizard_0.bmp", "BM wizard");
         test::writeFile(m_program / "Header_0.bmp", "BM header");
         test::writeFile(m_payload / "app.exe", std::string(100000, 'a') + "end");
@@ -109,7 +111,8 @@ TEST_F(SetupBuilderTest, SetupHoldsStubCabinetsDescriptionAndTrailer) {
         EXPECT_EQ(layout.description.readString("Settings", "DefaultLanguage"), "English");
         for (const char* member : {"English.lng", "L(Default).rtf", "zanwizard.bmp", "zanheader.bmp"})
             EXPECT_TRUE(fs::exists(scratch / "description" / member)) << member;
-        EXPECT_FALSE(fs::exists(scratch / "description" / "LEnglish.rtf")) << "rows without a file are left out";
+        EXPECT_FALSE(fs::exists(scratch / "description" / "LEnglish.rtf"))
+            << "rows without a file are left out";
 
         // The work folder is clean again after a successful build.
         EXPECT_TRUE(fs::is_empty(m_work.path()));
@@ -124,8 +127,9 @@ TEST_F(SetupBuilderTest, ProgressMovesThroughBothHalves) {
         BuildCallbacks callbacks;
         callbacks.progress = [&](int position) { positions.push_back(position); };
         ASSERT_EQ(build(p, callbacks).outcome, BuildResult::Outcome::Succeeded);
-        const std::vector<int> expected = rows == 1 ? std::vector<int>{0, 0, 100, 100}
-                                                    : std::vector<int>{0, 0, 12, 25, 38, 62, 75, 88, 100, 100};
+        const std::vector<int> expected = rows == 1
+                                              ? std::vector<int>{0, 0, 100, 100}
+                                              : std::vector<int>{0, 0, 12, 25, 38, 62, 75, 88, 100, 100};
         EXPECT_EQ(positions, expected) << rows << " rows";
     }
 }
@@ -156,7 +160,8 @@ TEST_F(SetupBuilderTest, MissingLanguageOrLicenseStopsWithTheCabinetError) {
     fs::remove(m_program / "Languages" / "English.lng");
     BuildResult result = build(p);
     EXPECT_EQ(result.outcome, BuildResult::Outcome::Failed);
-    EXPECT_EQ(result.message.rfind("Failure opening file to be stored in cabinet [0x0001].\r\n", 0), 0u) << result.message;
+    EXPECT_EQ(result.message.rfind("Failure opening file to be stored in cabinet [0x0001].\r\n", 0), 0u)
+        << result.message;
     EXPECT_NE(result.message.find((m_program / "Languages" / "English.lng").string() + " cannot be packed"),
               std::string::npos)
         << result.message;

@@ -20,7 +20,8 @@ TEST(TextEncoding, MapsEveryWindows1252Byte) {
     EXPECT_EQ(windows1252ToUtf8("\x81\x8D"), "\xC2\x81\xC2\x8D");  // undefined bytes stay C1 controls
     EXPECT_EQ(windows1252ToUtf8("\xA0\xFF"), "\xC2\xA0\xC3\xBF");
     std::string all;
-    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    for (int c = 1; c < 256; ++c)
+        all += static_cast<char>(c);
     EXPECT_TRUE(isValidUtf8(windows1252ToUtf8(all)));
 }
 

@@ -1,6 +1,8 @@
 #include "FinishActions.h"
 
+// windows.h first: the other Windows headers rely on its types.
 #include <windows.h>
+
 #include <shellapi.h>
 
 namespace corvane::rt {
@@ -9,7 +11,8 @@ bool openWithShell(const std::wstring& target) {
     if (target.empty()) return false;
     std::wstring folder;
     const std::size_t slash = target.rfind(L'\\');
-    if (target.find(L"://") == std::wstring::npos && slash != std::wstring::npos) folder = target.substr(0, slash);
+    if (target.find(L"://") == std::wstring::npos && slash != std::wstring::npos)
+        folder = target.substr(0, slash);
     SHELLEXECUTEINFOW info{sizeof info};
     info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpVerb = L"open";
@@ -27,8 +30,9 @@ bool restartComputer() {
                          AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
                          GetLastError() != ERROR_NOT_ALL_ASSIGNED;
     CloseHandle(token);
-    return granted && ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
-                                                    SHTDN_REASON_FLAG_PLANNED);
+    return granted &&
+           ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
+                                         SHTDN_REASON_FLAG_PLANNED);
 }
 
 }  // namespace corvane::rt

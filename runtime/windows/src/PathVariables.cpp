@@ -1,6 +1,8 @@
 #include "PathVariables.h"
 
+// windows.h first: the other Windows headers rely on its types.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "DescriptionReader.h"
@@ -43,12 +45,14 @@ constexpr CsidlToken kCsidlTokens[] = {
 
 std::wstring shellFolder(int csidl) {
     wchar_t buf[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buf)))
+        return {};
     return buf;
 }
 
 std::wstring withoutTrailingSlash(std::wstring s) {
-    while (s.size() > 3 && (s.back() == L'\\' || s.back() == L'/')) s.pop_back();
+    while (s.size() > 3 && (s.back() == L'\\' || s.back() == L'/'))
+        s.pop_back();
     return s;
 }
 
@@ -93,32 +97,41 @@ bool PathVariables::folder(std::wstring_view name, bool forPath, std::wstring& o
             return !out.empty();
         }
     wchar_t buf[MAX_PATH];
-    if (name == L"InstallDir") out = m_installDir;
-    else if (name == L"WindowsDir") out = GetSystemWindowsDirectoryW(buf, MAX_PATH) ? buf : L"";
-    else if (name == L"SystemDir") out = GetSystemDirectoryW(buf, MAX_PATH) ? buf : L"";
-    else if (name == L"TempDir") out = GetTempPathW(MAX_PATH, buf) ? buf : L"";
+    if (name == L"InstallDir")
+        out = m_installDir;
+    else if (name == L"WindowsDir")
+        out = GetSystemWindowsDirectoryW(buf, MAX_PATH) ? buf : L"";
+    else if (name == L"SystemDir")
+        out = GetSystemDirectoryW(buf, MAX_PATH) ? buf : L"";
+    else if (name == L"TempDir")
+        out = GetTempPathW(MAX_PATH, buf) ? buf : L"";
     else if (name == L"SystemDrive") {
         out = environment(L"SystemDrive");
         if (out.empty() && GetSystemWindowsDirectoryW(buf, MAX_PATH)) out.assign(buf, 2);
         return !out.empty();
-    } else if (name == L"CurrentDir") out = m_setupFolder;
+    } else if (name == L"CurrentDir")
+        out = m_setupFolder;
     else if (name == L"AllUserProfile") {
         out = environment(L"ALLUSERSPROFILE");
         if (out.empty()) out = shellFolder(CSIDL_COMMON_APPDATA);
     } else if (name == L"QuickLaunch") {
         out = shellFolder(CSIDL_APPDATA) + L"\\Microsoft\\Internet Explorer\\Quick Launch";
-    } else if (name == L"ProgramGroup") out = programGroupFolder();
-    else if (name == L"ProgramsMenu") out = shellFolder(m_description.flag(L"AllUsersMenu") ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    } else if (name == L"ProgramGroup")
+        out = programGroupFolder();
+    else if (name == L"ProgramsMenu")
+        out = shellFolder(m_description.flag(L"AllUsersMenu") ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
     else if (name == L"AppName" || name == L"AppVersion" || name == L"CompanyName") {
         const std::wstring v = m_description.text(name);
         out = forPath ? forFileName(v) : v;
         return true;
-    } else return false;
+    } else
+        return false;
     out = withoutTrailingSlash(out);
     return !out.empty();
 }
 
-bool PathVariables::expand(std::wstring_view text, bool forPath, std::wstring& out, std::wstring& error) const {
+bool PathVariables::expand(std::wstring_view text, bool forPath, std::wstring& out,
+                           std::wstring& error) const {
     out.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != L'<') {
@@ -140,7 +153,8 @@ bool PathVariables::expand(std::wstring_view text, bool forPath, std::wstring& o
                 i = close;
                 continue;
             }
-            error = L"Unknown or unavailable path variable <" + std::wstring(name) + L"> in: " + std::wstring(text);
+            error = L"Unknown or unavailable path variable <" + std::wstring(name) + L"> in: " +
+                    std::wstring(text);
             return false;
         }
         out += value;

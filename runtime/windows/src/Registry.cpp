@@ -22,13 +22,15 @@ std::wstring shortRootName(HKEY root) {
 
 bool readString(HKEY root, const std::wstring& subkey, const std::wstring& name, std::wstring& value) {
     HKEY key;
-    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | kRegView, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | kRegView, &key) != ERROR_SUCCESS)
+        return false;
     DWORD type = 0, size = 0;
     bool ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
               (type == REG_SZ || type == REG_EXPAND_SZ) && size < (1u << 20);
     if (ok) {
         std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
-        ok = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()), &size) == ERROR_SUCCESS;
+        ok = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()),
+                              &size) == ERROR_SUCCESS;
         buf.resize(wcsnlen(buf.c_str(), buf.size()));
         value = buf;
     }
@@ -41,8 +43,8 @@ void deleteKeyIfEmpty(HKEY root, std::wstring subkey, std::wstring_view created)
         HKEY key;
         if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ | kRegView, &key) != ERROR_SUCCESS) return;
         DWORD subkeys = 0, values = 0;
-        const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                            nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                            &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
                            subkeys == 0 && values == 0;
         RegCloseKey(key);
         if (!empty || RegDeleteKeyExW(root, subkey.c_str(), kRegView, 0) != ERROR_SUCCESS) return;

@@ -56,7 +56,7 @@ namespace corvane::rt {
 // Where each file cabinet lies: the first at stubSize, the others following without gaps, the
 // last ending exactly where the description cabinet starts. Anything else (a truncated file,
 // a length that was tampered with) is refused.
-bool layOutCabinets(std::uint64_t stubSize, const std::vector<std::uint64_t>& lengths, const ByteRange& description,
-                    std::vector<ByteRange>& cabinets, std::wstring& error);
+bool layOutCabinets(std::uint64_t stubSize, const std::vector<std::uint64_t>& lengths,
+                    const ByteRange& description, std::vector<ByteRange>& cabinets, std::wstring& error);
 
 }  // namespace corvane::rt

@@ -9,7 +9,8 @@ namespace corvane::rt {
 bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
     ByteRange descriptionRange;
     if (!m_file.open(exePath, error) || !m_file.locateDescription(descriptionRange, error) ||
-        !m_file.verifyCabinet(descriptionRange, 0, error) || !extractToMemory(m_file, descriptionRange, m_members, error))
+        !m_file.verifyCabinet(descriptionRange, 0, error) ||
+        !extractToMemory(m_file, descriptionRange, m_members, error))
         return false;
     const CabMember* ini = member(L"zansetup.ini");
     if (!ini) {
@@ -18,7 +19,8 @@ bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
     }
     if (!m_description.parse(ini->bytes, error)) return false;
     std::vector<std::uint64_t> lengths;
-    for (const FileLine& f : m_description.files) lengths.push_back(f.length);
+    for (const FileLine& f : m_description.files)
+        lengths.push_back(f.length);
     if (!layOutCabinets(m_description.stubSize, lengths, descriptionRange, m_cabinets, error)) return false;
     m_fileSizes.assign(m_cabinets.size(), 0);
     for (std::size_t k = 0; k < m_cabinets.size(); ++k)
@@ -32,7 +34,8 @@ bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
 
 std::uint64_t SetupSession::installedBytes() const {
     std::uint64_t total = 0;
-    for (const std::uint64_t size : m_fileSizes) total += size;
+    for (const std::uint64_t size : m_fileSizes)
+        total += size;
     return total;
 }
 
@@ -48,10 +51,13 @@ void SetupSession::chooseLanguage(const std::wstring& name) {
     m_language.clear();
     for (const std::wstring& l : m_languages)
         if (equalsNoCase(l, name)) m_language = l;
-    if (const CabMember* m = m_language.empty() ? nullptr : member(m_language + L".lng")) m_strings.parse(m->bytes);
+    if (const CabMember* m = m_language.empty() ? nullptr : member(m_language + L".lng"))
+        m_strings.parse(m->bytes);
 }
 
-std::wstring SetupSession::text(const wchar_t* key) const { return m_strings.text(key); }
+std::wstring SetupSession::text(const wchar_t* key) const {
+    return m_strings.text(key);
+}
 
 const CabMember* SetupSession::member(const std::wstring& name) const {
     for (const CabMember& m : m_members)
@@ -77,8 +83,8 @@ std::wstring SetupSession::proposedInstallDir() const {
         const int index = m_description.integer(L"RootKey", -1);
         std::wstring subkey, value, stored;
         if (index >= 0 && index < 4 && variables.expandText(m_description.text(L"Subkey"), subkey, error) &&
-            variables.expandText(m_description.text(L"Value"), value, error) && readString(roots[index], subkey, value, stored) &&
-            PathVariables::normalisePath(stored, dir))
+            variables.expandText(m_description.text(L"Value"), value, error) &&
+            readString(roots[index], subkey, value, stored) && PathVariables::normalisePath(stored, dir))
             return dir;
     }
     std::wstring expanded;

@@ -14,13 +14,13 @@
 namespace corvane::rt {
 
 struct SetupOptions {
-    bool silent = false;            // /S, or Silent=1 in the description
-    std::wstring installDir;        // /D=folder (the rest of the command line)
-    std::wstring language;          // /LANG=name
-    std::wstring password;          // /PASSWORD=text, for a silent protected setup
-    bool noRestart = false;         // /NORESTART: never restart, even when the setup asks
-    bool help = false;              // /?: show the switches and do nothing else
-    std::wstring logPath;           // /LOG=file: what was installed, skipped, replaced and failed
+    bool silent = false;      // /S, or Silent=1 in the description
+    std::wstring installDir;  // /D=folder (the rest of the command line)
+    std::wstring language;    // /LANG=name
+    std::wstring password;    // /PASSWORD=text, for a silent protected setup
+    bool noRestart = false;   // /NORESTART: never restart, even when the setup asks
+    bool help = false;        // /?: show the switches and do nothing else
+    std::wstring logPath;     // /LOG=file: what was installed, skipped, replaced and failed
 };
 
 class SetupSession {

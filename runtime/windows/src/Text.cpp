@@ -20,7 +20,8 @@ std::wstring fromUtf8(std::string_view bytes) {
 
 std::string toUtf8(std::wstring_view text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(std::size_t(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -28,8 +29,10 @@ std::string toUtf8(std::wstring_view text) {
 
 std::wstring trimmed(std::wstring_view text) {
     auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
     return std::wstring(text);
 }
 
@@ -49,7 +52,8 @@ std::vector<std::wstring> splitFields(std::wstring_view text, wchar_t separator)
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find(separator, start);
-        fields.emplace_back(text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start));
+        fields.emplace_back(
+            text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start));
         if (end == std::wstring_view::npos) break;
         start = end + 1;
     }
@@ -75,10 +79,14 @@ bool parseDword(std::wstring_view text, std::uint32_t& value) {
         std::uint32_t r = 0;
         for (const wchar_t c : v) {
             int d;
-            if (c >= L'0' && c <= L'9') d = c - L'0';
-            else if (c >= L'a' && c <= L'f') d = c - L'a' + 10;
-            else if (c >= L'A' && c <= L'F') d = c - L'A' + 10;
-            else return false;
+            if (c >= L'0' && c <= L'9')
+                d = c - L'0';
+            else if (c >= L'a' && c <= L'f')
+                d = c - L'a' + 10;
+            else if (c >= L'A' && c <= L'F')
+                d = c - L'A' + 10;
+            else
+                return false;
             r = r * 16 + std::uint32_t(d);
         }
         value = r;
@@ -107,7 +115,8 @@ std::wstring decimal(std::uint64_t value) {
 std::wstring formatText(std::wstring_view pattern, std::initializer_list<std::wstring_view> args) {
     std::wstring out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' &&
+            pattern[i + 1] <= L'9') {
             const std::size_t index = std::size_t(pattern[i + 1] - L'1');
             if (index < args.size()) out += *(args.begin() + index);
             ++i;

@@ -1,6 +1,8 @@
 #include "UninstallLog.h"
 
+// windows.h first: the other Windows headers rely on its types.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "Registry.h"
@@ -15,11 +17,16 @@ constexpr char kHeader[] = "CorvaneUninstallLog 1";
 std::wstring escaped(std::wstring_view field) {
     std::wstring out;
     for (const wchar_t c : field) {
-        if (c == L'\\') out += L"\\\\";
-        else if (c == L'\t') out += L"\\t";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\r') out += L"\\r";
-        else out += c;
+        if (c == L'\\')
+            out += L"\\\\";
+        else if (c == L'\t')
+            out += L"\\t";
+        else if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -28,11 +35,13 @@ std::vector<std::wstring> unescapedFields(std::wstring_view line) {
     std::vector<std::wstring> fields(1);
     for (std::size_t i = 0; i < line.size(); ++i) {
         const wchar_t c = line[i];
-        if (c == L'\t') fields.emplace_back();
+        if (c == L'\t')
+            fields.emplace_back();
         else if (c == L'\\' && i + 1 < line.size()) {
             const wchar_t n = line[++i];
             fields.back() += n == L't' ? L'\t' : n == L'n' ? L'\n' : n == L'r' ? L'\r' : n;
-        } else fields.back() += c;
+        } else
+            fields.back() += c;
     }
     return fields;
 }
@@ -40,7 +49,8 @@ std::vector<std::wstring> unescapedFields(std::wstring_view line) {
 void removeFile(const std::wstring& path, UndoResult& result) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     if (DeleteFileW(path.c_str())) return;
     if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) result.deferred.push_back(path);
 }
@@ -65,13 +75,17 @@ void removeAssociation(const std::vector<std::wstring>& f) {
     if (readString(root, extKey, L"", current) && equalsNoCase(current, f[3])) {
         HKEY key;
         if (RegOpenKeyExW(root, extKey.c_str(), 0, KEY_SET_VALUE | kRegView, &key) == ERROR_SUCCESS) {
-            if (f[4].empty()) RegDeleteValueW(key, nullptr);
-            else RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(f[4].c_str()), DWORD((f[4].size() + 1) * 2));
+            if (f[4].empty())
+                RegDeleteValueW(key, nullptr);
+            else
+                RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(f[4].c_str()),
+                               DWORD((f[4].size() + 1) * 2));
             RegCloseKey(key);
         }
     }
     HKEY key;
-    if (RegOpenKeyExW(root, (extKey + L"\\OpenWithProgids").c_str(), 0, KEY_SET_VALUE | kRegView, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, (extKey + L"\\OpenWithProgids").c_str(), 0, KEY_SET_VALUE | kRegView, &key) ==
+        ERROR_SUCCESS) {
         RegDeleteValueW(key, f[3].c_str());
         RegCloseKey(key);
     }
@@ -87,7 +101,9 @@ void unregisterServer(const std::wstring& path) {
     OleInitialize(nullptr);
     if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
         using Entry = HRESULT(STDAPICALLTYPE*)();
-        if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")))) entry();
+        if (auto entry = reinterpret_cast<Entry>(
+                reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer"))))
+            entry();
         FreeLibrary(module);
     }
     OleUninitialize();
@@ -95,7 +111,8 @@ void unregisterServer(const std::wstring& path) {
 
 void UninstallLog::add(wchar_t kind, std::initializer_list<std::wstring_view> fields) {
     LogRecord r{kind, {}};
-    for (const std::wstring_view f : fields) r.fields.emplace_back(f);
+    for (const std::wstring_view f : fields)
+        r.fields.emplace_back(f);
     m_records.push_back(std::move(r));
 }
 
@@ -103,10 +120,12 @@ bool UninstallLog::save(const std::wstring& path) const {
     std::string out = std::string(kHeader) + "\r\n";
     for (const LogRecord& r : m_records) {
         std::wstring line(1, r.kind);
-        for (const std::wstring& f : r.fields) line += L'\t' + escaped(f);
+        for (const std::wstring& f : r.fields)
+            line += L'\t' + escaped(f);
         out += toUtf8(line) + "\r\n";
     }
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = WriteFile(h, out.data(), DWORD(out.size()), &written, nullptr) && written == out.size();
@@ -114,7 +133,8 @@ bool UninstallLog::save(const std::wstring& path) const {
 }
 
 bool UninstallLog::load(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size{};
     std::string bytes;
@@ -131,7 +151,8 @@ bool UninstallLog::load(const std::wstring& path) {
     m_records.clear();
     while (start != std::wstring::npos && start < text.size()) {
         std::size_t end = text.find(L'\n', start + 1);
-        std::wstring line = text.substr(start + 1, end == std::wstring::npos ? std::wstring::npos : end - start - 1);
+        std::wstring line =
+            text.substr(start + 1, end == std::wstring::npos ? std::wstring::npos : end - start - 1);
         if (!line.empty() && line.back() == L'\r') line.pop_back();
         start = end;
         if (line.size() < 1) continue;
@@ -165,8 +186,12 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
                 if (!later.empty() && equalsNoCase(f[0], later)) break;
                 removeFile(f[0], result);
                 break;
-            case L'S': removeFile(f[0], result); break;
-            case L'D': RemoveDirectoryW(f[0].c_str()); break;
+            case L'S':
+                removeFile(f[0], result);
+                break;
+            case L'D':
+                RemoveDirectoryW(f[0].c_str());
+                break;
             case L'E': {
                 wchar_t names[4];
                 if (GetPrivateProfileSectionNamesW(names, 4, f[0].c_str()) == 0) removeFile(f[0], result);
@@ -176,7 +201,8 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) {
                         HKEY key;
-                        if (RegOpenKeyExW(root, f[1].c_str(), 0, KEY_SET_VALUE | kRegView, &key) == ERROR_SUCCESS) {
+                        if (RegOpenKeyExW(root, f[1].c_str(), 0, KEY_SET_VALUE | kRegView, &key) ==
+                            ERROR_SUCCESS) {
                             RegDeleteValueW(key, f[2].c_str());
                             RegCloseKey(key);
                         }
@@ -186,10 +212,18 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) deleteKeyIfEmpty(root, f[1], f[2]);
                 break;
-            case L'I': removeIniValue({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L""}); break;
-            case L'A': removeAssociation({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L"", f.size() > 3 ? f[3] : L""}); break;
-            case L'X': unregisterServer(f[0]); break;
-            default: break;
+            case L'I':
+                removeIniValue({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L""});
+                break;
+            case L'A':
+                removeAssociation({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L"",
+                                   f.size() > 3 ? f[3] : L""});
+                break;
+            case L'X':
+                unregisterServer(f[0]);
+                break;
+            default:
+                break;
         }
     }
     for (const LogRecord& r : records)

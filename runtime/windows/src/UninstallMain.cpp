@@ -5,7 +5,9 @@
 // The original's exit code is the outcome: 0 removed, 1 cancelled, 2 no uninstall log.
 // Switches: /S (silent); "_?=folder" runs in place on that folder.
 
+// windows.h first: the other Windows headers rely on its types.
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include "Text.h"
@@ -22,10 +24,10 @@ constexpr DWORD kParentWaitMs = 30000;
 
 struct Options {
     bool silent = false;
-    std::wstring folder;         // _?=folder
-    std::wstring original;       // /ORIGINAL=path of the program the copy was made from
-    HANDLE parent = nullptr;     // /WAIT=handle: the original process
-    HANDLE outcome[3] = {};      // /DONE=h0,h1,h2: events for removed, cancelled, no log
+    std::wstring folder;      // _?=folder
+    std::wstring original;    // /ORIGINAL=path of the program the copy was made from
+    HANDLE parent = nullptr;  // /WAIT=handle: the original process
+    HANDLE outcome[3] = {};   // /DONE=h0,h1,h2: events for removed, cancelled, no log
 };
 
 HANDLE handleFrom(const std::wstring& text) {
@@ -39,17 +41,23 @@ Options parseCommandLine() {
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; args && i < count; ++i) {
         const std::wstring a = args[i];
-        if (equalsNoCase(a, L"/S")) o.silent = true;
-        else if (a.rfind(L"_?=", 0) == 0) o.folder = a.substr(3);
-        else if (a.rfind(L"/ORIGINAL=", 0) == 0) o.original = a.substr(10);
-        else if (a.rfind(L"/WAIT=", 0) == 0) o.parent = handleFrom(a.substr(6));
+        if (equalsNoCase(a, L"/S"))
+            o.silent = true;
+        else if (a.rfind(L"_?=", 0) == 0)
+            o.folder = a.substr(3);
+        else if (a.rfind(L"/ORIGINAL=", 0) == 0)
+            o.original = a.substr(10);
+        else if (a.rfind(L"/WAIT=", 0) == 0)
+            o.parent = handleFrom(a.substr(6));
         else if (a.rfind(L"/DONE=", 0) == 0) {
             const std::vector<std::wstring> parts = splitFields(a.substr(6), L',');
-            for (std::size_t k = 0; k < 3 && k < parts.size(); ++k) o.outcome[k] = handleFrom(parts[k]);
+            for (std::size_t k = 0; k < 3 && k < parts.size(); ++k)
+                o.outcome[k] = handleFrom(parts[k]);
         }
     }
     if (args) LocalFree(args);
-    while (o.folder.size() > 3 && o.folder.back() == L'\\') o.folder.pop_back();
+    while (o.folder.size() > 3 && o.folder.back() == L'\\')
+        o.folder.pop_back();
     return o;
 }
 
@@ -58,20 +66,25 @@ Options parseCommandLine() {
 int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, bool silent) {
     wchar_t temp[MAX_PATH];
     if (!GetTempPathW(MAX_PATH, temp)) return -1;
-    const std::wstring copy = std::wstring(temp) + L"corvane-uninstall-" + decimal(GetCurrentProcessId()) + L".exe";
+    const std::wstring copy =
+        std::wstring(temp) + L"corvane-uninstall-" + decimal(GetCurrentProcessId()) + L".exe";
     if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return -1;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE me = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0);
     HANDLE events[3];
-    for (HANDLE& e : events) e = CreateEventW(&inherit, TRUE, FALSE, nullptr);
-    std::wstring command = L"\"" + copy + L"\"" + (silent ? L" /S" : L"") + L" /WAIT=" + decimal(reinterpret_cast<std::uint64_t>(me)) +
-                           L" /DONE=" + decimal(reinterpret_cast<std::uint64_t>(events[0])) + L"," +
+    for (HANDLE& e : events)
+        e = CreateEventW(&inherit, TRUE, FALSE, nullptr);
+    std::wstring command = L"\"" + copy + L"\"" + (silent ? L" /S" : L"") + L" /WAIT=" +
+                           decimal(reinterpret_cast<std::uint64_t>(me)) + L" /DONE=" +
+                           decimal(reinterpret_cast<std::uint64_t>(events[0])) + L"," +
                            decimal(reinterpret_cast<std::uint64_t>(events[1])) + L"," +
-                           decimal(reinterpret_cast<std::uint64_t>(events[2])) + L" \"/ORIGINAL=" + self + L"\" \"_?=" + folder + L"\"";
+                           decimal(reinterpret_cast<std::uint64_t>(events[2])) + L" \"/ORIGINAL=" + self +
+                           L"\" \"_?=" + folder + L"\"";
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi)) {
         DeleteFileW(copy.c_str());
         return -1;
     }
@@ -114,16 +127,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     UninstallLog log;
     const bool loaded = log.load(logPath);
     const std::wstring name = loaded ? log.first(L'N') : std::wstring();
-    const std::wstring caption = formatText(log.text(L"UninstallCaption", L"%1 Uninstall"), {name.empty() ? L"Setup" : name});
+    const std::wstring caption =
+        formatText(log.text(L"UninstallCaption", L"%1 Uninstall"), {name.empty() ? L"Setup" : name});
     if (!loaded) {
         if (!options.silent)
-            MessageBoxW(nullptr, formatText(log.text(L"UninstallNoLog", L"The uninstall information was not found. %1 cannot be removed automatically."), {name}).c_str(),
-                        caption.c_str(), MB_OK | MB_ICONERROR);
+            MessageBoxW(
+                nullptr,
+                formatText(
+                    log.text(L"UninstallNoLog",
+                             L"The uninstall information was not found. %1 cannot be removed automatically."),
+                    {name})
+                    .c_str(),
+                caption.c_str(), MB_OK | MB_ICONERROR);
         return finish(options, kNoLog);
     }
     if (!options.silent &&
-        MessageBoxW(nullptr, formatText(log.text(L"UninstallConfirm", L"Remove %1?"), {name}).c_str(), caption.c_str(),
-                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        MessageBoxW(nullptr, formatText(log.text(L"UninstallConfirm", L"Remove %1?"), {name}).c_str(),
+                    caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return finish(options, kCancelled);
 
     // The log goes first so the installation folder can be removed with the other folders.
@@ -131,7 +151,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const UndoResult result = undoRecords(log.records(), options.original);
     if (!options.silent) {
         const wchar_t* key = result.deferred.empty() ? L"UninstallDone" : L"UninstallDeferred";
-        MessageBoxW(nullptr, formatText(log.text(key, L"%1 was removed."), {name}).c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(nullptr, formatText(log.text(key, L"%1 was removed."), {name}).c_str(), caption.c_str(),
+                    MB_OK | MB_ICONINFORMATION);
         const std::wstring address = log.first(L'W');
         if (!address.empty()) openAddress(address);
     }

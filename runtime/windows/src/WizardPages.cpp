@@ -64,14 +64,18 @@ struct Wizard {
 class PostingObserver : public InstallObserver {
 public:
     explicit PostingObserver(HWND page) : m_page(page) {}
-    void status(const std::wstring& text) override { PostMessageW(m_page, kStatusMessage, 0, reinterpret_cast<LPARAM>(new std::wstring(text))); }
+    void status(const std::wstring& text) override {
+        PostMessageW(m_page, kStatusMessage, 0, reinterpret_cast<LPARAM>(new std::wstring(text)));
+    }
     void progress(unsigned permille) override { PostMessageW(m_page, kProgressMessage, permille, 0); }
 
 private:
     HWND m_page;
 };
 
-Wizard* wizardOf(HWND page) { return reinterpret_cast<Wizard*>(GetWindowLongPtrW(page, GWLP_USERDATA)); }
+Wizard* wizardOf(HWND page) {
+    return reinterpret_cast<Wizard*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+}
 
 Wizard* initPage(HWND page, LPARAM lParam) {
     auto* w = reinterpret_cast<Wizard*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
@@ -97,8 +101,8 @@ void setButtons(HWND page, Wizard* w, DWORD buttons, const wchar_t* nextKey = L"
 INT_PTR queryCancel(HWND page, Wizard* w) {
     if (w->installing) return result(page, TRUE);
     if (w->installed || w->failed) return result(page, FALSE);
-    const int answer = MessageBoxW(GetParent(page), w->t(L"CancelConfirm").c_str(), w->t(L"SetupCaption").c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxW(GetParent(page), w->t(L"CancelConfirm").c_str(),
+                                   w->t(L"SetupCaption").c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     return result(page, answer == IDYES ? FALSE : TRUE);
 }
 
@@ -112,21 +116,25 @@ HBITMAP bitmapFrom(const CabMember* member) {
     memcpy(&info, b.data() + sizeof file, sizeof info);
     const LONG height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
     const WORD bits = info.biBitCount;
-    if (file.bfType != 0x4D42 || info.biSize < sizeof info || info.biWidth <= 0 || info.biWidth > kMaxBitmapSide ||
-        height == 0 || height > kMaxBitmapSide || (info.biCompression != BI_RGB && info.biCompression != BI_BITFIELDS) ||
+    if (file.bfType != 0x4D42 || info.biSize < sizeof info || info.biWidth <= 0 ||
+        info.biWidth > kMaxBitmapSide || height == 0 || height > kMaxBitmapSide ||
+        (info.biCompression != BI_RGB && info.biCompression != BI_BITFIELDS) ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
         return nullptr;
     const std::uint64_t stride = ((std::uint64_t(info.biWidth) * bits + 31) / 32) * 4;
-    if (file.bfOffBits >= b.size() || stride * std::uint64_t(height) > b.size() - file.bfOffBits) return nullptr;
+    if (file.bfOffBits >= b.size() || stride * std::uint64_t(height) > b.size() - file.bfOffBits)
+        return nullptr;
     // A palette or bit masks must lie before the pixels.
     const std::uint64_t colours = info.biClrUsed ? info.biClrUsed : (bits <= 8 ? (1u << bits) : 0);
-    if (sizeof file + std::uint64_t(info.biSize) + colours * 4 + (info.biCompression == BI_BITFIELDS ? 12 : 0) > file.bfOffBits)
+    if (sizeof file + std::uint64_t(info.biSize) + colours * 4 +
+            (info.biCompression == BI_BITFIELDS ? 12 : 0) >
+        file.bfOffBits)
         return nullptr;
     std::string header = b.substr(sizeof file, file.bfOffBits - sizeof file);
     const HDC dc = GetDC(nullptr);
-    const HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(header.data()), CBM_INIT,
-                                          b.data() + file.bfOffBits, reinterpret_cast<const BITMAPINFO*>(header.data()),
-                                          DIB_RGB_COLORS);
+    const HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(header.data()),
+                                          CBM_INIT, b.data() + file.bfOffBits,
+                                          reinterpret_cast<const BITMAPINFO*>(header.data()), DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
     return bitmap;
 }
@@ -152,7 +160,8 @@ HBITMAP fitted(HBITMAP picture, int width, int height) {
     }
     SetStretchBltMode(to, HALFTONE);
     SetBrushOrgEx(to, 0, 0, nullptr);
-    StretchBlt(to, (width - w) / 2, (height - h) / 2, w, h, from, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
+    StretchBlt(to, (width - w) / 2, (height - h) / 2, w, h, from, 0, 0, source.bmWidth, source.bmHeight,
+               SRCCOPY);
     SelectObject(from, oldFrom);
     SelectObject(to, oldTo);
     DeleteDC(from);
@@ -233,10 +242,11 @@ void showDocument(HWND page, Wizard* w, const CabMember* document) {
     GetWindowRect(placeholder, &r);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
     DestroyWindow(placeholder);
-    const HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, w->documentClass, L"",
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                                      r.left, r.top, r.right - r.left, r.bottom - r.top, page,
-                                      reinterpret_cast<HMENU>(IDC_DOCUMENT), nullptr, nullptr);
+    const HWND view = CreateWindowExW(
+        WS_EX_CLIENTEDGE, w->documentClass, L"",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, r.left,
+        r.top, r.right - r.left, r.bottom - r.top, page, reinterpret_cast<HMENU>(IDC_DOCUMENT), nullptr,
+        nullptr);
     SendMessageW(view, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
     if (!document) return;
     const std::string& bytes = document->bytes;
@@ -271,7 +281,8 @@ INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             setButtons(page, w, PSWIZB_NEXT);
             focusDefaultButton(page);
             return result(page, 0);
-        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_QUERYCANCEL:
+            return queryCancel(page, w);
     }
     return FALSE;
 }
@@ -283,13 +294,15 @@ INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         showDocument(page, w, w->session.document(license ? L'L' : L'R'));
         if (license) {
             SetDlgItemTextW(page, IDC_ACCEPT, w->t(L"LicenseAccept").c_str());
-            ShowWindow(GetDlgItem(page, IDC_ACCEPT), w->session.description().flag(L"Accept") ? SW_SHOW : SW_HIDE);
+            ShowWindow(GetDlgItem(page, IDC_ACCEPT),
+                       w->session.description().flag(L"Accept") ? SW_SHOW : SW_HIDE);
         }
         return TRUE;
     }
     Wizard* w = wizardOf(page);
     auto buttons = [&] {
-        const bool mayGoOn = !license || !w->session.description().flag(L"Accept") || IsDlgButtonChecked(page, IDC_ACCEPT) == BST_CHECKED;
+        const bool mayGoOn = !license || !w->session.description().flag(L"Accept") ||
+                             IsDlgButtonChecked(page, IDC_ACCEPT) == BST_CHECKED;
         setButtons(page, w, PSWIZB_BACK | (mayGoOn ? PSWIZB_NEXT : 0));
     };
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_ACCEPT) {
@@ -302,11 +315,13 @@ INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             buttons();
             // The reader's next step is to accept: the check box gets the keyboard focus.
             if (license && w->session.description().flag(L"Accept"))
-                PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDC_ACCEPT)), TRUE);
+                PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDC_ACCEPT)),
+                             TRUE);
             else  // not the read-only text, which would keep Enter to itself
                 focusDefaultButton(page);
             return result(page, 0);
-        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_QUERYCANCEL:
+            return queryCancel(page, w);
     }
     return FALSE;
 }
@@ -321,13 +336,17 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_NOTIFY) return FALSE;
     Wizard* w = wizardOf(page);
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE: setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT); return result(page, 0);
-        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_SETACTIVE:
+            setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT);
+            return result(page, 0);
+        case PSN_QUERYCANCEL:
+            return queryCancel(page, w);
         case PSN_WIZNEXT: {
             wchar_t typed[512];
             GetDlgItemTextW(page, IDC_PASSWORD, typed, 512);
             if (passwordMatches(typed, w->session.description().text(L"Password"))) return result(page, 0);
-            MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
+            MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(),
+                        MB_OK | MB_ICONWARNING);
             SetDlgItemTextW(page, IDC_PASSWORD, L"");
             SetFocus(GetDlgItem(page, IDC_PASSWORD));
             return result(page, -1);
@@ -349,11 +368,13 @@ void showAvailableSpace(HWND page, Wizard* w) {
     std::wstring folder = typed;
     ULARGE_INTEGER available{};
     bool known = false;
-    while (!folder.empty() && !(known = GetDiskFreeSpaceExW((folder + L"\\").c_str(), &available, nullptr, nullptr))) {
+    while (!folder.empty() &&
+           !(known = GetDiskFreeSpaceExW((folder + L"\\").c_str(), &available, nullptr, nullptr))) {
         const std::size_t slash = folder.find_last_of(L'\\');
         folder.resize(slash == std::wstring::npos ? 0 : slash);
     }
-    const std::wstring text = w->t(L"FolderSpaceAvailable") + L" " + (known ? byteSize(available.QuadPart) : L"-");
+    const std::wstring text =
+        w->t(L"FolderSpaceAvailable") + L" " + (known ? byteSize(available.QuadPart) : L"-");
     SetDlgItemTextW(page, IDC_SPACE_AVAILABLE, text.c_str());
 }
 
@@ -363,7 +384,8 @@ INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
         SetDlgItemTextW(page, IDC_TEXT, w->t(L"FolderPrompt").c_str());
         SetDlgItemTextW(page, IDC_FOLDER, w->installDir.c_str());
         SetDlgItemTextW(page, IDC_BROWSE, w->t(L"ButtonBrowse").c_str());
-        const std::wstring required = w->t(L"FolderSpaceRequired") + L" " + byteSize(w->session.installedBytes());
+        const std::wstring required =
+            w->t(L"FolderSpaceRequired") + L" " + byteSize(w->session.installedBytes());
         SetDlgItemTextW(page, IDC_SPACE_REQUIRED, required.c_str());
         showAvailableSpace(page, w);
         return TRUE;
@@ -398,7 +420,8 @@ INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             setButtons(page, w, PSWIZB_BACK | PSWIZB_NEXT, L"ButtonInstall");
             focusDefaultButton(page);
             return result(page, 0);
-        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_QUERYCANCEL:
+            return queryCancel(page, w);
         case PSN_WIZNEXT: {
             wchar_t typed[MAX_PATH * 2];
             GetDlgItemTextW(page, IDC_FOLDER, typed, MAX_PATH * 2);
@@ -407,7 +430,8 @@ INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
                 w->installDir = folder;
                 return result(page, 0);
             }
-            MessageBoxW(GetParent(page), w->t(L"FolderInvalid").c_str(), w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONWARNING);
+            MessageBoxW(GetParent(page), w->t(L"FolderInvalid").c_str(), w->t(L"SetupCaption").c_str(),
+                        MB_OK | MB_ICONWARNING);
             return result(page, -1);
         }
     }
@@ -438,7 +462,9 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             SetDlgItemTextW(page, IDC_STATUS, text->c_str());
             return TRUE;
         }
-        case kProgressMessage: SendDlgItemMessageW(page, IDC_PROGRESS, PBM_SETPOS, wParam, 0); return TRUE;
+        case kProgressMessage:
+            SendDlgItemMessageW(page, IDC_PROGRESS, PBM_SETPOS, wParam, 0);
+            return TRUE;
         case kDoneMessage:
             w->installing = false;
             if (wParam) {
@@ -447,13 +473,16 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             } else {
                 w->failed = true;
                 w->exitCode = kExitFailed;
-                MessageBoxW(GetParent(page), formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str(),
+                MessageBoxW(GetParent(page),
+                            formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str(),
                             w->t(L"SetupCaption").c_str(), MB_OK | MB_ICONERROR);
             }
             PropSheet_PressButton(GetParent(page), PSBTN_NEXT);
             return TRUE;
-        case WM_NOTIFY: break;
-        default: return FALSE;
+        case WM_NOTIFY:
+            break;
+        default:
+            return FALSE;
     }
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
         case PSN_SETACTIVE:
@@ -462,17 +491,24 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             if (!w->installing && !w->installed && !w->failed) {
                 w->installing = true;
                 SetDlgItemTextW(page, IDC_STATUS, w->t(L"StatusPreparing").c_str());
-                w->variables = std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
+                w->variables =
+                    std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
                 w->variables->setInstallDir(w->installDir);
-                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(), w->session.cabinets(), w->session.fileSizes(),
+                w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(),
+                                                           w->session.cabinets(), w->session.fileSizes(),
                                                            *w->variables, w->session.strings());
-                if (HANDLE thread = CreateThread(nullptr, 0, installThread, page, 0, nullptr)) CloseHandle(thread);
-                else PostMessageW(page, kDoneMessage, FALSE, 0);
+                if (HANDLE thread = CreateThread(nullptr, 0, installThread, page, 0, nullptr))
+                    CloseHandle(thread);
+                else
+                    PostMessageW(page, kDoneMessage, FALSE, 0);
             }
             return result(page, 0);
-        case PSN_WIZBACK: return result(page, -1);
-        case PSN_WIZNEXT: return result(page, w->installing ? -1 : 0);
-        case PSN_QUERYCANCEL: return queryCancel(page, w);
+        case PSN_WIZBACK:
+            return result(page, -1);
+        case PSN_WIZNEXT:
+            return result(page, w->installing ? -1 : 0);
+        case PSN_QUERYCANCEL:
+            return queryCancel(page, w);
     }
     return FALSE;
 }
@@ -497,17 +533,23 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     // Restart excludes the other offers; it is checked by default, since the author asked for it.
     const Offer offers[] = {
         {IDC_RESTART, d.flag(L"Restart"), true, L"FinishRestart"},
-        {IDC_LAUNCH, !d.flag(L"Restart") && d.flag(L"LaunchFile") && !d.text(L"LaunchFileName").empty(), d.flag(L"LaunchCecked"), L"FinishLaunch"},
-        {IDC_VIEWREADME, !d.flag(L"Restart") && d.flag(L"ViewReadme") && !d.text(L"ViewReadmeFileName").empty(), d.flag(L"ViewReadmeCecked"), L"FinishReadme"},
-        {IDC_VISITSITE, !d.flag(L"Restart") && d.flag(L"VisitSite") && !d.text(L"VisitSiteAddress").empty(), d.flag(L"VisitSiteCecked"), L"FinishSite"},
+        {IDC_LAUNCH, !d.flag(L"Restart") && d.flag(L"LaunchFile") && !d.text(L"LaunchFileName").empty(),
+         d.flag(L"LaunchCecked"), L"FinishLaunch"},
+        {IDC_VIEWREADME,
+         !d.flag(L"Restart") && d.flag(L"ViewReadme") && !d.text(L"ViewReadmeFileName").empty(),
+         d.flag(L"ViewReadmeCecked"), L"FinishReadme"},
+        {IDC_VISITSITE, !d.flag(L"Restart") && d.flag(L"VisitSite") && !d.text(L"VisitSiteAddress").empty(),
+         d.flag(L"VisitSiteCecked"), L"FinishSite"},
     };
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
         case PSN_SETACTIVE:
             setButtons(page, w, PSWIZB_FINISH);
             EnableWindow(GetDlgItem(GetParent(page), IDCANCEL), FALSE);
             SetDlgItemTextW(page, IDC_TITLE, w->t(w->failed ? L"FailedTitle" : L"FinishTitle").c_str());
-            SetDlgItemTextW(page, IDC_TEXT, w->failed ? formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str()
-                                                      : w->t(L"FinishText").c_str());
+            SetDlgItemTextW(page, IDC_TEXT,
+                            w->failed
+                                ? formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str()
+                                : w->t(L"FinishText").c_str());
             for (const Offer& o : offers) {
                 const bool show = o.offered && !w->failed;
                 SetDlgItemTextW(page, o.id, w->t(o.key).c_str());
@@ -516,18 +558,22 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             }
             focusDefaultButton(page, kFinishButton);
             return result(page, 0);
-        case PSN_QUERYCANCEL: return result(page, FALSE);
+        case PSN_QUERYCANCEL:
+            return result(page, FALSE);
         case PSN_WIZFINISH: {
             if (w->failed) return result(page, 0);
             std::wstring target, error;
-            if (IsDlgButtonChecked(page, IDC_LAUNCH) == BST_CHECKED && w->variables->expandPath(d.text(L"LaunchFileName"), target, error))
+            if (IsDlgButtonChecked(page, IDC_LAUNCH) == BST_CHECKED &&
+                w->variables->expandPath(d.text(L"LaunchFileName"), target, error))
                 openWithShell(target);
             if (IsDlgButtonChecked(page, IDC_VIEWREADME) == BST_CHECKED &&
                 w->variables->expandPath(d.text(L"ViewReadmeFileName"), target, error))
                 openWithShell(target);
-            if (IsDlgButtonChecked(page, IDC_VISITSITE) == BST_CHECKED && w->variables->expandText(d.text(L"VisitSiteAddress"), target, error))
+            if (IsDlgButtonChecked(page, IDC_VISITSITE) == BST_CHECKED &&
+                w->variables->expandText(d.text(L"VisitSiteAddress"), target, error))
                 openWithShell(target);
-            if (IsDlgButtonChecked(page, IDC_RESTART) == BST_CHECKED && !w->options.noRestart) restartComputer();
+            if (IsDlgButtonChecked(page, IDC_RESTART) == BST_CHECKED && !w->options.noRestart)
+                restartComputer();
             return result(page, 0);
         }
     }
@@ -582,8 +628,9 @@ int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM) {
     GetWindowRect(sheet, &window);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(sheet, nullptr, area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    SetWindowPos(sheet, nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     PostMessageW(sheet, WM_NULL, 0, 0);
     SetForegroundWindow(sheet);
     return 0;
@@ -603,11 +650,13 @@ HICON iconFrom(HBITMAP picture) {
 
 }  // namespace
 
-int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report) {
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options,
+              std::vector<std::wstring>& report) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     if (session.languages().size() > 1 && options.language.empty() &&
-        DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LANGUAGE), nullptr, languageProc, reinterpret_cast<LPARAM>(&session)) != IDOK)
+        DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LANGUAGE), nullptr, languageProc,
+                        reinterpret_cast<LPARAM>(&session)) != IDOK)
         return kExitCancelled;
 
     Wizard w{session, options};
@@ -615,13 +664,15 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     w.appName = d.text(L"AppName");
     w.appVersion = d.text(L"AppVersion");
     w.installDir = options.installDir.empty() ? session.proposedInstallDir() : options.installDir;
-    if (LoadLibraryW(L"Msftedit.dll")) w.documentClass = MSFTEDIT_CLASS;
-    else if (LoadLibraryW(L"Riched20.dll")) w.documentClass = RICHEDIT_CLASSW;
+    if (LoadLibraryW(L"Msftedit.dll"))
+        w.documentClass = MSFTEDIT_CLASS;
+    else if (LoadLibraryW(L"Riched20.dll"))
+        w.documentClass = RICHEDIT_CLASSW;
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    w.titleFont = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+    w.titleFont = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                               L"MS Shell Dlg 2");
 
     const wchar_t* caption = w.keep(w.t(L"SetupCaption"));
@@ -642,8 +693,10 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
         pages[count++] = CreatePropertySheetPageW(&p);
     };
     add(IDD_WELCOME, welcomeProc, nullptr, nullptr);
-    if (d.flag(L"License") && session.document(L'L')) add(IDD_LICENSE, documentProc, L"LicenseTitle", L"LicenseSubtitle");
-    if (d.flag(L"Readme") && session.document(L'R')) add(IDD_README, documentProc, L"ReadmeTitle", L"ReadmeSubtitle");
+    if (d.flag(L"License") && session.document(L'L'))
+        add(IDD_LICENSE, documentProc, L"LicenseTitle", L"LicenseSubtitle");
+    if (d.flag(L"Readme") && session.document(L'R'))
+        add(IDD_README, documentProc, L"ReadmeTitle", L"ReadmeSubtitle");
     if (d.flag(L"Protect")) add(IDD_PASSWORD, passwordProc, L"PasswordTitle", L"PasswordSubtitle");
     add(IDD_FOLDER, folderProc, L"FolderTitle", L"FolderSubtitle");
     add(IDD_PROGRESS, progressProc, L"ProgressTitle", L"ProgressSubtitle");

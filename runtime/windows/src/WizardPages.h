@@ -14,7 +14,8 @@ class SetupSession;
 struct SetupOptions;
 
 // Adds what the installation did to report (for /LOG=).
-int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report);
+int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options,
+              std::vector<std::wstring>& report);
 void reportError(const SetupSession& session, const SetupOptions& options, const std::wstring& message);
 
 }  // namespace corvane::rt
