@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev
     # the setup runtime (Setup.exe, Uninstall.exe), cross-compiled for Windows
     g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+    # the format gate of scripts/test.sh
+    clang-format
     # tests
     libgtest-dev libgmock-dev
     # cabinet oracles: libmspack (cabextract, and linked into the randomized LZX test), 7-Zip, gcab,

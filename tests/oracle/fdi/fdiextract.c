@@ -8,24 +8,38 @@
  * For each file written it prints "FILE <name>|<date>|<time>|<attribs>" (decimal). Exit 0 when
  * every cabinet was extracted, 1 otherwise, with the FDI error on stderr. */
 
-#include <windows.h>
 #include <fcntl.h>
+#include <fdi.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <fdi.h>
+#include <windows.h>
 
 static const char* g_outFolder;
 
-static FNALLOC(memAlloc) { return malloc(cb); }
-static FNFREE(memFree) { free(pv); }
-static FNOPEN(fileOpen) { return _open(pszFile, oflag | _O_BINARY, pmode); }
-static FNREAD(fileRead) { return (UINT)_read((int)hf, pv, cb); }
-static FNWRITE(fileWrite) { return (UINT)_write((int)hf, pv, cb); }
-static FNCLOSE(fileClose) { return _close((int)hf); }
-static FNSEEK(fileSeek) { return _lseek((int)hf, dist, seektype); }
+static FNALLOC(memAlloc) {
+    return malloc(cb);
+}
+static FNFREE(memFree) {
+    free(pv);
+}
+static FNOPEN(fileOpen) {
+    return _open(pszFile, oflag | _O_BINARY, pmode);
+}
+static FNREAD(fileRead) {
+    return (UINT)_read((int)hf, pv, cb);
+}
+static FNWRITE(fileWrite) {
+    return (UINT)_write((int)hf, pv, cb);
+}
+static FNCLOSE(fileClose) {
+    return _close((int)hf);
+}
+static FNSEEK(fileSeek) {
+    return _lseek((int)hf, dist, seektype);
+}
 
 static int toWide(const char* text, UINT codePage, wchar_t* out, int size) {
     return MultiByteToWideChar(codePage, 0, text, -1, out, size);
@@ -44,31 +58,32 @@ static void makeParents(wchar_t* path) {
 
 static FNFDINOTIFY(notify) {
     switch (fdint) {
-    case fdintCOPY_FILE: {
-        char target[4 * MAX_PATH];
-        wchar_t wide[2 * MAX_PATH];
-        snprintf(target, sizeof target, "%s%s", g_outFolder, pfdin->psz1);
-        /* The folder part is plain ASCII; the name is UTF-8 when the cabinet says so. */
-        if (!toWide(target, (pfdin->attribs & _A_NAME_IS_UTF) ? CP_UTF8 : CP_ACP, wide, 2 * MAX_PATH)) return -1;
-        makeParents(wide);
-        int fd = _wopen(wide, _O_BINARY | _O_CREAT | _O_TRUNC | _O_WRONLY, _S_IREAD | _S_IWRITE);
-        if (fd == -1) {
-            fprintf(stderr, "cannot create %s\n", target);
-            return -1;
+        case fdintCOPY_FILE: {
+            char target[4 * MAX_PATH];
+            wchar_t wide[2 * MAX_PATH];
+            snprintf(target, sizeof target, "%s%s", g_outFolder, pfdin->psz1);
+            /* The folder part is plain ASCII; the name is UTF-8 when the cabinet says so. */
+            if (!toWide(target, (pfdin->attribs & _A_NAME_IS_UTF) ? CP_UTF8 : CP_ACP, wide, 2 * MAX_PATH))
+                return -1;
+            makeParents(wide);
+            int fd = _wopen(wide, _O_BINARY | _O_CREAT | _O_TRUNC | _O_WRONLY, _S_IREAD | _S_IWRITE);
+            if (fd == -1) {
+                fprintf(stderr, "cannot create %s\n", target);
+                return -1;
+            }
+            return fd;
         }
-        return fd;
-    }
-    case fdintCLOSE_FILE_INFO:
-        printf("FILE %s|%u|%u|%u\n", pfdin->psz1, (unsigned)pfdin->date, (unsigned)pfdin->time,
-               (unsigned)pfdin->attribs);
-        _close((int)pfdin->hf);
-        return TRUE;
-    case fdintPARTIAL_FILE:    /* extracted from the cabinet where it starts */
-    case fdintCABINET_INFO:
-    case fdintNEXT_CABINET:    /* the next cabinet lies in the same folder under its own name */
-    case fdintENUMERATE:
-    default:
-        return 0;
+        case fdintCLOSE_FILE_INFO:
+            printf("FILE %s|%u|%u|%u\n", pfdin->psz1, (unsigned)pfdin->date, (unsigned)pfdin->time,
+                   (unsigned)pfdin->attribs);
+            _close((int)pfdin->hf);
+            return TRUE;
+        case fdintPARTIAL_FILE: /* extracted from the cabinet where it starts */
+        case fdintCABINET_INFO:
+        case fdintNEXT_CABINET: /* the next cabinet lies in the same folder under its own name */
+        case fdintENUMERATE:
+        default:
+            return 0;
     }
 }
 
@@ -79,7 +94,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: fdiextract CABFOLDER\\ CABNAME OUTFOLDER\\ ...\n");
         return 2;
     }
-    HFDI fdi = FDICreate(memAlloc, memFree, fileOpen, fileRead, fileWrite, fileClose, fileSeek, cpuUNKNOWN, &erf);
+    HFDI fdi =
+        FDICreate(memAlloc, memFree, fileOpen, fileRead, fileWrite, fileClose, fileSeek, cpuUNKNOWN, &erf);
     if (!fdi) {
         fprintf(stderr, "FDICreate failed: %d\n", erf.erfOper);
         return 1;
