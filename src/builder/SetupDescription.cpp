@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "builder/PasswordHash.h"
+#include "contract/DescriptionKeys.h"
 #include "model/Project.h"
 #include "model/SettingsTable.h"
 #include "platform/TextCase.h"
@@ -15,44 +16,6 @@
 namespace corvane::builder {
 
 namespace {
-
-// The Settings keys in the order the runtime's description lists them. SetupFile and
-// CompressionType steer the build; Wizard, Header and the languages travel in the cabinet.
-constexpr std::array<std::string_view, 33> kDescriptionSettings{
-    "AppName",
-    "AppVersion",
-    "CompanyName",
-    "WebSite",
-    "Support",
-    "Silent",
-    "DefaultLanguage",
-    "Protect",
-    "Password",
-    "License",
-    "Accept",
-    "Readme",
-    "InstallDir",
-    "GetFromRegistry",
-    "RootKey",
-    "Subkey",
-    "Value",
-    "Uninstall",
-    "ShowPorgrams",
-    "UninstallPage",
-    "UninstallAddress",
-    "ProgramGroup",
-    "AllUsersMenu",
-    "Restart",
-    "LaunchFile",
-    "LaunchFileName",
-    "LaunchCecked",
-    "ViewReadme",
-    "ViewReadmeFileName",
-    "ViewReadmeCecked",
-    "VisitSite",
-    "VisitSiteAddress",
-    "VisitSiteCecked",
-};
 
 std::string stored(std::string text) {
     return project::withoutLineBreaks(std::move(text));
@@ -67,30 +30,44 @@ SetupDescriptionWriter::SetupDescriptionWriter(std::filesystem::path path) : m_p
 }
 
 void SetupDescriptionWriter::writeSettings(const model::Project& project, std::uint64_t stubSize) {
-    for (const std::string_view key : kDescriptionSettings) {
-        // The runtime gets the default language by name, not by its position in the editor.
-        std::string value = key == "DefaultLanguage"
-                                ? project.defaultLanguageName()
-                                : model::storedValue(project.settings, model::settingField(key));
-        // The setup carries a hash of the password, and nothing while protection is off.
-        if (key == "Password")
-            value = project.settings.protect ? passwordHash(value, m_salt()) : std::string();
-        m_profile.write("Settings", key, stored(value));
+    using contract::Setting;
+    const std::string_view settings = contract::section::kSettings;
+    // Every key the runtime reads, in the contract's order; each names the project setting of the
+    // same key, but FileSize, the stub's length, which comes last. SetupFile, CompressionType,
+    // Wizard, Header and the languages steer the build or travel in the cabinet instead.
+    for (std::size_t i = 0; i < contract::kSettingCount; ++i) {
+        const auto setting = static_cast<Setting>(i);
+        const std::string_view key = contract::keyOf(setting);
+        std::string value;
+        if (setting == Setting::FileSize)
+            value = std::to_string(stubSize);
+        else if (setting == Setting::DefaultLanguage)
+            value = project.defaultLanguageName();  // by name, not by its position in the editor
+        else if (setting == Setting::Password)
+            // The setup carries a hash of the password, and nothing while protection is off.
+            value =
+                project.settings.protect ? passwordHash(project.settings.password, m_salt()) : std::string();
+        else
+            value = model::storedValue(project.settings, model::settingField(key));
+        m_profile.write(settings, key, stored(value));
     }
-    m_profile.write("Settings", "FileSize", std::to_string(stubSize));
+}
+
+std::string SetupDescriptionWriter::fileLine(const model::FileEntry& row, std::uint64_t cabinetLength) {
+    return stored(row.installTo + '?' + std::to_string(cabinetLength) + '?' + row.ifExists + '?' +
+                  row.uninstall);
 }
 
 void SetupDescriptionWriter::writeFileLine(const model::FileEntry& row, std::uint64_t cabinetLength) {
-    const std::string line = stored(row.installTo + '?' + std::to_string(cabinetLength) + '?' + row.ifExists +
-                                    '?' + row.uninstall);
+    const std::string line = fileLine(row, cabinetLength);
     // Counting on from where this line's last copy stopped keeps many identical rows linear.
     // Lines equal up to letter case share a count, as they share a key in the INI file.
     int& next = m_nextOccurrence[platform::foldedCopy(line)];
     if (next == 0) next = 2;
     std::string key = line;
-    while (m_profile.value("Files", key).has_value())
+    while (m_profile.value(contract::section::kFiles, key).has_value())
         key = line + '?' + std::to_string(next++);
-    m_profile.write("Files", key, "");
+    m_profile.write(contract::section::kFiles, key, "");
 }
 
 void SetupDescriptionWriter::writeOtherSections(const model::Project& project) {
@@ -99,16 +76,16 @@ void SetupDescriptionWriter::writeOtherSections(const model::Project& project) {
         const std::string key = s.destination + '\\' + s.name + '?' + s.target + '?' + s.description + '?' +
                                 s.parameters + '?' + s.workingDir + '?' + s.iconFile + '?' + s.iconIndex +
                                 '?' + s.show;
-        m_profile.write("Shortcuts", stored(key), "");
+        m_profile.write(contract::section::kShortcuts, stored(key), "");
     }
     for (const auto& e : project.registry)
-        m_profile.write("Registry", stored(project::joinRow(e)), "");
+        m_profile.write(contract::section::kRegistry, stored(project::joinRow(e)), "");
     for (const auto& e : project.ini)
-        m_profile.write("INI", stored(project::joinRow(e)), "");
+        m_profile.write(contract::section::kIni, stored(project::joinRow(e)), "");
     for (const auto& e : project.associations)
-        m_profile.write("Associations", stored(project::joinRow(e)), "");
+        m_profile.write(contract::section::kAssociations, stored(project::joinRow(e)), "");
     for (const auto& e : project.dlls)
-        m_profile.write("DLL", stored(project::joinRow(e)), "");
+        m_profile.write(contract::section::kDll, stored(project::joinRow(e)), "");
 }
 
 void SetupDescriptionWriter::close() {

@@ -41,6 +41,8 @@ public:
     void writeSettings(const model::Project& project, std::uint64_t stubSize);
     // The Files line of one row, once its cabinet is finished.
     void writeFileLine(const model::FileEntry& row, std::uint64_t cabinetLength);
+    // The key of that line before any "?2", "?3"... that keeps it apart from an equal one.
+    static std::string fileLine(const model::FileEntry& row, std::uint64_t cabinetLength);
     // Shortcuts, Registry, INI, Associations and DLL, each list in its order.
     void writeOtherSections(const model::Project& project);
     // Writes the file; it is then ready to be packed.

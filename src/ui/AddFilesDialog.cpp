@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/PathVariables.h"
 #include "project/FolderScan.h"
+#include "ui/VariableTokens.h"
 
 namespace corvane::ui {
 
@@ -33,8 +33,7 @@ TForm4::TForm4(QWidget* parent)
     m_destination->setEditable(true);
     // Typing a folder must not grow the list of path variables.
     m_destination->setInsertPolicy(QComboBox::NoInsert);
-    for (std::string_view token : model::kFolderVariables)
-        m_destination->addItem(QString::fromUtf8(token.data(), static_cast<qsizetype>(token.size())));
+    m_destination->addItems(variableTokens(contract::kFileDestinationVariables));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_destination);
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "ui/FormLayoutHelpers.h"
+#include "ui/VariableTokens.h"
 
 namespace corvane::ui {
 
@@ -27,10 +28,8 @@ TForm11::TForm11(const Services& services, const QString& programFolder, QWidget
     m_file = makeEditableCombo(QStringLiteral("IniFileCombo"), {}, true);
     m_section = makeEdit(QStringLiteral("SectionEd"));
     m_key = makeEdit(QStringLiteral("KeyEd"));
-    m_value = makeEditableCombo(QStringLiteral("ValueCombo"),
-                                {QStringLiteral("<AppName>"), QStringLiteral("<AppVersion>"),
-                                 QStringLiteral("<CompanyName>"), QStringLiteral("<InstallDir>")},
-                                false);
+    m_value =
+        makeEditableCombo(QStringLiteral("ValueCombo"), variableTokens(contract::kIniValueVariables), false);
     m_overwrite = makeCheckBox(this, tr("Overwrite value"), QStringLiteral("OverwriteCheck"));
     m_overwrite->setChecked(true);
     m_uninstall = makeCheckBox(this, tr("Uninstall"), QStringLiteral("UninstallCheck"));

@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include "model/EntryRules.h"
+#include "ui/VariableTokens.h"
 
 namespace corvane::ui {
 
@@ -18,9 +19,7 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-const QStringList kDestinations{QStringLiteral("<ProgramGroup>"), QStringLiteral("<ProgramsMenu>"),
-                                QStringLiteral("<StartMenu>"), QStringLiteral("<Desktop>"),
-                                QStringLiteral("<QuickLaunch>")};
+const QStringList kDestinations = variableTokens(contract::kShortcutDestinationVariables);
 const QStringList kShowChoices{QStringLiteral("Normal"), QStringLiteral("Maximize"),
                                QStringLiteral("Minimize"), QStringLiteral("Hide")};
 
@@ -89,7 +88,7 @@ TForm8::TForm8(const Services& services, const QString& programFolder, QWidget* 
 void TForm8::reset() {
     const QSignalBlocker block(m_target);
     m_target->setEditText(QString());
-    m_destination->setEditText(QStringLiteral("<ProgramGroup>"));
+    m_destination->setEditText(kDestinations.front());
     m_name->clear();
     m_description->clear();
     m_parameters->clear();

@@ -9,12 +9,16 @@
 #include "DescriptionReader.h"
 #include "LanguageStrings.h"
 #include "PasswordCheck.h"
-#include "PathVariables.h"
+#include "PathExpander.h"
 #include "SetupPayload.h"
+#include "TargetPathCases.h"
 #include "Text.h"
 #include "UninstallLog.h"
+#include "contract/TargetPaths.h"
 
 using namespace corvane::rt;
+using corvane::contract::LogKind;
+using corvane::contract::Setting;
 
 namespace {
 
@@ -29,7 +33,7 @@ void expect(bool condition, const char* what, int line) {
 
 std::wstring normalised(const wchar_t* path) {
     std::wstring out;
-    return PathVariables::normalisePath(path, out) ? out : L"<refused>";
+    return PathExpander::normalisePath(path, out) ? out : L"<refused>";
 }
 
 void pathChecks() {
@@ -47,6 +51,30 @@ void pathChecks() {
     EXPECT(normalised(L"C:\\a<b") == L"<refused>");
     EXPECT(normalised(L"C:\\a\\b:stream") == L"<refused>");
     EXPECT(normalised(L"C:\\dir.\\x") == L"<refused>");
+    // Device names, with or without an extension, in any part; a server may be called so.
+    EXPECT(normalised(L"C:\\App\\nul.txt") == L"<refused>");
+    EXPECT(normalised(L"C:\\LPT9\\x") == L"<refused>");
+    EXPECT(normalised(L"C:\\App\\COM\u00b2") == L"<refused>");
+    EXPECT(normalised(L"C:\\App\\COM10") == L"C:\\App\\COM10");
+    EXPECT(normalised(L"\\\\con\\share\\x") == L"\\\\con\\share\\x");
+}
+
+// The table the builder's tests hold the build to: Setup.exe refuses exactly these rows.
+void targetPathCases() {
+    Description d;
+    std::wstring error;
+    EXPECT(d.parse("[Settings]\r\nAppName=My: App\r\nFileSize=10\r\n", error));
+    PathExpander v(d, L"D:\\Media");
+    v.setInstallDir(L"C:\\Apps\\Mine");
+    for (const corvane::test::TargetPathCase& c : corvane::test::kTargetPathCases) {
+        // As Setup.exe reads a Files line: the destination trimmed, then expanded and checked.
+        const std::wstring destination = trimmed(fromUtf8(c.destination));
+        std::wstring out;
+        const bool installs = v.expandPath(destination, out, error) &&
+                              corvane::contract::namesAFile(std::wstring_view(destination));
+        if (installs != c.installs) std::printf("  case: %s\n", c.destination);
+        EXPECT(installs == c.installs);
+    }
 }
 
 void expansionChecks() {
@@ -54,7 +82,7 @@ void expansionChecks() {
     std::wstring error;
     EXPECT(d.parse("[Settings]\r\nAppName=My: App/2\r\nAppVersion=1.0\r\nCompanyName=Me\r\nFileSize=10\r\n",
                    error));
-    PathVariables v(d, L"D:\\Media");
+    PathExpander v(d, L"D:\\Media");
     v.setInstallDir(L"C:\\Apps\\Mine");
     std::wstring out;
     EXPECT(v.expandPath(L"<InstallDir>\\<AppName>.txt", out, error) && out == L"C:\\Apps\\Mine\\My App2.txt");
@@ -65,6 +93,13 @@ void expansionChecks() {
     EXPECT(v.expandText(L"<none> and <AppVersion>", out, error) &&
            out == L"<none> and 1.0");  // values keep it
     EXPECT(v.expandText(L"open <", out, error) && out == L"open <");
+
+    // A program group that names itself must not expand for ever.
+    Description looped;
+    EXPECT(looped.parse("[Settings]\r\nAppName=Loop\r\nProgramGroup=<ProgramGroup>\\x\r\nFileSize=1\r\n",
+                        error));
+    PathExpander l(looped, L"D:\\Media");
+    EXPECT(l.programGroupFolder().size() > 5);
 }
 
 void descriptionChecks() {
@@ -84,8 +119,8 @@ void descriptionChecks() {
         "[Shortcuts]\r\n"
         "<Desktop>\\S?<InstallDir>\\a.txt?d?p?w?i?3?Hide=\r\n";
     EXPECT(d.parse(text, error));
-    EXPECT(d.text(L"AppName") == L"Quoted");
-    EXPECT(d.text(L"Password") == L"a=b");
+    EXPECT(d.text(Setting::AppName) == L"Quoted");
+    EXPECT(d.text(Setting::Password) == L"a=b");
     EXPECT(d.stubSize == 4096);
     EXPECT(d.files.size() == 3);
     EXPECT(d.files.size() == 3 && d.files[1].length == 120 && d.files[1].overwrite && d.files[1].uninstall);
@@ -143,9 +178,9 @@ void logChecks() {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"corvane-log-test.log";
     UninstallLog log;
-    log.add(L'F', {L"C:\\odd\\name\twith tab\\and\\\\double.txt"});
-    log.add(L'T', {L"UninstallDone", L"Zeile eins\r\nZeile zwei — готово"});
-    log.add(L'I', {L"C:\\x.ini", L"", L"key"});
+    log.add(LogKind::File, {L"C:\\odd\\name\twith tab\\and\\\\double.txt"});
+    log.add(LogKind::Text, {L"UninstallDone", L"Zeile eins\r\nZeile zwei — готово"});
+    log.add(LogKind::IniValue, {L"C:\\x.ini", L"", L"key"});
     EXPECT(log.save(path));
     UninstallLog back;
     EXPECT(back.load(path));
@@ -201,6 +236,7 @@ void passwordChecks() {
 
 int wmain() {
     pathChecks();
+    targetPathCases();
     expansionChecks();
     descriptionChecks();
     layoutChecks();

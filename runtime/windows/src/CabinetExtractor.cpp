@@ -4,13 +4,14 @@
 #include <fdi.h>
 
 #include "Text.h"
+#include "contract/DescriptionLimits.h"
 
 namespace corvane::rt {
 
 namespace {
 
 // A description member larger than this is not a description: refuse rather than exhaust memory.
-constexpr std::uint32_t kMaxMemberSize = 64u << 20;
+constexpr std::uint32_t kMaxMemberSize = contract::kMaxDescriptionMemberBytes;
 
 enum class Kind { Source, FileOut, MemoryOut };
 
@@ -140,7 +141,8 @@ FNFDINOTIFY(fdiNotify) {
         case fdintCOPY_FILE: {
             if (x->members) {
                 if (ULONG(pfdin->cb) > kMaxMemberSize) {
-                    x->failure = L"The setup description holds a member too large to be genuine";
+                    x->failure = L"The setup description holds a member too large to be genuine: " +
+                                 memberName(pfdin) + L" (" + decimal(ULONG(pfdin->cb)) + L" bytes)";
                     return -1;
                 }
                 x->members->push_back({memberName(pfdin), {}});

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Text.h"
+#include "contract/DescriptionKeys.h"
 #include "project/RowSplit.h"
 
 namespace corvane::rt {
@@ -21,24 +22,14 @@ int showCommand(const std::wstring& field) {
     return SW_SHOWNORMAL;
 }
 
-// A private-profile value: blanks around it dropped, one pair of enclosing quotes removed.
-std::wstring profileValue(std::wstring_view raw) {
-    std::wstring v = trimmed(raw);
-    if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
-    return v;
+bool isSection(const std::wstring& section, std::string_view name) {
+    return contract::equalsAsciiNoCase(std::wstring_view(section), name);
 }
 
 }  // namespace
 
-std::wstring Description::text(std::wstring_view key) const {
-    for (const auto& [k, v] : m_settings)
-        if (equalsNoCase(k, key)) return v;
-    return {};
-}
-
-int Description::integer(std::wstring_view key, int fallback) const {
-    std::wstring v = text(key);
+int Description::integer(contract::Setting setting, int fallback) const {
+    const std::wstring& v = text(setting);
     const bool negative = !v.empty() && v[0] == L'-';
     std::uint64_t n = 0;
     if (!parseUnsigned(std::wstring_view(v).substr(negative ? 1 : 0), n) || n > 0x7FFFFFFF) return fallback;
@@ -48,6 +39,7 @@ int Description::integer(std::wstring_view key, int fallback) const {
 bool Description::parse(std::string_view bytes, std::wstring& error) {
     const std::wstring content = fromUtf8(bytes);
     std::wstring section;
+    std::array<bool, contract::kSettingCount> seen{};
     std::size_t start = 0;
     unsigned lineNumber = 0;
     auto bad = [&](const std::wstring& line, const wchar_t* why) {
@@ -69,16 +61,15 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             continue;
         }
         const std::size_t eq = line.find(L'=');
-        if (equalsNoCase(section, L"Settings")) {
+        if (isSection(section, contract::section::kSettings)) {
             const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
-            if (key.empty()) continue;
-            const std::wstring value = eq == std::wstring::npos
-                                           ? std::wstring()
-                                           : profileValue(std::wstring_view(line).substr(eq + 1));
-            bool known = false;
-            for (auto& [k, v] : m_settings)
-                if (equalsNoCase(k, key)) known = true;
-            if (!known) m_settings.emplace_back(key, value);
+            const std::optional<contract::Setting> setting = contract::findSetting(std::wstring_view(key));
+            // The first line of a key counts, as for the private-profile reader.
+            if (!setting || seen[std::size_t(*setting)]) continue;
+            seen[std::size_t(*setting)] = true;
+            if (eq != std::wstring::npos)
+                m_settings[std::size_t(*setting)] =
+                    contract::settingValueAsRead(std::wstring_view(line).substr(eq + 1));
             continue;
         }
         // A list line's row runs to its last "=" and may hold "?" in its free-text field.
@@ -86,7 +77,7 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
         if (key.empty()) continue;
         const std::wstring_view row(key);
         const std::size_t separators = rows::separatorCount(row);
-        if (equalsNoCase(section, L"Files")) {
+        if (isSection(section, contract::section::kFiles)) {
             const std::vector<std::wstring> f = splitFields(key, L'?');
             FileLine l;
             if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length))
@@ -95,7 +86,7 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             l.overwrite = !equalsNoCase(trimmed(f[2]), L"Skip");
             l.uninstall = yes(f[3]);
             files.push_back(l);
-        } else if (equalsNoCase(section, L"Shortcuts")) {
+        } else if (isSection(section, contract::section::kShortcuts)) {
             if (separators + 1 < rows::kShortcutLineFields) return bad(line, L"a shortcut has eight fields");
             const auto f = rows::splitRow(row, rows::kShortcutLineFields, rows::kShortcutLineFree);
             ShortcutLine s{f[0], f[1], f[2], f[3], f[4], f[5]};
@@ -103,7 +94,7 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             s.iconIndex = parseUnsigned(trimmed(f[6]), index) && index < 0x7FFFFFFF ? int(index) : 0;
             s.show = showCommand(f[7]);
             shortcuts.push_back(s);
-        } else if (equalsNoCase(section, L"Registry")) {
+        } else if (isSection(section, contract::section::kRegistry)) {
             if (separators + 1 < rows::kRegistryLineFields)
                 return bad(line, L"a registry value has seven fields");
             const auto f = rows::splitRow(row, rows::kRegistryLineFields, rows::kRegistryLineFree);
@@ -114,23 +105,23 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             r.overwrite = yes(f[5]);
             r.uninstall = yes(f[6]);
             registry.push_back(r);
-        } else if (equalsNoCase(section, L"INI")) {
+        } else if (isSection(section, contract::section::kIni)) {
             if (separators + 1 < rows::kIniLineFields) return bad(line, L"an INI value has six fields");
             const auto f = rows::splitRow(row, rows::kIniLineFields, rows::kIniLineFree);
             IniLine i{f[0], f[1], f[2], f[3]};
             i.overwrite = yes(f[4]);
             i.uninstall = yes(f[5]);
             ini.push_back(i);
-        } else if (equalsNoCase(section, L"Associations")) {
+        } else if (isSection(section, contract::section::kAssociations)) {
             if (separators + 1 < rows::kAssociationLineFields)
                 return bad(line, L"an association has two fields");
             const auto f = rows::splitRow(row, rows::kAssociationLineFields, rows::kAssociationLineFree);
             associations.push_back({trimmed(f[0]), trimmed(f[1])});
-        } else if (equalsNoCase(section, L"DLL")) {
+        } else if (isSection(section, contract::section::kDll)) {
             dlls.push_back(trimmed(key));
         }
     }
-    if (!parseUnsigned(text(L"FileSize"), stubSize)) {
+    if (!parseUnsigned(text(contract::Setting::FileSize), stubSize)) {
         error = L"The setup description has no valid FileSize.";
         return false;
     }

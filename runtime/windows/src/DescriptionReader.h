@@ -1,17 +1,21 @@
 #pragma once
 
 // zansetup.ini as Setup.exe reads it: the Settings section and one line per file, shortcut,
-// registry value, INI value, association and OCX/DLL. A list line is its fields joined by "?"
-// as the key, with an empty value. Files lines may carry further fields after the fourth
-// (the builder adds "?2", "?3"... to keep coinciding lines apart); they are ignored.
+// registry value, INI value, association and OCX/DLL. Keys and sections are the contract's
+// (contract/DescriptionKeys.h); Settings keys it does not know are ignored. A list line is its fields joined
+// by "?" as the key, with an empty value. Files lines may carry further fields after the fourth (the builder
+// adds "?2", "?3"... to keep coinciding lines apart); they are ignored.
 //
 // The description comes from a file the user downloaded: every line is checked, and a line
 // that cannot be read stops the setup before anything is installed.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "contract/DescriptionKeys.h"
 
 namespace corvane::rt {
 
@@ -50,9 +54,12 @@ class Description {
 public:
     bool parse(std::string_view bytes, std::wstring& error);
 
-    std::wstring text(std::wstring_view key) const;
-    bool flag(std::wstring_view key) const { return text(key) == L"1"; }
-    int integer(std::wstring_view key, int fallback) const;
+    // A Settings value as read; empty when the description lacks the key.
+    const std::wstring& text(contract::Setting setting) const {
+        return m_settings[static_cast<std::size_t>(setting)];
+    }
+    bool flag(contract::Setting setting) const { return text(setting) == L"1"; }
+    int integer(contract::Setting setting, int fallback) const;
 
     std::vector<FileLine> files;
     std::vector<ShortcutLine> shortcuts;
@@ -63,7 +70,7 @@ public:
     std::uint64_t stubSize = 0;
 
 private:
-    std::vector<std::pair<std::wstring, std::wstring>> m_settings;
+    std::array<std::wstring, contract::kSettingCount> m_settings;
 };
 
 }  // namespace corvane::rt

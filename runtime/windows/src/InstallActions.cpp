@@ -8,11 +8,15 @@
 
 #include "CabinetExtractor.h"
 #include "LanguageStrings.h"
-#include "PathVariables.h"
+#include "PathExpander.h"
 #include "Registry.h"
 #include "Text.h"
+#include "contract/TargetPaths.h"
 
 namespace corvane::rt {
+
+using contract::LogKind;
+using contract::Setting;
 
 namespace {
 
@@ -98,7 +102,7 @@ bool isAscii(const std::wstring& s) {
 
 Installer::Installer(const SetupFile& setup, const Description& description,
                      const std::vector<ByteRange>& cabinets, const std::vector<std::uint64_t>& fileSizes,
-                     const PathVariables& variables, const LanguageStrings& strings)
+                     const PathExpander& variables, const LanguageStrings& strings)
     : m_setup(setup),
       m_description(description),
       m_cabinets(cabinets),
@@ -107,12 +111,12 @@ Installer::Installer(const SetupFile& setup, const Description& description,
       m_strings(strings) {}
 
 bool Installer::prepare(std::wstring& error) {
-    const PathVariables& v = m_variables;
+    const PathExpander& v = m_variables;
     for (std::size_t k = 0; k < m_description.files.size(); ++k) {
         const FileLine& line = m_description.files[k];
         PreparedFile f{{}, m_cabinets[k], m_fileSizes[k], line.overwrite, line.uninstall};
         if (!v.expandPath(line.destination, f.path, error)) return false;
-        if (fileNameOf(f.path).empty()) {
+        if (!contract::namesAFile(std::wstring_view(line.destination))) {
             error = L"A file has no name: " + line.destination;
             return false;
         }
@@ -213,7 +217,7 @@ bool Installer::makeFolders(const std::wstring& folder, std::wstring& error) {
             error = L"Cannot create the folder " + part + L": " + systemError(GetLastError());
             return false;
         }
-        m_log.add(L'D', {part});
+        m_log.add(LogKind::Folder, {part});
         m_rollback.createdFolder(part);
     }
     return true;
@@ -229,7 +233,7 @@ bool Installer::installFiles(InstallObserver& observer, std::wstring& error) {
             if (!m_rollback.replacing(f.path, error) ||
                 !extractToFile(m_setup, f.cabinet, f.size, f.path, error))
                 return false;
-            if (f.uninstall) m_log.add(L'F', {f.path});
+            if (f.uninstall) m_log.add(LogKind::File, {f.path});
             m_report.push_back((existed ? L"Replaced: " : L"Installed: ") + f.path);
         } else {
             m_report.push_back(L"Skipped (already there): " + f.path);
@@ -267,7 +271,7 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
             error = L"Cannot register " + path;
             return false;
         }
-        m_log.add(L'X', {path});
+        m_log.add(LogKind::Server, {path});
         m_rollback.registeredServer(path);
         m_report.push_back(L"Registered: " + path);
     }
@@ -300,7 +304,7 @@ bool Installer::createShortcuts(std::wstring& error) {
             error = L"Cannot create the shortcut " + s.path + L": " + systemError(DWORD(hr));
             return false;
         }
-        m_log.add(L'S', {s.path});
+        m_log.add(LogKind::Shortcut, {s.path});
         m_report.push_back(L"Shortcut: " + s.path);
     }
     return true;
@@ -318,7 +322,7 @@ bool Installer::writeRegistry(std::wstring& error) {
             return false;
         }
         if (!created.empty()) {
-            m_log.add(L'K', {shortRootName(v.root), v.subkey, created});
+            m_log.add(LogKind::RegistryKey, {shortRootName(v.root), v.subkey, created});
             m_rollback.createdKey(v.root, v.subkey, created);
         }
         const bool present =
@@ -332,7 +336,7 @@ bool Installer::writeRegistry(std::wstring& error) {
                 error = L"Cannot write the registry value " + v.name + L" in " + v.subkey;
                 return false;
             }
-            if (v.uninstall) m_log.add(L'R', {shortRootName(v.root), v.subkey, v.name});
+            if (v.uninstall) m_log.add(LogKind::RegistryValue, {shortRootName(v.root), v.subkey, v.name});
             m_report.push_back(L"Registry value: " + shortRootName(v.root) + L"\\" + v.subkey + L"\\" +
                                v.name);
         } else {
@@ -373,8 +377,8 @@ bool Installer::writeIni(std::wstring& error) {
             error = L"Cannot write to " + i.file + L": " + systemError(GetLastError());
             return false;
         }
-        if (!existed) m_log.add(L'E', {i.file});
-        if (i.uninstall) m_log.add(L'I', {i.file, i.section, i.key});
+        if (!existed) m_log.add(LogKind::IniFile, {i.file});
+        if (i.uninstall) m_log.add(LogKind::IniValue, {i.file, i.section, i.key});
         m_report.push_back(L"INI value: " + i.file + L" [" + i.section + L"] " + i.key);
     }
     return true;
@@ -383,7 +387,7 @@ bool Installer::writeIni(std::wstring& error) {
 bool Installer::associate(std::wstring& error) {
     if (m_associations.empty()) return true;
     std::wstring base;
-    for (const wchar_t c : m_description.text(L"AppName"))
+    for (const wchar_t c : m_description.text(Setting::AppName))
         if (iswalnum(c)) base += c;
     if (base.empty()) base = L"Corvane";
     for (const PreparedAssociation& a : m_associations) {
@@ -408,10 +412,10 @@ bool Installer::associate(std::wstring& error) {
         std::wstring previous;
         readString(root, classes + a.extension, L"", previous);
         if (equalsNoCase(previous, progId)) previous.clear();
-        m_log.add(L'A', {shortRootName(root), a.extension, progId, previous});
+        m_log.add(LogKind::Association, {shortRootName(root), a.extension, progId, previous});
         const std::wstring command = L"\"" + a.file + L"\" \"%1\"";
         const std::wstring icon = L"\"" + a.file + L"\",0";
-        const std::wstring description = m_description.text(L"AppName") + L" (" + a.extension + L")";
+        const std::wstring description = m_description.text(Setting::AppName) + L" (" + a.extension + L")";
         struct Write {
             std::wstring subkey;
             const wchar_t* name;
@@ -447,9 +451,9 @@ bool Installer::associate(std::wstring& error) {
 }
 
 bool Installer::registerUninstaller(std::wstring& error) {
-    if (!m_description.flag(L"Uninstall") || !m_description.flag(L"ShowPorgrams")) return true;
+    if (!m_description.flag(Setting::Uninstall) || !m_description.flag(Setting::ShowPrograms)) return true;
     std::wstring id;
-    for (const wchar_t c : m_description.text(L"AppName"))
+    for (const wchar_t c : m_description.text(Setting::AppName))
         if (c >= 32 && c != L'\\' && c != L'/') id += c;
     id = trimmed(id);
     if (id.empty()) id = L"CorvaneSetup";
@@ -468,7 +472,7 @@ bool Installer::registerUninstaller(std::wstring& error) {
             return false;
         }
     }
-    m_log.add(L'P', {shortRootName(root), subkey});
+    m_log.add(LogKind::ProgramsEntry, {shortRootName(root), subkey});
     if (!created.empty()) m_rollback.createdKey(root, subkey, created);
     // An earlier installation's entry is restored value by value when this run fails.
     const auto setString = [&](HKEY k, const wchar_t* name, const std::wstring& value) {
@@ -483,9 +487,9 @@ bool Installer::registerUninstaller(std::wstring& error) {
     GetLocalTime(&now);
     wchar_t date[16];
     wsprintfW(date, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
-    bool ok = setString(key, L"DisplayName", m_description.text(L"AppName")) &&
-              setString(key, L"DisplayVersion", m_description.text(L"AppVersion")) &&
-              setString(key, L"Publisher", m_description.text(L"CompanyName")) &&
+    bool ok = setString(key, L"DisplayName", m_description.text(Setting::AppName)) &&
+              setString(key, L"DisplayVersion", m_description.text(Setting::AppVersion)) &&
+              setString(key, L"Publisher", m_description.text(Setting::CompanyName)) &&
               setString(key, L"InstallLocation", m_variables.installDir()) &&
               setString(key, L"DisplayIcon", uninstaller + L",0") &&
               setString(key, L"UninstallString", L"\"" + uninstaller + L"\"") &&
@@ -493,26 +497,26 @@ bool Installer::registerUninstaller(std::wstring& error) {
               setString(key, L"InstallDate", date) && setDword(key, L"NoModify", 1) &&
               setDword(key, L"NoRepair", 1) &&
               setDword(key, L"EstimatedSize", DWORD((m_totalBytes + 1023) / 1024));
-    if (!m_description.text(L"WebSite").empty())
-        ok = ok && setString(key, L"URLInfoAbout", m_description.text(L"WebSite"));
-    if (!m_description.text(L"Support").empty())
-        ok = ok && setString(key, L"HelpLink", m_description.text(L"Support"));
+    if (!m_description.text(Setting::WebSite).empty())
+        ok = ok && setString(key, L"URLInfoAbout", m_description.text(Setting::WebSite));
+    if (!m_description.text(Setting::Support).empty())
+        ok = ok && setString(key, L"HelpLink", m_description.text(Setting::Support));
     RegCloseKey(key);
     if (!ok) error = L"Cannot add the program to the list of installed programs";
     return ok;
 }
 
 bool Installer::saveLog(std::wstring& error) {
-    if (!m_description.flag(L"Uninstall")) return true;
+    if (!m_description.flag(Setting::Uninstall)) return true;
     const std::wstring folder = m_variables.installDir();
     if (!makeFolders(folder, error)) return false;
     // The uninstaller has no language files of its own: its texts travel in the log.
     UninstallLog out;
-    out.add(L'N', {m_description.text(L"AppName")});
+    out.add(LogKind::Name, {m_description.text(Setting::AppName)});
     for (const auto& [key, text] : m_strings.all())
-        if (key.rfind(L"Uninstall", 0) == 0) out.add(L'T', {key, text});
-    if (m_description.flag(L"UninstallPage") && !m_description.text(L"UninstallAddress").empty())
-        out.add(L'W', {m_description.text(L"UninstallAddress")});
+        if (key.rfind(L"Uninstall", 0) == 0) out.add(LogKind::Text, {key, text});
+    if (m_description.flag(Setting::UninstallPage) && !m_description.text(Setting::UninstallAddress).empty())
+        out.add(LogKind::WebPage, {m_description.text(Setting::UninstallAddress)});
     const std::wstring path = folder + L"\\Uninstall.log";
     if (!m_rollback.modifying(path, error)) return false;
     // Installing again over an installation keeps what the earlier run created: its folders,
@@ -520,7 +524,8 @@ bool Installer::saveLog(std::wstring& error) {
     UninstallLog earlier;
     if (earlier.load(path))
         for (const LogRecord& r : earlier.records())
-            if (r.kind != L'T' && r.kind != L'N' && r.kind != L'W') out.append(r);
+            if (r.kind != LogKind::Text && r.kind != LogKind::Name && r.kind != LogKind::WebPage)
+                out.append(r);
     for (const LogRecord& r : m_log.records())
         out.append(r);
     if (!out.save(path)) {

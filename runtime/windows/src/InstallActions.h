@@ -18,7 +18,7 @@
 namespace corvane::rt {
 
 class LanguageStrings;
-class PathVariables;
+class PathExpander;
 
 class InstallObserver {
 public:
@@ -30,7 +30,7 @@ public:
 class Installer {
 public:
     Installer(const SetupFile& setup, const Description& description, const std::vector<ByteRange>& cabinets,
-              const std::vector<std::uint64_t>& fileSizes, const PathVariables& variables,
+              const std::vector<std::uint64_t>& fileSizes, const PathExpander& variables,
               const LanguageStrings& strings);
 
     // Expands and checks every line; nothing is changed on the machine.
@@ -81,7 +81,7 @@ private:
     const Description& m_description;
     const std::vector<ByteRange>& m_cabinets;
     const std::vector<std::uint64_t>& m_fileSizes;
-    const PathVariables& m_variables;
+    const PathExpander& m_variables;
     const LanguageStrings& m_strings;
 
     std::vector<PreparedFile> m_files;

@@ -9,12 +9,13 @@
 #include "ExitCodes.h"
 #include "InstallActions.h"
 #include "PasswordCheck.h"
-#include "PathVariables.h"
+#include "PathExpander.h"
 #include "SetupSession.h"
 #include "Text.h"
 #include "WizardPages.h"
 
 using namespace corvane::rt;
+using corvane::contract::Setting;
 
 namespace {
 
@@ -95,7 +96,7 @@ SetupOptions parseCommandLine(const wchar_t* commandLine) {
 int runSilent(SetupSession& session, const SetupOptions& options, std::vector<std::wstring>& report) {
     const Description& d = session.description();
     std::wstring error;
-    if (d.flag(L"Protect") && !passwordMatches(options.password, d.text(L"Password"))) {
+    if (d.flag(Setting::Protect) && !passwordMatches(options.password, d.text(Setting::Password))) {
         reportError(session, options,
                     options.password.empty()
                         ? L"This setup is password protected: a silent installation needs /PASSWORD=."
@@ -103,16 +104,16 @@ int runSilent(SetupSession& session, const SetupOptions& options, std::vector<st
         return kExitCancelled;
     }
     std::wstring folder = session.proposedInstallDir();
-    if (!options.installDir.empty() && !PathVariables::normalisePath(options.installDir, folder)) {
+    if (!options.installDir.empty() && !PathExpander::normalisePath(options.installDir, folder)) {
         reportError(session, options, L"Not a valid installation folder: " + options.installDir);
         return kExitBadArguments;
     }
     if (folder.empty()) {
         reportError(session, options,
-                    L"The installation folder cannot be determined: " + d.text(L"InstallDir"));
+                    L"The installation folder cannot be determined: " + d.text(Setting::InstallDir));
         return kExitFailed;
     }
-    PathVariables variables(d, session.setupFolder());
+    PathExpander variables(d, session.setupFolder());
     variables.setInstallDir(folder);
     Installer installer(session.file(), d, session.cabinets(), session.fileSizes(), variables,
                         session.strings());
@@ -142,7 +143,7 @@ void reportError(const SetupSession& session, const SetupOptions& options, const
             WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
         return;
     }
-    const std::wstring name = session.description().text(L"AppName");
+    const std::wstring name = session.description().text(Setting::AppName);
     const std::wstring caption = name.empty() ? L"Setup" : formatText(session.text(L"SetupCaption"), {name});
     MessageBoxW(nullptr, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
@@ -178,7 +179,7 @@ int runSetup(HINSTANCE instance, SetupOptions& options) {
         reportError(session, options, error);
         return kExitDamaged;
     }
-    if (session.description().flag(L"Silent")) options.silent = true;
+    if (session.description().flag(Setting::Silent)) options.silent = true;
     if (!options.language.empty()) session.chooseLanguage(options.language);
     if (session.language().empty()) session.chooseLanguage(session.defaultLanguage());
     return options.silent ? runSilent(session, options, report)

@@ -1,10 +1,12 @@
 #include "SetupSession.h"
 
-#include "PathVariables.h"
+#include "PathExpander.h"
 #include "Registry.h"
 #include "Text.h"
 
 namespace corvane::rt {
+
+using contract::Setting;
 
 bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
     ByteRange descriptionRange;
@@ -40,7 +42,7 @@ std::uint64_t SetupSession::installedBytes() const {
 }
 
 std::wstring SetupSession::defaultLanguage() const {
-    const std::wstring wanted = m_description.text(L"DefaultLanguage");
+    const std::wstring wanted = m_description.text(Setting::DefaultLanguage);
     for (const std::wstring& l : m_languages)
         if (equalsNoCase(l, wanted)) return l;
     return m_languages.empty() ? std::wstring() : m_languages.front();
@@ -76,19 +78,20 @@ std::wstring SetupSession::setupFolder() const {
 }
 
 std::wstring SetupSession::proposedInstallDir() const {
-    PathVariables variables(m_description, setupFolder());
+    PathExpander variables(m_description, setupFolder());
     std::wstring dir, error;
-    if (m_description.flag(L"GetFromRegistry")) {
+    if (m_description.flag(Setting::GetFromRegistry)) {
         static const HKEY roots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
-        const int index = m_description.integer(L"RootKey", -1);
+        const int index = m_description.integer(Setting::RootKey, -1);
         std::wstring subkey, value, stored;
-        if (index >= 0 && index < 4 && variables.expandText(m_description.text(L"Subkey"), subkey, error) &&
-            variables.expandText(m_description.text(L"Value"), value, error) &&
-            readString(roots[index], subkey, value, stored) && PathVariables::normalisePath(stored, dir))
+        if (index >= 0 && index < 4 &&
+            variables.expandText(m_description.text(Setting::Subkey), subkey, error) &&
+            variables.expandText(m_description.text(Setting::Value), value, error) &&
+            readString(roots[index], subkey, value, stored) && PathExpander::normalisePath(stored, dir))
             return dir;
     }
     std::wstring expanded;
-    if (variables.expandPath(m_description.text(L"InstallDir"), expanded, error)) return expanded;
+    if (variables.expandPath(m_description.text(Setting::InstallDir), expanded, error)) return expanded;
     return {};
 }
 

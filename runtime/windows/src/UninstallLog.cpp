@@ -10,6 +10,8 @@
 
 namespace corvane::rt {
 
+using contract::LogKind;
+
 namespace {
 
 constexpr char kHeader[] = "CorvaneUninstallLog 1";
@@ -109,7 +111,7 @@ void unregisterServer(const std::wstring& path) {
     OleUninitialize();
 }
 
-void UninstallLog::add(wchar_t kind, std::initializer_list<std::wstring_view> fields) {
+void UninstallLog::add(LogKind kind, std::initializer_list<std::wstring_view> fields) {
     LogRecord r{kind, {}};
     for (const std::wstring_view f : fields)
         r.fields.emplace_back(f);
@@ -119,7 +121,7 @@ void UninstallLog::add(wchar_t kind, std::initializer_list<std::wstring_view> fi
 bool UninstallLog::save(const std::wstring& path) const {
     std::string out = std::string(kHeader) + "\r\n";
     for (const LogRecord& r : m_records) {
-        std::wstring line(1, r.kind);
+        std::wstring line(1, wchar_t(r.kind));
         for (const std::wstring& f : r.fields)
             line += L'\t' + escaped(f);
         out += toUtf8(line) + "\r\n";
@@ -157,20 +159,21 @@ bool UninstallLog::load(const std::wstring& path) {
         start = end;
         if (line.size() < 1) continue;
         std::vector<std::wstring> fields = unescapedFields(line);
-        const wchar_t kind = fields[0].size() == 1 ? fields[0][0] : 0;
+        // A kind this version does not know is kept: a later setup may have written it.
+        const wchar_t kind = fields[0].size() == 1 && fields[0][0] < 128 ? fields[0][0] : 0;
         fields.erase(fields.begin());
-        if (kind) m_records.push_back({kind, std::move(fields)});
+        if (kind) m_records.push_back({LogKind(kind), std::move(fields)});
     }
     return true;
 }
 
 std::wstring UninstallLog::text(std::wstring_view key, std::wstring_view fallback) const {
     for (const LogRecord& r : m_records)
-        if (r.kind == L'T' && r.fields.size() >= 2 && r.fields[0] == key) return r.fields[1];
+        if (r.kind == LogKind::Text && r.fields.size() >= 2 && r.fields[0] == key) return r.fields[1];
     return std::wstring(fallback);
 }
 
-std::wstring UninstallLog::first(wchar_t kind) const {
+std::wstring UninstallLog::first(LogKind kind) const {
     for (const LogRecord& r : m_records)
         if (r.kind == kind && !r.fields.empty()) return r.fields[0];
     return {};
@@ -182,22 +185,22 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
         const std::vector<std::wstring>& f = it->fields;
         if (f.empty()) continue;
         switch (it->kind) {
-            case L'F':
+            case LogKind::File:
                 if (!later.empty() && equalsNoCase(f[0], later)) break;
                 removeFile(f[0], result);
                 break;
-            case L'S':
+            case LogKind::Shortcut:
                 removeFile(f[0], result);
                 break;
-            case L'D':
+            case LogKind::Folder:
                 RemoveDirectoryW(f[0].c_str());
                 break;
-            case L'E': {
+            case LogKind::IniFile: {
                 wchar_t names[4];
                 if (GetPrivateProfileSectionNamesW(names, 4, f[0].c_str()) == 0) removeFile(f[0], result);
                 break;
             }
-            case L'R':
+            case LogKind::RegistryValue:
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) {
                         HKEY key;
@@ -208,18 +211,18 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
                         }
                     }
                 break;
-            case L'K':
+            case LogKind::RegistryKey:
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) deleteKeyIfEmpty(root, f[1], f[2]);
                 break;
-            case L'I':
+            case LogKind::IniValue:
                 removeIniValue({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L""});
                 break;
-            case L'A':
+            case LogKind::Association:
                 removeAssociation({L"", f[0], f.size() > 1 ? f[1] : L"", f.size() > 2 ? f[2] : L"",
                                    f.size() > 3 ? f[3] : L""});
                 break;
-            case L'X':
+            case LogKind::Server:
                 unregisterServer(f[0]);
                 break;
             default:
@@ -227,7 +230,7 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
         }
     }
     for (const LogRecord& r : records)
-        if (r.kind == L'P' && r.fields.size() >= 2)
+        if (r.kind == LogKind::ProgramsEntry && r.fields.size() >= 2)
             if (const HKEY root = rootKeyFromName(r.fields[0])) RegDeleteTreeW(root, r.fields[1].c_str());
     return result;
 }
@@ -236,7 +239,7 @@ void removeLater(const std::vector<LogRecord>& records, const std::wstring& late
     UndoResult ignored;
     if (!later.empty()) removeFile(later, ignored);
     for (auto it = records.rbegin(); it != records.rend(); ++it)
-        if (it->kind == L'D' && !it->fields.empty()) RemoveDirectoryW(it->fields[0].c_str());
+        if (it->kind == LogKind::Folder && !it->fields.empty()) RemoveDirectoryW(it->fields[0].c_str());
 }
 
 }  // namespace corvane::rt

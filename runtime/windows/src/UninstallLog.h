@@ -5,21 +5,8 @@
 //
 // Format: UTF-8 text, one record per line, fields separated by tabs; a backslash escapes a
 // tab (\t), a line break (\n, \r) and itself (\\). The first line is "CorvaneUninstallLog 1".
-// The first field is the record's kind:
-//
-//   T key text                 a translated text for the uninstaller's messages
-//   N name                     the application's name
-//   W address                  the web page to open after uninstalling
-//   D folder                   a folder setup created (removed if empty)
-//   F file                     an installed file marked for uninstall
-//   S file                     a shortcut
-//   R root subkey name         a registry value marked for uninstall
-//   K root subkey created      a key setup created; "created" is the first part that was new
-//   E file                     an INI file setup created (removed once it holds no section)
-//   I file section key         an INI value marked for uninstall
-//   A root ext progid previous a file association; "previous" is the extension's old class
-//   X file                     a registered OCX/DLL (unregistered before its file goes)
-//   P root subkey              the Add/Remove Programs entry (removed last)
+// The first field is the record's kind, one letter; the kinds and their fields are listed in
+// contract/UninstallRecords.h.
 //
 // Only what setup created or was told to remove is logged, so undoing never touches what the
 // user had before.
@@ -28,22 +15,24 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/UninstallRecords.h"
+
 namespace corvane::rt {
 
 struct LogRecord {
-    wchar_t kind = 0;
+    contract::LogKind kind = contract::LogKind::Text;
     std::vector<std::wstring> fields;
 };
 
 class UninstallLog {
 public:
-    void add(wchar_t kind, std::initializer_list<std::wstring_view> fields);
+    void add(contract::LogKind kind, std::initializer_list<std::wstring_view> fields);
     void append(const LogRecord& record) { m_records.push_back(record); }
     bool save(const std::wstring& path) const;
     bool load(const std::wstring& path);
 
     std::wstring text(std::wstring_view key, std::wstring_view fallback) const;
-    std::wstring first(wchar_t kind) const;
+    std::wstring first(contract::LogKind kind) const;
     const std::vector<LogRecord>& records() const { return m_records; }
     void clear() { m_records.clear(); }
 

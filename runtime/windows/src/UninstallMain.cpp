@@ -126,7 +126,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring logPath = options.folder + L"\\Uninstall.log";
     UninstallLog log;
     const bool loaded = log.load(logPath);
-    const std::wstring name = loaded ? log.first(L'N') : std::wstring();
+    const std::wstring name = loaded ? log.first(corvane::contract::LogKind::Name) : std::wstring();
     const std::wstring caption =
         formatText(log.text(L"UninstallCaption", L"%1 Uninstall"), {name.empty() ? L"Setup" : name});
     if (!loaded) {
@@ -153,7 +153,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         const wchar_t* key = result.deferred.empty() ? L"UninstallDone" : L"UninstallDeferred";
         MessageBoxW(nullptr, formatText(log.text(key, L"%1 was removed."), {name}).c_str(), caption.c_str(),
                     MB_OK | MB_ICONINFORMATION);
-        const std::wstring address = log.first(L'W');
+        const std::wstring address = log.first(corvane::contract::LogKind::WebPage);
         if (!address.empty()) openAddress(address);
     }
     finish(options, kRemoved);

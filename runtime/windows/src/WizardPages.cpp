@@ -13,12 +13,14 @@
 #include "FinishActions.h"
 #include "InstallActions.h"
 #include "PasswordCheck.h"
-#include "PathVariables.h"
+#include "PathExpander.h"
 #include "SetupSession.h"
 #include "Text.h"
 #include "WizardResources.h"
 
 namespace corvane::rt {
+
+using contract::Setting;
 
 namespace {
 
@@ -43,7 +45,7 @@ struct Wizard {
     bool installing = false, installed = false, failed = false;
     std::wstring error;
     int exitCode = kExitCancelled;
-    std::unique_ptr<PathVariables> variables;
+    std::unique_ptr<PathExpander> variables;
     std::unique_ptr<Installer> installer;
     // Page captions must outlive the property sheet.
     std::wstring texts[24];
@@ -295,13 +297,13 @@ INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         if (license) {
             SetDlgItemTextW(page, IDC_ACCEPT, w->t(L"LicenseAccept").c_str());
             ShowWindow(GetDlgItem(page, IDC_ACCEPT),
-                       w->session.description().flag(L"Accept") ? SW_SHOW : SW_HIDE);
+                       w->session.description().flag(Setting::Accept) ? SW_SHOW : SW_HIDE);
         }
         return TRUE;
     }
     Wizard* w = wizardOf(page);
     auto buttons = [&] {
-        const bool mayGoOn = !license || !w->session.description().flag(L"Accept") ||
+        const bool mayGoOn = !license || !w->session.description().flag(Setting::Accept) ||
                              IsDlgButtonChecked(page, IDC_ACCEPT) == BST_CHECKED;
         setButtons(page, w, PSWIZB_BACK | (mayGoOn ? PSWIZB_NEXT : 0));
     };
@@ -314,7 +316,7 @@ INT_PTR CALLBACK documentProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         case PSN_SETACTIVE:
             buttons();
             // The reader's next step is to accept: the check box gets the keyboard focus.
-            if (license && w->session.description().flag(L"Accept"))
+            if (license && w->session.description().flag(Setting::Accept))
                 PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDC_ACCEPT)),
                              TRUE);
             else  // not the read-only text, which would keep Enter to itself
@@ -344,7 +346,8 @@ INT_PTR CALLBACK passwordProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
         case PSN_WIZNEXT: {
             wchar_t typed[512];
             GetDlgItemTextW(page, IDC_PASSWORD, typed, 512);
-            if (passwordMatches(typed, w->session.description().text(L"Password"))) return result(page, 0);
+            if (passwordMatches(typed, w->session.description().text(Setting::Password)))
+                return result(page, 0);
             MessageBoxW(GetParent(page), w->t(L"PasswordWrong").c_str(), w->t(L"SetupCaption").c_str(),
                         MB_OK | MB_ICONWARNING);
             SetDlgItemTextW(page, IDC_PASSWORD, L"");
@@ -426,7 +429,7 @@ INT_PTR CALLBACK folderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             wchar_t typed[MAX_PATH * 2];
             GetDlgItemTextW(page, IDC_FOLDER, typed, MAX_PATH * 2);
             std::wstring folder;
-            if (PathVariables::normalisePath(typed, folder) && folder.size() > 3) {
+            if (PathExpander::normalisePath(typed, folder) && folder.size() > 3) {
                 w->installDir = folder;
                 return result(page, 0);
             }
@@ -492,7 +495,7 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
                 w->installing = true;
                 SetDlgItemTextW(page, IDC_STATUS, w->t(L"StatusPreparing").c_str());
                 w->variables =
-                    std::make_unique<PathVariables>(w->session.description(), w->session.setupFolder());
+                    std::make_unique<PathExpander>(w->session.description(), w->session.setupFolder());
                 w->variables->setInstallDir(w->installDir);
                 w->installer = std::make_unique<Installer>(w->session.file(), w->session.description(),
                                                            w->session.cabinets(), w->session.fileSizes(),
@@ -532,14 +535,18 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     };
     // Restart excludes the other offers; it is checked by default, since the author asked for it.
     const Offer offers[] = {
-        {IDC_RESTART, d.flag(L"Restart"), true, L"FinishRestart"},
-        {IDC_LAUNCH, !d.flag(L"Restart") && d.flag(L"LaunchFile") && !d.text(L"LaunchFileName").empty(),
-         d.flag(L"LaunchCecked"), L"FinishLaunch"},
+        {IDC_RESTART, d.flag(Setting::Restart), true, L"FinishRestart"},
+        {IDC_LAUNCH,
+         !d.flag(Setting::Restart) && d.flag(Setting::LaunchFile) && !d.text(Setting::LaunchFileName).empty(),
+         d.flag(Setting::LaunchChecked), L"FinishLaunch"},
         {IDC_VIEWREADME,
-         !d.flag(L"Restart") && d.flag(L"ViewReadme") && !d.text(L"ViewReadmeFileName").empty(),
-         d.flag(L"ViewReadmeCecked"), L"FinishReadme"},
-        {IDC_VISITSITE, !d.flag(L"Restart") && d.flag(L"VisitSite") && !d.text(L"VisitSiteAddress").empty(),
-         d.flag(L"VisitSiteCecked"), L"FinishSite"},
+         !d.flag(Setting::Restart) && d.flag(Setting::ViewReadme) &&
+             !d.text(Setting::ViewReadmeFileName).empty(),
+         d.flag(Setting::ViewReadmeChecked), L"FinishReadme"},
+        {IDC_VISITSITE,
+         !d.flag(Setting::Restart) && d.flag(Setting::VisitSite) &&
+             !d.text(Setting::VisitSiteAddress).empty(),
+         d.flag(Setting::VisitSiteChecked), L"FinishSite"},
     };
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
         case PSN_SETACTIVE:
@@ -564,13 +571,13 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
             if (w->failed) return result(page, 0);
             std::wstring target, error;
             if (IsDlgButtonChecked(page, IDC_LAUNCH) == BST_CHECKED &&
-                w->variables->expandPath(d.text(L"LaunchFileName"), target, error))
+                w->variables->expandPath(d.text(Setting::LaunchFileName), target, error))
                 openWithShell(target);
             if (IsDlgButtonChecked(page, IDC_VIEWREADME) == BST_CHECKED &&
-                w->variables->expandPath(d.text(L"ViewReadmeFileName"), target, error))
+                w->variables->expandPath(d.text(Setting::ViewReadmeFileName), target, error))
                 openWithShell(target);
             if (IsDlgButtonChecked(page, IDC_VISITSITE) == BST_CHECKED &&
-                w->variables->expandText(d.text(L"VisitSiteAddress"), target, error))
+                w->variables->expandText(d.text(Setting::VisitSiteAddress), target, error))
                 openWithShell(target);
             if (IsDlgButtonChecked(page, IDC_RESTART) == BST_CHECKED && !w->options.noRestart)
                 restartComputer();
@@ -661,8 +668,8 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
 
     Wizard w{session, options};
     const Description& d = session.description();
-    w.appName = d.text(L"AppName");
-    w.appVersion = d.text(L"AppVersion");
+    w.appName = d.text(Setting::AppName);
+    w.appVersion = d.text(Setting::AppVersion);
     w.installDir = options.installDir.empty() ? session.proposedInstallDir() : options.installDir;
     if (LoadLibraryW(L"Msftedit.dll"))
         w.documentClass = MSFTEDIT_CLASS;
@@ -693,11 +700,11 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
         pages[count++] = CreatePropertySheetPageW(&p);
     };
     add(IDD_WELCOME, welcomeProc, nullptr, nullptr);
-    if (d.flag(L"License") && session.document(L'L'))
+    if (d.flag(Setting::License) && session.document(L'L'))
         add(IDD_LICENSE, documentProc, L"LicenseTitle", L"LicenseSubtitle");
-    if (d.flag(L"Readme") && session.document(L'R'))
+    if (d.flag(Setting::Readme) && session.document(L'R'))
         add(IDD_README, documentProc, L"ReadmeTitle", L"ReadmeSubtitle");
-    if (d.flag(L"Protect")) add(IDD_PASSWORD, passwordProc, L"PasswordTitle", L"PasswordSubtitle");
+    if (d.flag(Setting::Protect)) add(IDD_PASSWORD, passwordProc, L"PasswordTitle", L"PasswordSubtitle");
     add(IDD_FOLDER, folderProc, L"FolderTitle", L"FolderSubtitle");
     add(IDD_PROGRESS, progressProc, L"ProgressTitle", L"ProgressSubtitle");
     add(IDD_FINISH, finishProc, nullptr, nullptr);

@@ -1,7 +1,9 @@
 #pragma once
 
-// Path variables: names in angle brackets (<InstallDir>, <ProgramFiles>, <AppName>...) inside
-// the description's paths and values, expanded to the folders and settings of this machine.
+// The path variables of the description (<InstallDir>, <ProgramFiles>, <AppName>...; the names
+// are the contract's, contract/PathVariables.h) expanded to the folders and settings of this
+// machine, and target paths checked by the contract's rules (contract/TargetPaths.h), the same
+// code the builder runs before it builds a setup.
 //
 // Decisions worth knowing:
 //  - <CurrentDir> is the folder that holds the setup file, not the process's working folder,
@@ -18,13 +20,15 @@
 #include <string>
 #include <string_view>
 
+#include "contract/PathVariables.h"
+
 namespace corvane::rt {
 
 class Description;
 
-class PathVariables {
+class PathExpander {
 public:
-    explicit PathVariables(const Description& description, std::wstring setupFolder);
+    explicit PathExpander(const Description& description, std::wstring setupFolder);
 
     void setInstallDir(std::wstring folder) { m_installDir = std::move(folder); }
     const std::wstring& installDir() const { return m_installDir; }
@@ -33,15 +37,15 @@ public:
     // Expands every variable; false with the offending name in error.
     bool expandText(std::wstring_view text, std::wstring& out, std::wstring& error) const;
     // Expands and checks a target path: absolute (drive or UNC), no "." or ".." parts, no
-    // characters a path may not hold. Slashes become backslashes, repeated ones collapse.
+    // characters or device names a path may not hold. Slashes become backslashes, repeated ones
+    // collapse.
     bool expandPath(std::wstring_view text, std::wstring& out, std::wstring& error) const;
 
     // Checks and normalises an absolute path the user typed (the installation folder).
     static bool normalisePath(std::wstring_view path, std::wstring& out);
 
 private:
-    bool expand(std::wstring_view text, bool forPath, std::wstring& out, std::wstring& error) const;
-    bool folder(std::wstring_view name, bool forPath, std::wstring& out) const;
+    bool resolve(contract::PathVariable variable, bool forPath, std::wstring& out) const;
 
     const Description& m_description;
     std::wstring m_setupFolder;
