@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "builder/MemberSizes.h"
+#include "builder/TargetPathChecks.h"
 #include "builder/UncarriedCharacters.h"
 #include "model/Project.h"
 #include "platform/FileProbe.h"
@@ -48,39 +50,30 @@ std::vector<SourceProblem> sourceProblems(const model::Project& project) {
 std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
     const model::ProjectSettings& s = project.settings;
     // "Empty" means no characters at all: a name of blanks passes, as it always has.
-    if (s.appName.empty())
-        return CheckFailure{"Application name must be specified.", PageGroup::General, "General",
-                            "AppNameEd"};
+    if (s.appName.empty()) return CheckFailure{"Application name must be specified.", CheckedField::AppName};
     if (s.setupFile.empty())
-        return CheckFailure{"Setup File name must be specified.", PageGroup::General, "General",
-                            "SetupFileEd"};
+        return CheckFailure{"Setup File name must be specified.", CheckedField::SetupFile};
     if (!namesExistingFile(project, s.wizard))
-        return CheckFailure{"Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps", "WizardEd"};
+        return CheckFailure{"Wizard Bitmap must be specified.", CheckedField::Wizard};
     if (!namesExistingFile(project, s.header))
-        return CheckFailure{"Header Bitmap must be specified.", PageGroup::General, "Bitmaps", "HeaderEd"};
+        return CheckFailure{"Header Bitmap must be specified.", CheckedField::Header};
     if (project.defaultLanguageName().empty())
-        return CheckFailure{"Default Language must be specified.", PageGroup::Dialogs, "Language",
-                            "ComboBox2"};
+        return CheckFailure{"Default Language must be specified.", CheckedField::DefaultLanguage};
     if (s.license && defaultDocumentMissing(project.licenses))
-        return CheckFailure{"License File for (Default) language must be specified.", PageGroup::Dialogs,
-                            "License Agreement", "ListLicense"};
+        return CheckFailure{"License File for (Default) language must be specified.",
+                            CheckedField::LicenseFiles};
     if (s.readme && defaultDocumentMissing(project.readmes))
-        return CheckFailure{"Readme File for (Default) language must be specified.", PageGroup::Dialogs,
-                            "Readme", "ListReadme"};
+        return CheckFailure{"Readme File for (Default) language must be specified.",
+                            CheckedField::ReadmeFiles};
     if (s.installDir.empty())
-        return CheckFailure{"Default Installation Path must be specified.", PageGroup::Files, "InstallDir",
-                            "InstallDirEd"};
-    if (project.files.empty())
-        return CheckFailure{"Project contains no files.", PageGroup::Files, "Files", "ListView1"};
+        return CheckFailure{"Default Installation Path must be specified.", CheckedField::InstallDir};
+    if (project.files.empty()) return CheckFailure{"Project contains no files.", CheckedField::Files};
     if (s.launchFile && s.launchFileName.empty())
-        return CheckFailure{"Program File for launching must be specified.", PageGroup::Finish,
-                            "After Installation", "LaunchFileNameCombo"};
+        return CheckFailure{"Program File for launching must be specified.", CheckedField::LaunchFileName};
     if (s.viewReadme && s.viewReadmeFileName.empty())
-        return CheckFailure{"Readme File for viewing must be specified.", PageGroup::Finish,
-                            "After Installation", "ViewReadmeFileNameCombo"};
+        return CheckFailure{"Readme File for viewing must be specified.", CheckedField::ViewReadmeFileName};
     if (s.visitSite && s.visitSiteAddress.empty())
-        return CheckFailure{"Web Address must be specified.", PageGroup::Finish, "After Installation",
-                            "VisitSiteAddressEd"};
+        return CheckFailure{"Web Address must be specified.", CheckedField::VisitSiteAddress};
     if (auto failure = firstUncarriedCharacter(project)) return failure;
     // A setup announcing an uninstaller it does not carry leaves Add/Remove Programs pointing at
     // a missing file on every machine it installs on.
@@ -88,11 +81,12 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
         return CheckFailure{
             "Include Uninstaller is checked, but no file installs <InstallDir>\\Uninstall.exe. "
             "Clear \"Include Uninstaller\" and check it again to add the uninstaller.",
-            PageGroup::Files, "Files", "IncludeUninstallerCheck"};
+            CheckedField::IncludeUninstaller};
+    if (auto failure = firstRefusedTargetPath(project)) return failure;
+    if (auto failure = firstOversizedMember(project)) return failure;
     const std::vector<SourceProblem> problems = sourceProblems(project);
     if (!problems.empty())
-        return CheckFailure{problems.front().message(), PageGroup::Files, "Files", "ListView1",
-                            problems.front().row};
+        return CheckFailure{problems.front().message(), CheckedField::FileSource, problems.front().row};
     return std::nullopt;
 }
 

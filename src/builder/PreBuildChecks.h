@@ -16,15 +16,45 @@ class Project;
 
 namespace corvane::builder {
 
-// The page groups of the editor's page tree, numbered as showPage takes them.
-enum class PageGroup { General = 1, Dialogs = 2, Files = 3, System = 4, Finish = 5 };
+// What a failed check is about. The editor knows where each is shown (page group, tab and
+// control); the checks know nothing of the editor.
+enum class CheckedField {
+    // Settings, each edited in one control.
+    AppName,
+    AppVersion,
+    CompanyName,
+    WebSite,
+    Support,
+    SetupFile,
+    Wizard,
+    Header,
+    Languages,  // the language selection
+    DefaultLanguage,
+    LicenseFiles,  // the license list; row names the language's row
+    ReadmeFiles,   // the readme list; row names the language's row
+    InstallDir,
+    Subkey,
+    RegistryValueName,
+    IncludeUninstaller,
+    UninstallAddress,
+    ProgramGroup,
+    LaunchFileName,
+    ViewReadmeFileName,
+    VisitSiteAddress,
+    // Lists; row names the row at fault, when there is one.
+    Files,
+    FileSource,  // a Files row's source: missing or unreadable
+    Shortcuts,
+    Registry,
+    IniValues,
+    Associations,
+    Dlls,
+};
 
 struct CheckFailure {
     std::string message;  // e.g. "Application name must be specified."
-    PageGroup group;
-    std::string tab;      // the tab's caption within the group, e.g. "Bitmaps"
-    std::string control;  // the object name of the control to focus, e.g. "AppNameEd"
-    std::optional<std::size_t> row = std::nullopt;  // the Files row to select, for a check about one row
+    CheckedField field;
+    std::optional<std::size_t> row = std::nullopt;
 };
 
 // A Files row whose source cannot be packed now.
@@ -41,8 +71,10 @@ std::vector<SourceProblem> sourceProblems(const model::Project& project);
 
 // The first check the project fails, or nothing when it may be built. Bitmap paths are resolved
 // as the build will open them (relative to the project file's folder). After the checks of the
-// settings come two that keep a setup from building without what it announces: with
-// "Include Uninstaller" a row must install <InstallDir>\Uninstall.exe, and every source must be
+// settings come those that keep a setup from building that could not install: every row the
+// setup can read (UncarriedCharacters.h); with "Include Uninstaller" a row that installs
+// <InstallDir>\Uninstall.exe; every target path by the setup's own rules (TargetPathChecks.h);
+// every member and value within the setup's size limit (MemberSizes.h); and last every source
 // there to be read (the first of sourceProblems).
 std::optional<CheckFailure> firstFailedCheck(const model::Project& project);
 

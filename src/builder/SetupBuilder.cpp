@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "builder/MemberSizes.h"
 #include "builder/SetupDescription.h"
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
 #include "cabinet/TSTCabWriter.h"
+#include "contract/DescriptionLimits.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
 
@@ -24,6 +26,8 @@ namespace fs = std::filesystem;
 constexpr std::size_t kAppendBlock = 2048;  // the unit of appending, and of cancel checks
 constexpr int kTrailerDigits = 10;
 constexpr int kLzxWindowForMaximal = 21;
+// No cabinet is shorter than its header, folder and file entries: its length has two digits at least.
+constexpr std::uint64_t kShortestCabinet = 10;
 
 // Thrown at a check point when the author has confirmed Cancel.
 struct BuildCancelled {};
@@ -126,6 +130,7 @@ private:
         std::error_code ec;
         const std::uintmax_t stubSize = fs::file_size(stub, ec);
         if (ec) throw fileError(ec.value(), stub);
+        refuseDescriptionTooLarge(stubSize);
         description.writeSettings(m_project, stubSize);
 
         const std::size_t n = m_project.files.size();
@@ -150,6 +155,7 @@ private:
             }
         }
         description.writeOtherSections(m_project);
+        refuseDescriptionOf(description.profile().text().size(), "");
         description.close();
 
         const fs::path descriptionCab = m_work / "zansetup.cab";
@@ -228,20 +234,31 @@ private:
         cabinet::TSTCabWriter writer;
         writer.setCompressionType(cabinet::cctMsZip);
         writer.Open(cab.string());
-        // The file the catalogue found, which for English.US.lng is not "English" + ".lng"; the
-        // setup knows the language by the member's name.
-        for (const model::LanguageFile& language : m_project.selectedLanguageFiles())
-            addMember(writer, fs::path(m_programFolder) / "Languages" / language.fileName,
-                      language.name + ".lng");
-        for (const auto& [list, prefix] :
-             {std::pair{&m_project.licenses, "L"}, std::pair{&m_project.readmes, "R"}})
-            for (const model::LanguageDocEntry& row : *list)
-                if (!row.file.empty())
-                    addMember(writer, m_project.resolvePath(row.file), prefix + row.language + ".rtf");
-        addMember(writer, descriptionFile, "zansetup.ini");
-        addMember(writer, m_project.resolvePath(m_project.settings.wizard), "zanwizard.bmp");
-        addMember(writer, m_project.resolvePath(m_project.settings.header), "zanheader.bmp");
+        for (const DescriptionMember& member : descriptionMembers(m_project, m_programFolder))
+            addMember(writer, member.source.empty() ? descriptionFile : member.source, member.name);
         writer.Close(true);
+    }
+
+    // Setup.exe refuses a description larger than it reads (MemberSizes.h). Before anything is
+    // compressed, the least it can be: the settings and other lists as they will be written, and
+    // each Files line with the shortest cabinet length. Once written, its real length.
+    void refuseDescriptionTooLarge(std::uint64_t stubSize) const {
+        SetupDescriptionWriter least;
+        least.setSaltSource([] { return PasswordSalt{}; });
+        least.writeSettings(m_project, stubSize);
+        least.writeOtherSections(m_project);
+        std::uint64_t size = least.profile().text().size();
+        if (!m_project.files.empty()) size += std::string_view("[Files]\r\n").size();
+        for (const model::FileEntry& row : m_project.files)
+            size += SetupDescriptionWriter::fileLine(row, kShortestCabinet).size() +
+                    std::string_view("=\r\n").size();
+        refuseDescriptionOf(size, "at least ");
+    }
+    static void refuseDescriptionOf(std::uint64_t size, const char* qualifier) {
+        if (size > contract::kMaxDescriptionMemberBytes)
+            throw std::runtime_error("The setup description would be " + std::string(qualifier) +
+                                     std::to_string(size) + " bytes long; a setup reads at most " +
+                                     memberLimitText() + " of it. Shorten the longest settings or rows");
     }
 
     // The cabinet's own error for a file it cannot open gives only the system's reason; the

@@ -40,9 +40,7 @@ constexpr auto columns<model::AssociationEntry>() {
 
 struct ListPlace {
     const char* list;  // as the message names it
-    PageGroup group;
-    const char* tab;
-    const char* control;
+    CheckedField field;
 };
 
 template <class Entry>
@@ -55,7 +53,7 @@ std::optional<CheckFailure> check(const std::vector<Entry>& rows, const ListPlac
                               std::string(columns<Entry>()[*field]) + "\" holds \"?\", which only \"" +
                               std::string(columns<Entry>()[project::rowFreeField<Entry>]) +
                               "\" may hold; the setup could not read this row.";
-        return CheckFailure{std::move(message), place.group, place.tab, place.control};
+        return CheckFailure{std::move(message), place.field, i};
     }
     return std::nullopt;
 }
@@ -63,15 +61,11 @@ std::optional<CheckFailure> check(const std::vector<Entry>& rows, const ListPlac
 }  // namespace
 
 std::optional<CheckFailure> firstUncarriedCharacter(const model::Project& project) {
-    if (auto f = check(project.files, {"Files", PageGroup::Files, "Files", "ListView1"})) return f;
-    if (auto f = check(project.shortcuts, {"Shortcuts", PageGroup::System, "Shortcuts", "ShortcutsList"}))
-        return f;
-    if (auto f = check(project.registry, {"Registry", PageGroup::System, "Registry", "RegistryList"}))
-        return f;
-    if (auto f = check(project.ini, {"INI Files", PageGroup::System, "INI Files", "IniList"})) return f;
-    if (auto f = check(project.associations,
-                       {"File Associations", PageGroup::System, "File Associations", "AssociationsList"}))
-        return f;
+    if (auto f = check(project.files, {"Files", CheckedField::Files})) return f;
+    if (auto f = check(project.shortcuts, {"Shortcuts", CheckedField::Shortcuts})) return f;
+    if (auto f = check(project.registry, {"Registry", CheckedField::Registry})) return f;
+    if (auto f = check(project.ini, {"INI Files", CheckedField::IniValues})) return f;
+    if (auto f = check(project.associations, {"File Associations", CheckedField::Associations})) return f;
     return std::nullopt;
 }
 

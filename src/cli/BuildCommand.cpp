@@ -247,7 +247,8 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (const auto failure = builder::firstFailedCheck(project)) {
         // The editor shows the first unusable source; here every one of them is worth knowing.
         const std::vector<builder::SourceProblem> problems =
-            failure->row ? builder::sourceProblems(project) : std::vector<builder::SourceProblem>{};
+            failure->field == builder::CheckedField::FileSource ? builder::sourceProblems(project)
+                                                                : std::vector<builder::SourceProblem>{};
         for (const builder::SourceProblem& problem : problems)
             err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
                 << ", installs to " << project.files[problem.row].installTo << ")\n";

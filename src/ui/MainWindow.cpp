@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/AddFilesDialog.h"
 #include "ui/BuildDialog.h"
+#include "ui/CheckPlaces.h"
 #include "ui/DialogsPage.h"
 #include "ui/EditItemDialog.h"
 #include "ui/FilesPage.h"
@@ -52,6 +54,15 @@ constexpr int kGrabWidth = 100;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// Selects one row of a list, as a click on it would.
+void selectRow(QAbstractItemView* view, std::size_t row) {
+    const QModelIndex index = view->model()->index(static_cast<int>(row), 0);
+    if (!index.isValid()) return;
+    view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->setCurrentIndex(index);
+    view->scrollTo(index);
 }
 
 }  // namespace
@@ -435,11 +446,15 @@ void TForm1::rebuildReopenMenu() {
 void TForm1::createSetup() {
     if (const std::optional<builder::CheckFailure> failure = builder::firstFailedCheck(m_project)) {
         showError(m_services, this, qs(failure->message));
-        const int group = static_cast<int>(failure->group);
-        showPage(group);
-        m_groups[static_cast<std::size_t>(group - 1)]->selectTab(qs(failure->tab));
-        if (auto* control = findChild<QWidget*>(qs(failure->control))) control->setFocus();
-        if (failure->row) m_files->showProblemRow(*failure->row);
+        const CheckPlace place = placeOf(failure->field);
+        showPage(place.group);
+        m_groups[static_cast<std::size_t>(place.group - 1)]->selectTabNamed(QLatin1String(place.tab));
+        auto* control = findChild<QWidget*>(QLatin1String(place.control));
+        if (control != nullptr) control->setFocus();
+        if (failure->field == builder::CheckedField::FileSource && failure->row)
+            m_files->showProblemRow(*failure->row);
+        else if (auto* view = qobject_cast<QAbstractItemView*>(control); view != nullptr && failure->row)
+            selectRow(view, *failure->row);
         return;
     }
     m_buildDialog->runBuild();

@@ -24,6 +24,16 @@ bool PageGroup::selectTab(const QString& caption) {
     return false;
 }
 
+bool PageGroup::selectTabNamed(const QString& objectName) {
+    for (int i = 0; i < count(); ++i) {
+        if (widget(i)->objectName() == objectName) {
+            setCurrentIndex(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 void PageGroup::bindText(QLineEdit* edit, std::string model::ProjectSettings::*setting) {
     connect(edit, &QLineEdit::textChanged, this, [this, setting](const QString& text) {
         m_project.settings.*setting = text.toStdString();

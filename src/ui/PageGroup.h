@@ -35,6 +35,8 @@ public:
 
     // Selects the tab with this caption; false when the group has none.
     bool selectTab(const QString& caption);
+    // Selects the tab whose page has this object name; false when the group has none.
+    bool selectTabNamed(const QString& objectName);
 
 protected:
     QWidget* addPage(const QString& caption, const QString& objectName);

@@ -55,6 +55,28 @@ build_setup() {  # build_setup NAME -> $work/NAME.exe, built by corvane-build
     "$CORVANE_BUILD" "$work/$1.zan" -o "$work/$1.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
 }
 
+# repack SETUP FOLDER OUT: SETUP with its description cabinet replaced by one holding the files
+# of FOLDER (as extract_description left them, perhaps changed since) and the trailer written
+# anew. For setups the builder refuses to make, so the runtime's own refusal can be seen.
+repack() {
+    local length
+    (cd "$2" && rm -f again.cab && "$(dirname "$CORVANE_BUILD")/corvane-cab" again.cab \
+        $(ls | grep -v '\.cab$') >/dev/null)
+    length=$((10#$(tail -c 10 "$1")))
+    head -c $(($(stat -c %s "$1") - length - 10)) "$1" > "$3"
+    cat "$2/again.cab" >> "$3"
+    printf '%010d' "$(stat -c %s "$2/again.cab")" >> "$3"
+}
+
+# reseal SETUP FROM TO OUT: SETUP with the text FROM replaced by TO in its description.
+reseal() {
+    rm -rf "$work/resealed"
+    extract_description "$1" "$work/resealed"
+    python3 -c 'import sys; p = sys.argv[1]; b = open(p, "rb").read(); open(p, "wb").write(b.replace(sys.argv[2].encode(), sys.argv[3].encode()))' \
+        "$work/resealed/zansetup.ini" "$2" "$3"
+    repack "$1" "$work/resealed" "$4"
+}
+
 # extract_description SETUP FOLDER: the description cabinet's members, found from the trailer.
 extract_description() {
     local length
@@ -498,19 +520,66 @@ EOT
     check "failure message names the file ($err)" grep -q 'Corvane Blocker' <<<"$err"
     check "rolled back" [ ! -e "$drive_c/Program Files/Corvane Rollback" ]
 
-    # Lines that would write outside the named folders, or name no real folder, stop the
-    # setup before anything is written.
-    for bad in '<InstallDir>\..\..\escaped.txt' '<NoSuchFolder>\x.txt' 'relative\x.txt'; do
+    # Lines that would write outside the named folders, name no real folder or a device stop
+    # the setup before anything is written. The builder refuses to make such a setup, naming
+    # the row; one made anyway (its description changed afterwards) is refused by the setup.
+    {
+        settings "Corvane Unsafe" 0
+        printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?%s?Overwrite?Yes=\n' \
+            "$work/payload/readme.txt" "$work/payload/app.cmd" '<InstallDir>\second.txt'
+    } | make_project unsafe
+    build_setup unsafe
+    for bad in '<InstallDir>\..\..\escaped.txt' '<NoSuchFolder>\x.txt' 'relative\x.txt' '<InstallDir>\CON'; do
         {
             settings "Corvane Unsafe" 0
             printf '[Files]\n%s?0?<InstallDir>\\first.txt?Overwrite?Yes=\n%s?0?%s?Overwrite?Yes=\n' \
                 "$work/payload/readme.txt" "$work/payload/app.cmd" "$bad"
-        } | make_project unsafe
-        build_setup unsafe
-        run_setup "$work/unsafe.exe" /S
-        check "refused: $bad (rc $rc)" [ "$rc" -eq 3 ]
+        } | make_project refused
+        set +e
+        out=$("$CORVANE_BUILD" "$work/refused.zan" -o "$work/refused.exe" --program-dir "$CORVANE_PROGRAM_DIR" 2>&1)
+        code=$?
+        set -e
+        check "build refuses $bad (exit $code: $out)" [ "$code" -eq 1 ]
+        check "build names the row of $bad ($out)" grep -qF "Files row 2: the destination \"$bad\"" <<<"$out"
+        check "no setup built for $bad" [ ! -e "$work/refused.exe" ]
+        reseal "$work/unsafe.exe" '<InstallDir>\second.txt?' "$bad?" "$work/unsafe-resealed.exe"
+        run_setup "$work/unsafe-resealed.exe" /S
+        check "setup refuses $bad (rc $rc: $err)" [ "$rc" -eq 3 ]
         check "refused before writing: $bad" [ ! -e "$drive_c/Program Files/Corvane Unsafe" ]; check "refused before writing: $bad" [ ! -e "$drive_c/escaped.txt" ]
     done
+    finish
+    ;;
+
+member-limits)
+    # Setup.exe reads at most 64 MiB of any description member. The build refuses a larger readme
+    # before it compresses anything; a setup made with one anyway is refused as damaged.
+    rm -rf "$work"
+    make_payload
+    head -c $((64 * 1024 * 1024 + 1)) /dev/zero > "$work/big.rtf"
+    {
+        settings "Corvane Limits" 0 | sed -e 's/^Readme=0/Readme=1/'
+        printf '[Readme]\n(Default)?%s=\nEnglish?=\n' "$work/payload/readme.txt"
+        printf '[Files]\n%s?0?<InstallDir>\\readme.txt?Overwrite?Yes=\n' "$work/payload/readme.txt"
+    } | make_project limits
+    build_setup limits
+    sed -i "s|^(Default)?.*=|(Default)?$work/big.rtf=|" "$work/limits.zan"
+    set +e
+    out=$("$CORVANE_BUILD" "$work/limits.zan" -o "$work/refused.exe" --program-dir "$CORVANE_PROGRAM_DIR" 2>&1)
+    code=$?
+    set -e
+    check "build refuses the big readme (exit $code: $out)" [ "$code" -eq 1 ]
+    check "the message gives the limit ($out)" grep -qF "67108865 bytes long; a setup carries language files, documents and bitmaps of at most 67108864 bytes (64 MiB)" <<<"$out"
+    check "nothing built" [ ! -e "$work/refused.exe" ]
+    # The same readme put into a setup by hand.
+    extract_description "$work/limits.exe" "$work/members"
+    cp "$work/big.rtf" "$work/members/R(Default).rtf"
+    repack "$work/limits.exe" "$work/members" "$work/big.exe"
+    run_setup "$work/big.exe" /S
+    check "setup refuses the big member as damage (rc $rc: $err)" [ "$rc" -eq 2 ]
+    check "and says why ($err)" grep -q "too large to be genuine" <<<"$err"
+    check "nothing installed" [ ! -e "$drive_c/Program Files/Corvane Limits" ]
+    run_setup "$work/limits.exe" /S
+    check "the setup with its small readme installs (rc $rc: $err)" [ "$rc" -eq 0 ]
     finish
     ;;
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
+#include "TargetPathCases.h"
 #include "TestSupport.h"
 
 namespace corvane::cli {
@@ -152,6 +154,44 @@ TEST(BuildCommand, AStaleUninstallerPathTakesTheProgramFoldersUninstaller) {
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("no file installs <InstallDir>\\Uninstall.exe"), std::string::npos)
         << refused.err;
+}
+
+// Destinations Setup.exe would refuse on every machine: nothing is built, the row is named, and
+// the setup built before stays as it was, with nothing left beside it or in the work folder.
+TEST(BuildCommand, DestinationsTheSetupWouldRefuseBuildNothing) {
+    test::TempDir program, work, temp;
+    for (const char* name : {"Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
+    test::writeFile(program / "Setup.exe", "MZ stand-in stub");
+    std::filesystem::copy(test::testData("../../examples/demo"), work.path(),
+                          std::filesystem::copy_options::recursive);
+    const std::string project = (work / "Demo.zan").string();
+    const std::string setup = (work / "out" / "demo.exe").string();
+    std::filesystem::create_directories(work / "out");
+    ASSERT_EQ(run({project, "--program-dir", program.path().string(), "-o", setup}).code, 0);
+    const std::string built = test::readFile(setup);
+    const std::string demo = test::readFile(project);
+    const std::string row = "?<InstallDir>\\demo.cmd?";
+
+    const char* previousTemp = std::getenv("TMPDIR");
+    const std::string savedTemp = previousTemp ? previousTemp : "";
+    ::setenv("TMPDIR", temp.path().c_str(), 1);
+    int refused = 0;
+    for (const test::TargetPathCase& c : test::kTargetPathCases) {
+        if (c.installs) continue;
+        ++refused;
+        std::string text = demo;
+        text.replace(text.find(row), row.size(), "?" + std::string(c.destination) + "?");
+        test::writeFile(project, text);
+        const CommandResult r = run({project, "--program-dir", program.path().string(), "-o", setup});
+        EXPECT_EQ(r.code, 1) << c.destination;
+        EXPECT_EQ(r.err.rfind("corvane-build: Files row 1: the destination ", 0), 0u) << r.err;
+        EXPECT_EQ(test::readFile(setup), built) << c.destination;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "out"), {}), 1) << c.destination;
+        EXPECT_TRUE(std::filesystem::is_empty(temp.path())) << c.destination;
+    }
+    previousTemp ? ::setenv("TMPDIR", savedTemp.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_GE(refused, 13);
 }
 
 }  // namespace

@@ -36,8 +36,7 @@ struct CheckCase {
     const char* name;
     std::function<void(Project&, const test::TempDir&)> breakIt;
     const char* message;
-    PageGroup group;
-    const char* tab;
+    CheckedField field;
 };
 
 class EachCheck : public PreBuildChecks, public ::testing::WithParamInterface<CheckCase> {};
@@ -49,57 +48,54 @@ TEST_P(EachCheck, ReportsItsMessageAndWhereToLook) {
     const std::optional<CheckFailure> failure = firstFailedCheck(p);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->message, GetParam().message);
-    EXPECT_EQ(failure->group, GetParam().group);
-    EXPECT_EQ(failure->tab, GetParam().tab);
-    EXPECT_FALSE(failure->control.empty());
+    EXPECT_EQ(failure->field, GetParam().field);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, EachCheck,
     ::testing::Values(
         CheckCase{"AppName", [](Project& p, auto&) { p.settings.appName.clear(); },
-                  "Application name must be specified.", PageGroup::General, "General"},
+                  "Application name must be specified.", CheckedField::AppName},
         CheckCase{"SetupFile", [](Project& p, auto&) { p.settings.setupFile.clear(); },
-                  "Setup File name must be specified.", PageGroup::General, "General"},
+                  "Setup File name must be specified.", CheckedField::SetupFile},
         CheckCase{
             "WizardDeleted",
             [](Project&, const test::TempDir& program) { std::filesystem::remove(program / "Wizard_0.bmp"); },
-            "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+            "Wizard Bitmap must be specified.", CheckedField::Wizard},
         CheckCase{"WizardIsAFolder",
                   [](Project& p, const test::TempDir& program) { p.settings.wizard = program.folder(); },
-                  "Wizard Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+                  "Wizard Bitmap must be specified.", CheckedField::Wizard},
         CheckCase{"Header", [](Project& p, auto&) { p.settings.header = "relative/missing.bmp"; },
-                  "Header Bitmap must be specified.", PageGroup::General, "Bitmaps"},
+                  "Header Bitmap must be specified.", CheckedField::Header},
         CheckCase{"NoLanguage",
                   [](Project& p, auto&) {
                       p.setLanguageSelected(0, false);
                       p.rebuildDocumentLists();
                       p.settings.license = true;  // not reached: the language check comes first
                   },
-                  "Default Language must be specified.", PageGroup::Dialogs, "Language"},
+                  "Default Language must be specified.", CheckedField::DefaultLanguage},
         CheckCase{"License", [](Project& p, auto&) { p.settings.license = true; },
-                  "License File for (Default) language must be specified.", PageGroup::Dialogs,
-                  "License Agreement"},
+                  "License File for (Default) language must be specified.", CheckedField::LicenseFiles},
         CheckCase{"ReadmeListEmpty",
                   [](Project& p, auto&) {
                       p.settings.readme = true;
                       p.readmes.clear();
                   },
-                  "Readme File for (Default) language must be specified.", PageGroup::Dialogs, "Readme"},
+                  "Readme File for (Default) language must be specified.", CheckedField::ReadmeFiles},
         CheckCase{"InstallDir", [](Project& p, auto&) { p.settings.installDir.clear(); },
-                  "Default Installation Path must be specified.", PageGroup::Files, "InstallDir"},
+                  "Default Installation Path must be specified.", CheckedField::InstallDir},
         CheckCase{"NoFiles", [](Project& p, auto&) { p.files.clear(); }, "Project contains no files.",
-                  PageGroup::Files, "Files"},
+                  CheckedField::Files},
         CheckCase{"LaunchFile", [](Project& p, auto&) { p.setLaunchFile(true); },
-                  "Program File for launching must be specified.", PageGroup::Finish, "After Installation"},
+                  "Program File for launching must be specified.", CheckedField::LaunchFileName},
         CheckCase{"ViewReadme", [](Project& p, auto&) { p.setViewReadme(true); },
-                  "Readme File for viewing must be specified.", PageGroup::Finish, "After Installation"},
+                  "Readme File for viewing must be specified.", CheckedField::ViewReadmeFileName},
         CheckCase{"VisitSite",
                   [](Project& p, auto&) {
                       p.setVisitSite(true);
                       p.settings.visitSiteAddress.clear();
                   },
-                  "Web Address must be specified.", PageGroup::Finish, "After Installation"},
+                  "Web Address must be specified.", CheckedField::VisitSiteAddress},
         // A setup that names an uninstaller must carry one where the runtime registers it.
         CheckCase{"UninstallerRowRemovedByHand",
                   [](Project& p, auto&) {
@@ -108,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "Include Uninstaller is checked, but no file installs <InstallDir>\\Uninstall.exe. Clear "
                   "\"Include Uninstaller\" and check it again to add the uninstaller.",
-                  PageGroup::Files, "Files"}),
+                  CheckedField::IncludeUninstaller}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreBuildChecks, WhatTheChecksLeaveToTheBuild) {
@@ -132,8 +128,7 @@ TEST_F(PreBuildChecks, SourcesThatCannotBePackedAreRefusedNamingTheRow) {
     const std::optional<CheckFailure> failure = firstFailedCheck(p);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->message, "File not found:\r/gone/b.exe");
-    EXPECT_EQ(failure->group, PageGroup::Files);
-    EXPECT_EQ(failure->control, "ListView1");
+    EXPECT_EQ(failure->field, CheckedField::FileSource);
     EXPECT_EQ(failure->row, std::optional<std::size_t>(1));
 
     const std::vector<SourceProblem> all = sourceProblems(p);
@@ -151,8 +146,12 @@ TEST_F(PreBuildChecks, AnEditedOrReaddedUninstallerPasses) {
     test::writeFile(m_program / "Uninstall.exe", "MZ");
     p.setUninstall(true);
     EXPECT_FALSE(firstFailedCheck(p).has_value());
-    p.files.back().installTo = "<installdir>\\UNINSTALL.EXE";  // letter case aside, it is the same place
+    p.files.back().installTo = "<InstallDir>\\UNINSTALL.EXE";  // Windows' file names ignore letter case
     EXPECT_FALSE(firstFailedCheck(p).has_value());
+    // A path variable's name does not: the setup knows no <installdir> and would stop there.
+    p.files.back().installTo = "<installdir>\\Uninstall.exe";
+    ASSERT_TRUE(firstFailedCheck(p).has_value());
+    EXPECT_EQ(firstFailedCheck(p)->field, CheckedField::Files);
 }
 
 TEST_F(PreBuildChecks, RelativeBitmapsAreFoundBesideTheProject) {

@@ -27,9 +27,10 @@ protected:
         p.shortcuts.push_back(
             {"<Desktop>", "A", "<InstallDir>\\a.exe", "Need help?", "", "", "", "0", "Normal"});
         p.registry.push_back({"HKEY_CURRENT_USER", "S", "N", "String", "https://x/?a=b", "Yes", "No"});
-        p.ini.push_back({"a.ini", "S", "K=", "x=?", "Yes", "Yes"});
-        p.associations.push_back({"txt", "a?"});
-        p.dlls.push_back({"a?=.dll"});
+        p.ini.push_back({"<WindowsDir>\\a.ini", "S", "K=", "x=?", "Yes", "Yes"});
+        // "?" in a path is carried, but no setup installs it (TargetPathChecks.h): "=" is.
+        p.associations.push_back({"txt", "<InstallDir>\\a=b.exe"});
+        p.dlls.push_back({"<InstallDir>\\a=.dll"});
         return p;
     }
 
@@ -44,14 +45,14 @@ TEST_F(UncarriedCharacters, AQuestionMarkElsewhereIsRefusedNamingListRowAndColum
     struct Case {
         std::function<void(model::Project&)> breakIt;
         std::string message;
-        PageGroup group;
-        std::string tab, control;
+        CheckedField field;
+        std::size_t row;
     };
     const std::vector<Case> cases{
         {[](model::Project& p) { p.files[0].installTo = "<InstallDir>\\what?.exe"; },
          "Files row 1: \"Install to\" holds \"?\", which only \"File\" may hold; the setup could not read "
          "this row.",
-         PageGroup::Files, "Files", "ListView1"},
+         CheckedField::Files, 0},
         {[](model::Project& p) {
              p.shortcuts.push_back(p.shortcuts[0]);
              p.shortcuts[1].parameters = "/?";
@@ -59,21 +60,21 @@ TEST_F(UncarriedCharacters, AQuestionMarkElsewhereIsRefusedNamingListRowAndColum
          "Shortcuts row 2: \"Parameters\" holds \"?\", which only \"Description\" may hold; the setup could "
          "not read "
          "this row.",
-         PageGroup::System, "Shortcuts", "ShortcutsList"},
+         CheckedField::Shortcuts, 1},
         {[](model::Project& p) { p.registry[2].valueName = "Why?"; },
          "Registry row 3: \"Name Value\" holds \"?\", which only \"Value Data\" may hold; the setup could "
          "not read "
          "this row.",
-         PageGroup::System, "Registry", "RegistryList"},
+         CheckedField::Registry, 2},
         {[](model::Project& p) { p.ini[0].key = "?"; },
          "INI Files row 1: \"Key\" holds \"?\", which only \"Value\" may hold; the setup could not read this "
          "row.",
-         PageGroup::System, "INI Files", "IniList"},
+         CheckedField::IniValues, 0},
         {[](model::Project& p) { p.associations[0].extension = "t?t"; },
          "File Associations row 1: \"Extension\" holds \"?\", which only \"Associated File\" may hold; the "
          "setup "
          "could not read this row.",
-         PageGroup::System, "File Associations", "AssociationsList"},
+         CheckedField::Associations, 0},
     };
     for (const Case& c : cases) {
         model::Project p = passingProject();
@@ -81,9 +82,8 @@ TEST_F(UncarriedCharacters, AQuestionMarkElsewhereIsRefusedNamingListRowAndColum
         const std::optional<CheckFailure> failure = firstFailedCheck(p);
         ASSERT_TRUE(failure.has_value()) << c.message;
         EXPECT_EQ(failure->message, c.message);
-        EXPECT_EQ(failure->group, c.group);
-        EXPECT_EQ(failure->tab, c.tab);
-        EXPECT_EQ(failure->control, c.control);
+        EXPECT_EQ(failure->field, c.field);
+        EXPECT_EQ(failure->row, std::optional<std::size_t>(c.row));
     }
 }
 
