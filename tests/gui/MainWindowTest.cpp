@@ -335,6 +335,42 @@ private slots:
         QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ListView1"));
     }
 
+    // A row the setup would refuse: its list is shown, its row selected, its control focused.
+    void createSetupShowsTheRowOfARefusedPath() {
+        const QString setup = prepareDemoBuild();
+        const auto project = *m_work / "demo" / "Demo.zan";
+        const std::string demo = corvane::test::readFile(project);
+        std::string text = demo;
+        text.replace(text.find("<InstallDir>\\readme.txt?"), 12, "<InstallDir>\\..");
+        corvane::test::writeFile(project, text);
+        m_window->project().clearModified();
+        m_window->openFile(QString::fromStdString(project.string()));
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(
+            m_messages.asked.last().text,
+            QStringLiteral("Files row 2: the destination \"<InstallDir>\\..\\readme.txt\" has a \".\" or "
+                           "\"..\" part, which would climb out of its folder."));
+        QCOMPARE(m_messages.asked.last().icon, Icon::Error);
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
+                 QStringLiteral("PageFiles"));
+        QCOMPARE(widget<QTabWidget>("PageFiles")->currentWidget()->objectName(), QStringLiteral("TabFiles"));
+        QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ListView1"));
+        QCOMPARE(widget<QTreeView>("ListView1")->selectionModel()->selectedRows().value(0).row(), 1);
+
+        corvane::test::writeFile(project, demo + "[DLL]\r\n<SystemDir>\\NUL.ocx=\r\n");
+        m_window->project().clearModified();
+        m_window->openFile(QString::fromStdString(project.string()));
+        action("CreateSetupAction")->trigger();
+        QVERIFY(m_messages.asked.last().text.startsWith(QStringLiteral("OCX, DLL row 1: the file ")));
+        QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
+                 QStringLiteral("PageSystem"));
+        QCOMPARE(widget<QTabWidget>("PageSystem")->currentWidget()->objectName(), QStringLiteral("TabDll"));
+        auto* dlls = widget<QAbstractItemView>("DllList");
+        QCOMPARE(m_window->focusWidget(), dlls);
+        QCOMPARE(dlls->selectionModel()->selectedRows().value(0).row(), 0);
+        QVERIFY(!QFileInfo::exists(setup));
+    }
+
     void createSetupBuildsAndReportsSuccess() {
         const QString setup = prepareDemoBuild();
         auto* dialog = widget<QDialog>("TForm5");
