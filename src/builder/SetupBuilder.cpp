@@ -13,6 +13,7 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
 #include "cabinet/TSTCabWriter.h"
+#include "contract/DescriptionKeys.h"
 #include "contract/DescriptionLimits.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
@@ -125,7 +126,7 @@ private:
         progress(0);
         refuseFilesTooLarge();
 
-        SetupDescriptionWriter description(m_work / "zansetup.ini");
+        SetupDescriptionWriter description(m_work / contract::member::kDescription);
         const fs::path stub = fs::path(m_programFolder) / "Setup.exe";
         std::error_code ec;
         const std::uintmax_t stubSize = fs::file_size(stub, ec);

@@ -3,6 +3,7 @@
 #include "PathExpander.h"
 #include "Registry.h"
 #include "Text.h"
+#include "contract/DescriptionKeys.h"
 
 namespace corvane::rt {
 
@@ -14,7 +15,7 @@ bool SetupSession::open(const std::wstring& exePath, std::wstring& error) {
         !m_file.verifyCabinet(descriptionRange, 0, error) ||
         !extractToMemory(m_file, descriptionRange, m_members, error))
         return false;
-    const CabMember* ini = member(L"zansetup.ini");
+    const CabMember* ini = member(contract::member::kDescription);
     if (!ini) {
         error = L"The setup file is damaged: its description holds no zansetup.ini.";
         return false;
@@ -64,6 +65,12 @@ std::wstring SetupSession::text(const wchar_t* key) const {
 const CabMember* SetupSession::member(const std::wstring& name) const {
     for (const CabMember& m : m_members)
         if (equalsNoCase(m.name, name)) return &m;
+    return nullptr;
+}
+
+const CabMember* SetupSession::member(std::string_view name) const {
+    for (const CabMember& m : m_members)
+        if (contract::equalsAsciiNoCase(std::wstring_view(m.name), name)) return &m;
     return nullptr;
 }
 

@@ -4,6 +4,7 @@
 // the packed languages and documents, where each file's cabinet lies, and the user's choices.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CabinetExtractor.h"
@@ -47,6 +48,8 @@ public:
     // The license ('L') or readme ('R') document for the chosen language, else the default one.
     const CabMember* document(wchar_t kind) const;
     const CabMember* member(const std::wstring& name) const;
+    // A fixed member of the description cabinet (contract::member).
+    const CabMember* member(std::string_view name) const;
 
     // The installation folder the setup proposes: from the registry value when the description
     // asks and it holds a usable path, else InstallDir expanded.

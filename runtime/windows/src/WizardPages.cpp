@@ -715,8 +715,8 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     sheet.hInstance = instance;
     sheet.pfnCallback = sheetCallback;
     w.white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    w.wizardPicture = bitmapFrom(session.member(L"zanwizard.bmp"));
-    const HBITMAP header = bitmapFrom(session.member(L"zanheader.bmp"));
+    w.wizardPicture = bitmapFrom(session.member(contract::member::kWizardBitmap));
+    const HBITMAP header = bitmapFrom(session.member(contract::member::kHeaderBitmap));
     sheet.hbmHeader = fitted(header, scaled(kHeaderSide), scaled(kHeaderSide));
     g_icon = iconFrom(header);
     sheet.nPages = count;
