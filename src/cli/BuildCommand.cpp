@@ -1,7 +1,5 @@
 #include "cli/BuildCommand.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -48,11 +46,17 @@ constexpr const char* kUsage =
     "Exit status: 0 on success, 1 when a check or the build fails, 2 on a usage error,\n"
     "130 when interrupted.\n";
 
-// The editor's messages break the line before a path; a terminal line keeps it.
+// The editor's messages break the line before a path with a lone carriage return, which a
+// terminal line keeps as a blank; the line breaks of a cabinet error stay line breaks.
 std::string oneLine(std::string message) {
-    for (char& c : message)
-        if (c == '\r') c = ' ';
-    return message;
+    std::string line;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\r')
+            line += message[i];
+        else if (i + 1 == message.size() || message[i + 1] != '\n')
+            line += ' ';
+    }
+    return line;
 }
 
 struct Options {
@@ -117,23 +121,6 @@ void describe(const model::Project& project, std::ostream& out) {
     out << description.profile().text();
 }
 
-// A private work folder, so builds running side by side never share temporary cabinets.
-class PrivateWorkFolder {
-public:
-    PrivateWorkFolder() {
-        std::string pattern = platform::workFolder() + "corvane-build-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern + "/";
-    }
-    ~PrivateWorkFolder() {
-        std::error_code ec;
-        if (!m_path.empty()) fs::remove_all(m_path, ec);
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 // Progress as a bar redrawn in place on a terminal, as plain lines elsewhere (logs, CI).
 class ProgressPrinter {
 public:
@@ -173,12 +160,7 @@ private:
 
 int build(const Options& options, model::Project& project, std::ostream& out, std::ostream& err,
           const CommandEnvironment& environment) {
-    PrivateWorkFolder work;
-    if (work.path().empty()) {
-        err << "corvane-build: cannot create a work folder in " << platform::workFolder() << "\n";
-        return kExitFailed;
-    }
-    builder::SetupBuilder builder(project, project.programFolder(), work.path());
+    builder::SetupBuilder builder(project, project.programFolder(), platform::workFolder());
     if (!options.output.empty()) builder.setSetupFile(fs::absolute(options.output));
 
     ProgressPrinter printer(out, environment.terminal);
@@ -206,7 +188,7 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
         case builder::BuildResult::Outcome::Failed:
             break;
     }
-    err << "corvane-build: " << result.message << "\n";
+    err << "corvane-build: " << oneLine(result.message) << "\n";
     return kExitFailed;
 }
 
