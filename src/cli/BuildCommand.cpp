@@ -1,5 +1,7 @@
 #include "cli/BuildCommand.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -10,6 +12,7 @@
 #include "builder/SetupDescription.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
+#include "platform/FileProbe.h"
 #include "platform/Folders.h"
 #include "project/ProjectFileReader.h"
 
@@ -108,6 +111,22 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
         return std::nullopt;
     }
     return options;
+}
+
+// The editor's bitmap check shows the field with its path; a terminal line names the file and
+// says what is wrong with it (missing, a folder, a FIFO).
+std::string bitmapProblem(const model::Project& project, const builder::CheckFailure& failure) {
+    const bool wizard = failure.control == "WizardEd";
+    if (!wizard && failure.control != "HeaderEd") return {};
+    const std::string& setting = wizard ? project.settings.wizard : project.settings.header;
+    if (setting.empty()) return {};
+    const fs::path path = project.resolvePath(setting);
+    const platform::FileProbe probe = platform::probeFile(path);
+    const char* why = probe.state == platform::FileProbe::State::Missing ? "not found"
+                      : probe.error == EISDIR                            ? "a folder"
+                      : probe.error == EINVAL                            ? "not a regular file"
+                                                                         : std::strerror(probe.error);
+    return " (" + path.string() + ": " + why + ")";
 }
 
 void describe(const model::Project& project, std::ostream& out) {
@@ -233,7 +252,8 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         for (const builder::SourceProblem& problem : problems)
             err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
                 << ", installs to " << project.files[problem.row].installTo << ")\n";
-        if (problems.empty()) err << "corvane-build: " << oneLine(failure->message) << "\n";
+        if (problems.empty())
+            err << "corvane-build: " << oneLine(failure->message) << bitmapProblem(project, *failure) << "\n";
         return kExitFailed;
     }
     if (options->check) {

@@ -4,7 +4,7 @@
 #     interrupt  SIGINT and SIGTERM at a random moment of a build end it, leaving nothing behind
 #     killed     a SIGKILLed build leaves its work folder and partial setup; the next build
 #                removes them and succeeds
-#     fifo       a FIFO as license or language file fails at once, naming the file
+#     fifo       a FIFO as license, source or bitmap fails at once, naming the file
 #     full-disk  a small tmpfs fills up: the previous setup and cabinet stay (root only)
 # Environment (set by CMake): CORVANE_BUILD, CORVANE_CAB, CORVANE_SOURCE_DIR. The seed of the
 # random moments is CORVANE_SEED when set; it is printed.
@@ -119,7 +119,7 @@ killed)
     cmp -s <(head -c 2 "$setup") <(printf MZ) || fail "the next build wrote no setup"
     ;;
 fifo)
-    for place in "$demo/docs/license-de.txt" "$demo/payload/readme.txt"; do
+    for place in "$demo/docs/license-de.txt" "$demo/payload/readme.txt" "$demo/art/wizard.bmp"; do
         cp "$place" "$root/kept"
         rm "$place"
         mkfifo "$place"

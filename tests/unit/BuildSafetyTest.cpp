@@ -139,7 +139,8 @@ TEST_F(BuildSafetyTest, AFifoDocumentFailsAtOnceNamingTheFile) {
         EXPECT_EQ(r.code, 1) << place;
         if (place.filename() == "header.bmp") {
             // The bitmaps are checked before the build, as the editor checks them.
-            EXPECT_EQ(r.err, "corvane-build: Header Bitmap must be specified.\n");
+            EXPECT_EQ(r.err, "corvane-build: Header Bitmap must be specified. (" + place.string() +
+                                 ": not a regular file)\n");
         } else if (place.filename() == "readme.txt") {
             // A Files row's source as well: the check names it.
             EXPECT_NE(r.err.find("File access denied: " + place.string()), std::string::npos) << r.err;
