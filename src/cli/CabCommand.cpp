@@ -247,6 +247,8 @@ int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return kExitFailed;
     }
     const fs::path folder = output.parent_path();
+    std::error_code ignored;  // a folder that cannot be made is reported just below
+    fs::create_directories(folder, ignored);
     platform::removeDeadPartials(output);
     const platform::OwnedFolder partial(folder, output.filename().string() + ".part");
     if (partial.path().empty()) {

@@ -57,6 +57,13 @@ TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
     EXPECT_NE(missing.err.find("nope.txt"), std::string::npos) << missing.err;
     EXPECT_FALSE(fs::exists(folder / "out2.cab"));
 
+    // A set goes into a folder made for it, each cabinet under its own name.
+    const CommandRun set = run({"--max-files", "1", "new/folder/set.cab", "docs/a.txt", "b.bin"});
+    EXPECT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(testing::listCabinet(folder / "new" / "folder" / "set.cab").files.size(), 1u);
+    EXPECT_EQ(testing::listCabinet(folder / "new" / "folder" / "set1.cab").files.size(), 1u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "new" / "folder"), {}), 2);
+
     const CommandRun lzx = run({"-z", "lzx:15", "out3.cab", "docs/a.txt"});
     EXPECT_EQ(lzx.code, 0) << lzx.err;
     EXPECT_EQ(testing::listCabinet(folder / "out3.cab").files.size(), 1u);
