@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 
+#include "builder/BuildInputs.h"
 #include "builder/MemberSizes.h"
 #include "builder/SetupDescription.h"
 #include "cabinet/CabinetFormat.h"
@@ -17,6 +17,8 @@
 #include "contract/DescriptionLimits.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
+#include "platform/FileProbe.h"
+#include "platform/Leftovers.h"
 
 namespace corvane::builder {
 
@@ -29,6 +31,7 @@ constexpr int kTrailerDigits = 10;
 constexpr int kLzxWindowForMaximal = 21;
 // No cabinet is shorter than its header, folder and file entries: its length has two digits at least.
 constexpr std::uint64_t kShortestCabinet = 10;
+constexpr const char* kWorkFolderPrefix = "corvane-build";  // a build's private folder in the work folder
 
 // Thrown at a check point when the author has confirmed Cancel.
 struct BuildCancelled {};
@@ -57,12 +60,20 @@ std::runtime_error fileError(int error, const fs::path& path) {
     return std::runtime_error(text + ": " + path.string());
 }
 
+// A cabinet error about a file it was given, with that file named after the error's own text.
+cabinet::ESTCabinet namedCabinetError(const std::string& text, const fs::path& file, int error) {
+    const char* why = error == EINVAL ? " is not a regular file and cannot be packed" : " cannot be packed";
+    return cabinet::ESTCabinet(text + "\r\n" + file.string() + why);
+}
+
 // The file name part of a Windows destination path.
 std::string destinationName(const std::string& installTo) {
     const std::size_t slash = installTo.find_last_of("\\/");
     return slash == std::string::npos ? installTo : installTo.substr(slash + 1);
 }
 
+// The partial setup being written. Its errors name the setup file the author chose, not the
+// temporary name it is written under.
 class OutputFile {
 public:
     ~OutputFile() { close(); }
@@ -125,6 +136,7 @@ private:
         status({});
         progress(0);
         refuseFilesTooLarge();
+        refuseUnsafeInputs();
 
         SetupDescriptionWriter description(m_work / contract::member::kDescription);
         const fs::path stub = fs::path(m_programFolder) / "Setup.exe";
@@ -147,8 +159,7 @@ private:
                 removeStale(cab);
                 pump();
                 writer.Open(cab.string());
-                writer.AddFile(m_project.resolvePath(row.source).string(), destinationName(row.installTo),
-                               false);
+                addMember(writer, m_project.resolvePath(row.source), destinationName(row.installTo));
                 writer.Close(true);
                 pump();
                 progress(progressPosition(k, n, 0));
@@ -178,8 +189,8 @@ private:
         const std::uint64_t descriptionSize = append(out, descriptionCab, false);
         char trailer[kTrailerDigits + 1];
         std::snprintf(trailer, sizeof trailer, "%010llu", static_cast<unsigned long long>(descriptionSize));
-        out.write(trailer, kTrailerDigits, m_partialSetup);
-        out.finish(m_partialSetup);
+        out.write(trailer, kTrailerDigits, m_setupFile);
+        out.finish(m_setupFile);
 
         progress(100);
         fs::rename(m_partialSetup, m_setupFile, ec);
@@ -202,6 +213,22 @@ private:
                 throw std::runtime_error(row.source + " is " + std::to_string(size) +
                                          " bytes long; a setup can hold files of at most " +
                                          std::to_string(cabinet::kMaxFileBytes) + " bytes");
+        }
+    }
+
+    // Before anything is written: the setup must not replace a file the build reads, and every
+    // member of the description must be a regular file that opens, so a FIFO or a missing
+    // document fails now, named, instead of after every file was compressed.
+    void refuseUnsafeInputs() const {
+        const std::vector<BuildInput> inputs = buildInputs(m_project, m_programFolder);
+        if (const auto message = setupReplacesInput(inputs, m_setupFile)) throw std::runtime_error(*message);
+        for (const BuildInput& input : inputs) {
+            if (input.kind != BuildInput::Kind::Member) continue;
+            const platform::FileProbe probe = platform::probeFile(input.path);
+            if (!probe.readable())
+                throw namedCabinetError(
+                    cabinet::ESTCabinet::formatMessage(cabinet::FCIERR_OPEN_SRC, probe.error, true, true),
+                    input.path, probe.error);
         }
     }
 
@@ -234,6 +261,7 @@ private:
     void writeDescriptionCabinet(const fs::path& cab, const fs::path& descriptionFile) {
         cabinet::TSTCabWriter writer;
         writer.setCompressionType(cabinet::cctMsZip);
+        watchForCancel(writer);
         writer.Open(cab.string());
         for (const DescriptionMember& member : descriptionMembers(m_project, m_programFolder))
             addMember(writer, member.source.empty() ? descriptionFile : member.source, member.name);
@@ -262,26 +290,25 @@ private:
                                      memberLimitText() + " of it. Shorten the longest settings or rows");
     }
 
-    // The cabinet's own error for a file it cannot open gives only the system's reason; the
-    // author also needs to know which language file, document or bitmap it was.
+    // The cabinet's own error for a file it cannot open or read gives only the system's reason;
+    // the author also needs to know which source, language file, document or bitmap it was.
     static void addMember(cabinet::TSTCabWriter& writer, const fs::path& source, const std::string& name) {
         try {
             writer.AddFile(source.string(), name, false);
         } catch (const cabinet::ESTCabinet& e) {
-            if (e.ErrorCode() != cabinet::FCIERR_OPEN_SRC) throw;
-            throw cabinet::ESTCabinet(std::string(e.what()) + "\r\n" + source.string() + " cannot be packed");
+            if (e.ErrorCode() != cabinet::FCIERR_OPEN_SRC && e.ErrorCode() != cabinet::FCIERR_READ_SRC) throw;
+            throw namedCabinetError(e.what(), source, e.ErrorType());
         }
     }
 
-    // The stub goes to a new file beside the target; the target itself is replaced only by the
-    // finished setup.
+    // The stub goes to a new file beside the target, named with this process's id; the target
+    // itself is replaced only by the finished setup. Partial setups of killed builds go first.
     void prepareSetupFile() {
         std::error_code ec;
         const fs::path folder = m_setupFile.parent_path();
         if (!folder.empty()) fs::create_directories(folder, ec);
-        std::random_device seed;
-        m_partialSetup = m_setupFile;
-        m_partialSetup += ".part-" + std::to_string(seed() % 1000000000u);
+        platform::removeDeadPartials(m_setupFile);
+        m_partialSetup = platform::partialPath(m_setupFile);
         if (!fs::copy_file(fs::path(m_programFolder) / "Setup.exe", m_partialSetup,
                            fs::copy_options::overwrite_existing, ec))
             throw SetupAccessDenied();
@@ -297,7 +324,7 @@ private:
                 if (cancellable) checkCancel();
                 const std::size_t got = std::fread(block, 1, sizeof block, in);
                 if (got == 0) break;
-                out.write(block, got, m_partialSetup);
+                out.write(block, got, m_setupFile);
                 total += got;
                 pump();
             }
@@ -361,7 +388,18 @@ BuildResult SetupBuilder::run(const BuildCallbacks& callbacks) {
     const fs::path setupFile = m_setupFileOverride.empty()
                                    ? m_project.resolvePath(m_project.settings.setupFile)
                                    : m_setupFileOverride;
-    return BuildRun(m_project, m_programFolder, m_workFolder, setupFile, callbacks).run();
+    // Each build works in a folder of its own, so builds side by side (two editors, the editor
+    // and corvane-build) never share a temporary cabinet; it goes when the build ends, however
+    // it ends, and those of killed builds go before it is made.
+    platform::removeDeadFolders(m_workFolder, kWorkFolderPrefix);
+    const platform::OwnedFolder work(m_workFolder, kWorkFolderPrefix);
+    if (work.path().empty()) {
+        BuildResult result;
+        result.setupFile = setupFile;
+        result.message = "Cannot create a work folder in " + m_workFolder + ": " + std::strerror(errno);
+        return result;
+    }
+    return BuildRun(m_project, m_programFolder, work.path().string(), setupFile, callbacks).run();
 }
 
 }  // namespace corvane::builder

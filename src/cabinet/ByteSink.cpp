@@ -1,5 +1,9 @@
 #include "cabinet/ByteSink.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -73,11 +77,26 @@ bool FailingSink::write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+// The open does not block, so a FIFO (or a device) in a file's place is refused at once instead
+// of stalling the build until something writes to it; a regular file is then read normally.
 std::unique_ptr<FileSource> FileSource::open(const std::filesystem::path& path, int& error) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
         error = errnoOr(EIO);
+        return nullptr;
+    }
+    struct stat status {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &status) != 0) {
+        error = errnoOr(EIO);
+    } else if (!S_ISREG(status.st_mode)) {
+        error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+               (file = ::fdopen(fd, "rb")) == nullptr) {
+        error = errnoOr(EIO);
+    }
+    if (!file) {
+        ::close(fd);
         return nullptr;
     }
     return std::unique_ptr<FileSource>(new FileSource(file));

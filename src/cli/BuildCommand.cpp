@@ -1,7 +1,7 @@
 #include "cli/BuildCommand.h"
 
-#include <unistd.h>
-
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -12,6 +12,7 @@
 #include "builder/SetupDescription.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
+#include "platform/FileProbe.h"
 #include "platform/Folders.h"
 #include "project/ProjectFileReader.h"
 
@@ -48,11 +49,17 @@ constexpr const char* kUsage =
     "Exit status: 0 on success, 1 when a check or the build fails, 2 on a usage error,\n"
     "130 when interrupted.\n";
 
-// The editor's messages break the line before a path; a terminal line keeps it.
+// The editor's messages break the line before a path with a lone carriage return, which a
+// terminal line keeps as a blank; the line breaks of a cabinet error stay line breaks.
 std::string oneLine(std::string message) {
-    for (char& c : message)
-        if (c == '\r') c = ' ';
-    return message;
+    std::string line;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\r')
+            line += message[i];
+        else if (i + 1 == message.size() || message[i + 1] != '\n')
+            line += ' ';
+    }
+    return line;
 }
 
 struct Options {
@@ -106,6 +113,22 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
     return options;
 }
 
+// The editor's bitmap check shows the field with its path; a terminal line names the file and
+// says what is wrong with it (missing, a folder, a FIFO).
+std::string bitmapProblem(const model::Project& project, const builder::CheckFailure& failure) {
+    const bool wizard = failure.field == builder::CheckedField::Wizard;
+    if (!wizard && failure.field != builder::CheckedField::Header) return {};
+    const std::string& setting = wizard ? project.settings.wizard : project.settings.header;
+    if (setting.empty()) return {};
+    const fs::path path = project.resolvePath(setting);
+    const platform::FileProbe probe = platform::probeFile(path);
+    const char* why = probe.state == platform::FileProbe::State::Missing ? "not found"
+                      : probe.error == EISDIR                            ? "a folder"
+                      : probe.error == EINVAL                            ? "not a regular file"
+                                                                         : std::strerror(probe.error);
+    return " (" + path.string() + ": " + why + ")";
+}
+
 void describe(const model::Project& project, std::ostream& out) {
     std::error_code ec;
     const auto stubSize = fs::file_size(project.programFolder() + "Setup.exe", ec);
@@ -116,23 +139,6 @@ void describe(const model::Project& project, std::ostream& out) {
     description.writeOtherSections(project);
     out << description.profile().text();
 }
-
-// A private work folder, so builds running side by side never share temporary cabinets.
-class PrivateWorkFolder {
-public:
-    PrivateWorkFolder() {
-        std::string pattern = platform::workFolder() + "corvane-build-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern + "/";
-    }
-    ~PrivateWorkFolder() {
-        std::error_code ec;
-        if (!m_path.empty()) fs::remove_all(m_path, ec);
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // Progress as a bar redrawn in place on a terminal, as plain lines elsewhere (logs, CI).
 class ProgressPrinter {
@@ -173,12 +179,7 @@ private:
 
 int build(const Options& options, model::Project& project, std::ostream& out, std::ostream& err,
           const CommandEnvironment& environment) {
-    PrivateWorkFolder work;
-    if (work.path().empty()) {
-        err << "corvane-build: cannot create a work folder in " << platform::workFolder() << "\n";
-        return kExitFailed;
-    }
-    builder::SetupBuilder builder(project, project.programFolder(), work.path());
+    builder::SetupBuilder builder(project, project.programFolder(), platform::workFolder());
     if (!options.output.empty()) builder.setSetupFile(fs::absolute(options.output));
 
     ProgressPrinter printer(out, environment.terminal);
@@ -206,7 +207,7 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
         case builder::BuildResult::Outcome::Failed:
             break;
     }
-    err << "corvane-build: " << result.message << "\n";
+    err << "corvane-build: " << oneLine(result.message) << "\n";
     return kExitFailed;
 }
 
@@ -252,7 +253,8 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         for (const builder::SourceProblem& problem : problems)
             err << "corvane-build: " << oneLine(problem.message()) << " (Files row " << problem.row + 1
                 << ", installs to " << project.files[problem.row].installTo << ")\n";
-        if (problems.empty()) err << "corvane-build: " << oneLine(failure->message) << "\n";
+        if (problems.empty())
+            err << "corvane-build: " << oneLine(failure->message) << bitmapProblem(project, *failure) << "\n";
         return kExitFailed;
     }
     if (options->check) {

@@ -1,13 +1,20 @@
 #include "cli/CabCommand.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <system_error>
 
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
 #include "cabinet/TSTCabWriter.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileProbe.h"
+#include "platform/Leftovers.h"
+#include "platform/TextCase.h"
 
 namespace corvane::cli {
 
@@ -143,6 +150,9 @@ std::string nameInCabinet(const std::string& path) {
 
 // Finds what would make the cabinet fail before anything is written.
 bool checkSources(const std::vector<std::string>& files, std::ostream& err) {
+    // Cabinet readers look members up without regard to case, so of two members named alike
+    // only one could ever be extracted.
+    std::map<std::string, const std::string*> names;
     for (const std::string& file : files) {
         std::error_code error;
         const fs::file_status status = fs::status(file, error);
@@ -166,8 +176,47 @@ bool checkSources(const std::vector<std::string>& files, std::ostream& err) {
                 << cabinet::kMaxNameLength << " bytes\n";
             return false;
         }
+        const auto [first, added] = names.emplace(platform::foldedCopy(name), &file);
+        if (!added) {
+            err << "corvane-cab: " << *first->second << " and " << file << " would both be stored as " << name
+                << "; a cabinet holds one member of each name\n";
+            return false;
+        }
     }
     return true;
+}
+
+// The input that writing the cabinet file at path would replace (the same file, however
+// spelled), or nullptr.
+const std::string* inputAt(const fs::path& path, const std::vector<std::string>& files) {
+    const auto output = platform::fileIdentity(path);
+    if (!output) return nullptr;
+    for (const std::string& file : files)
+        if (platform::fileIdentity(file) == output) return &file;
+    return nullptr;
+}
+
+// The cabinets of the set are written into a private folder beside the output and moved into
+// place only when all are complete, so a failure (a full disk) leaves the previous cabinets as
+// they were. Returns the message of a failure, empty on success.
+std::string commitSet(const fs::path& written, const fs::path& folder,
+                      const std::vector<std::string>& files) {
+    std::vector<fs::path> cabinets;
+    std::error_code ec;
+    for (fs::directory_iterator it(written, ec), end; !ec && it != end; it.increment(ec))
+        cabinets.push_back(it->path());
+    if (ec) return written.string() + ": " + ec.message();
+    for (const fs::path& cabinet : cabinets)
+        if (const std::string* input = inputAt(folder / cabinet.filename(), files))
+            return (folder / cabinet.filename()).string() +
+                   ": a cabinet of the set would replace the input " + *input + "; nothing was written";
+    try {
+        for (const fs::path& cabinet : cabinets)
+            platform::commitFile(cabinet, platform::writeTarget(folder / cabinet.filename()));
+    } catch (const std::system_error& e) {
+        return e.what();
+    }
+    return {};
 }
 
 std::string oneLine(const std::string& text) {
@@ -191,6 +240,22 @@ int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return kExitOk;
     }
     if (!checkSources(options->files, err)) return kExitFailed;
+    const fs::path output = platform::writeTarget(fs::absolute(options->output));
+    if (const std::string* input = inputAt(output, options->files)) {
+        err << "corvane-cab: the cabinet " << options->output << " is the input " << *input
+            << "; writing it would destroy that file\n";
+        return kExitFailed;
+    }
+    const fs::path folder = output.parent_path();
+    std::error_code ignored;  // a folder that cannot be made is reported just below
+    fs::create_directories(folder, ignored);
+    platform::removeDeadPartials(output);
+    const platform::OwnedFolder partial(folder, output.filename().string() + ".part");
+    if (partial.path().empty()) {
+        err << "corvane-cab: " << options->output << ": cannot write in " << folder.string() << ": "
+            << std::strerror(errno) << "\n";
+        return kExitFailed;
+    }
 
     TSTCabWriter writer;
     writer.setCompressionType(options->type);
@@ -199,7 +264,7 @@ int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::
     writer.setCabinetSizeThreshold(options->maxSize);
     std::string current = options->output;
     try {
-        writer.Open(options->output);
+        writer.Open((partial.path() / output.filename()).string());
         for (const std::string& file : options->files) {
             current = file;
             writer.AddFile(file, nameInCabinet(file), false);
@@ -208,6 +273,10 @@ int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::
         writer.Close(true);
     } catch (const cabinet::ESTCabinet& e) {
         err << "corvane-cab: " << current << ": " << oneLine(e.what()) << "\n";
+        return kExitFailed;
+    }
+    if (const std::string failure = commitSet(partial.path(), folder, options->files); !failure.empty()) {
+        err << "corvane-cab: " << failure << "\n";
         return kExitFailed;
     }
     return kExitOk;

@@ -10,8 +10,14 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) {
-    g_interrupted = true;
+// The first Ctrl+C (or SIGTERM) asks the build to stop at its next check, which removes its
+// work folder and partial setup; a second one ends the program at once, and what it leaves is
+// removed by the next build.
+extern "C" void onInterrupt(int signal) {
+    if (g_interrupted.exchange(true)) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
 }
 
 }  // namespace

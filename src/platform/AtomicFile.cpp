@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -55,6 +54,8 @@ private:
     bool m_committed = false;
 };
 
+}  // namespace
+
 std::filesystem::path writeTarget(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::is_symlink(path, ec)) return path;
@@ -62,20 +63,46 @@ std::filesystem::path writeTarget(const std::filesystem::path& path) {
     return ec ? path : resolved;
 }
 
-}  // namespace
+void commitFile(const std::filesystem::path& written, const std::filesystem::path& target) {
+    const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throwErrno("cannot write " + target.string());
+    const bool flushed = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    if (!flushed) throwErrno("cannot write " + target.string());
+    if (::rename(written.c_str(), target.c_str()) != 0) throwErrno("cannot replace " + target.string());
+}
 
+// The open does not block, so a FIFO in a project's or a language file's place fails at once
+// instead of hanging the caller until something writes to it.
 std::string readWholeFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw std::runtime_error(path.string() + ": is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
+    struct stat st {};
+    std::string problem;
+    if (::fstat(fd, &st) != 0)
+        problem = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode))
+        problem = "is a folder";
+    else if (!S_ISREG(st.st_mode))
+        problem = "is not a regular file";
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        problem = std::strerror(errno);
     std::string bytes;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
-    in.seekg(0);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error(path.string() + ": read error");
+    if (problem.empty()) {
+        if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char block[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, block, sizeof block);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) problem = "read error";
+            if (n <= 0) break;
+            bytes.append(block, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    if (!problem.empty()) throw std::runtime_error(path.string() + ": " + problem);
     return bytes;
 }
 

@@ -17,4 +17,12 @@ std::string readWholeFile(const std::filesystem::path& path);
 // then untouched.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// The file a write to path lands on: path itself, or for a symbolic link the file it names.
+std::filesystem::path writeTarget(const std::filesystem::path& path);
+
+// The last step of the same replacement for a file written elsewhere (on target's file system):
+// flushes written to disk and renames it over target in one step. Throws std::system_error
+// naming target; written is then left where it was, for its writer to remove.
+void commitFile(const std::filesystem::path& written, const std::filesystem::path& target);
+
 }  // namespace corvane::platform

@@ -43,4 +43,10 @@ FileProbe probeFileAt(int dirFd, const char* name) {
     return probeOpened(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
 }
 
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 }  // namespace corvane::platform

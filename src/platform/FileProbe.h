@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 namespace corvane::platform {
 
@@ -17,7 +18,7 @@ struct FileProbe {
     };
     State state = State::Missing;
     std::uint64_t size = 0;  // the length of a readable file
-    int error = 0;           // the errno behind Missing or Unreadable
+    int error = 0;           // the errno behind Missing or Unreadable; EINVAL: not a regular file
 
     bool readable() const { return state == State::Readable; }
 };
@@ -28,5 +29,15 @@ FileProbe probeFile(const std::filesystem::path& path);
 // The same for name inside the open folder dirFd: no path to resolve again, which is what makes
 // measuring a folder of many thousands of files cheap.
 FileProbe probeFileAt(int dirFd, const char* name);
+
+// Which file a path names, symbolic links followed: two paths name the same file exactly when
+// their identities are equal, however they are spelled (a symbolic link, a hard link, "a/../a").
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Nothing when there is no file by that name.
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
 
 }  // namespace corvane::platform

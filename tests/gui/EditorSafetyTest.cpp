@@ -138,6 +138,34 @@ private slots:
         QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
 
+    // A FIFO in the license's place fails the editor's build at once, with the cabinet's error
+    // and then the file; the previous setup stays, and Cancel closes the dialog as after any
+    // failure.
+    void aBuildErrorNamesTheFile() {
+        const fs::path demo = openDemoCopy();
+        const fs::path setup = demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe";
+        corvane::test::writeFile(setup, "the previous setup");
+        const fs::path license = demo.parent_path() / "docs" / "license-de.txt";
+        fs::remove(license);
+        QCOMPARE(::mkfifo(license.c_str(), 0644), 0);
+        auto* form5 = m_window->buildDialog();
+        m_messages.answers = {Button::Yes};
+        m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
+            if (m.icon == Icon::Error)
+                QTimer::singleShot(0, form5,
+                                   [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
+        };
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.size(), 2);
+        QCOMPARE(m_messages.asked[0].text,
+                 QStringLiteral("Failure opening file to be stored in cabinet [0x0001].\r\nInvalid argument "
+                                "[0x0016].\r\n") +
+                     QString::fromStdString(license.string()) +
+                     QStringLiteral(" is not a regular file and cannot be packed."));
+        QVERIFY(!form5->isVisible());
+        QCOMPARE(corvane::test::readFile(setup), std::string("the previous setup"));
+    }
+
     void readOnlyProjectIsRefusedAndKept() {
         const fs::path demo = openDemoCopy();
         const std::string before = corvane::test::readFile(demo);
