@@ -54,6 +54,11 @@ constexpr std::array<std::string_view, 33> kDescriptionSettings{
     "VisitSiteCecked",
 };
 
+PasswordSalt productSalt(const model::Project& project) {
+    const model::ProjectSettings& s = project.settings;
+    return productPasswordSalt(s.appName + '\n' + s.appVersion + '\n' + s.companyName + '\n' + s.installDir);
+}
+
 std::string stored(std::string text) {
     return project::withoutLineBreaks(std::move(text));
 }
@@ -74,7 +79,8 @@ void SetupDescriptionWriter::writeSettings(const model::Project& project, std::u
                                 : model::storedValue(project.settings, model::settingField(key));
         // The setup carries a hash of the password, and nothing while protection is off.
         if (key == "Password")
-            value = project.settings.protect ? passwordHash(value, m_salt()) : std::string();
+            value = project.settings.protect ? passwordHash(value, m_salt ? m_salt() : productSalt(project))
+                                             : std::string();
         m_profile.write("Settings", key, stored(value));
     }
     m_profile.write("Settings", "FileSize", std::to_string(stubSize));
