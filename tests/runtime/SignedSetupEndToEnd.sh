@@ -22,6 +22,7 @@ done
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 check() { local what=$1; shift; "$@" || fail "$what"; }
+differ() { ! cmp -s "$1" "$2"; }
 verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" 2>&1 | grep -q "Signature verification: ok"; }
 run() {  # run PROGRAM ARGS... -> exit code in $rc
     set +e
@@ -70,7 +71,7 @@ run "$work/signed.exe" /S
 check "the signed setup installs (rc $rc)" [ "$rc" -eq 0 ]
 check "payload installed" cmp -s "$work/payload/readme.txt" "$udir/readme.txt"
 check "the installed uninstaller verifies" verifies "$udir/Uninstall.exe"
-check "the installed uninstaller is not the unsigned one" ! cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
+check "the installed uninstaller is not the unsigned one" differ "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
 run "$udir/Uninstall.exe" /S
 check "the signed uninstaller removes the installation (rc $rc)" [ ! -e "$udir/readme.txt" ]
 
