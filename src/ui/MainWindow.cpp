@@ -460,10 +460,11 @@ QString TForm1::signingCommand() const {
 }
 
 void TForm1::chooseSigningCommand() {
+    // The label would show the example's "&&" as "&" (a shortcut marker); it is written doubled.
     const std::optional<QString> answer = m_services.input->askText(
         this, tr("Signing Command"),
         tr("Command that signs the uninstaller and the setup, {} standing for the file\n"
-           "(for example: osslsigncode sign -pkcs12 my.p12 -in {} -out {}.signed && "
+           "(for example: osslsigncode sign -pkcs12 my.p12 -in {} -out {}.signed &&&& "
            "mv {}.signed {}).\nLeave it empty to build unsigned setups."),
         signingCommand());
     if (!answer) return;
