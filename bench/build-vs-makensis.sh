@@ -47,10 +47,12 @@ measure() {  # label, output file, command...
     local label=$1 out=$2; shift 2
     local start end
     start=$(date +%s.%N)
-    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+    /usr/bin/time -f '%M %U %S' -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
     end=$(date +%s.%N)
     seconds[$label]=$(echo "$end - $start" | bc)
-    printf '%-20s %12d %8.2f %10d\n' "$label" "$(stat -c %s "$out")" "${seconds[$label]}" "$(cat "$work/rss")"
+    read -r rss user system < "$work/rss"
+    printf '%-20s %12d %8.2f %8.2f %10d\n' "$label" "$(stat -c %s "$out")" "${seconds[$label]}" \
+        "$(echo "$user + $system" | bc)" "$rss"
 }
 ratio() {  # label, peer label, target
     printf '%-20s %6.2fx %-20s (target <= %s)\n' "$1" "$(echo "${seconds[$1]} / ${seconds[$2]}" | bc -l)" "of $2" "$3"
@@ -62,7 +64,10 @@ same() {  # label, file, file
 files=$(find "$corpus" -type f | wc -l)
 bytes=$(du -sb "$corpus" | cut -f1)
 echo "corpus: $files files, $bytes bytes; $(nproc) cores"
-printf '%-20s %12s %8s %10s\n' "builder" "setup bytes" "seconds" "peak KiB"
+# "cpu s" is user plus system time: on a machine shared with other work, wall-clock ratios of
+# the multi-threaded builds mean little, and the load average is printed with the figures.
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-20s %12s %8s %8s %10s\n' "builder" "setup bytes" "seconds" "cpu s" "peak KiB"
 build_corvane() {  # type, output, extra arguments...
     local type=$1 out=$2; shift 2
     "$build/bin/corvane-build" "$work/corpus-$type.zan" -o "$out" --program-dir "$program" "$@"
