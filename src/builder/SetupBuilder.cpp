@@ -208,8 +208,16 @@ private:
         std::snprintf(trailer, sizeof trailer, "%010llu", static_cast<unsigned long long>(descriptionSize));
         out.write(trailer, kTrailerDigits, m_partialSetup);
         out.finish(m_partialSetup);
-        if (signing())
-            runSigningCommand(m_options.signingCommand, m_partialSetup, m_setupFile, signingFolder->path());
+        if (signing()) {
+            try {
+                runSigningCommand(m_options.signingCommand, m_partialSetup, m_setupFile,
+                                  signingFolder->path());
+            } catch (const std::runtime_error&) {
+                // Ctrl+C reaches the signing tool too; its death is then the author's cancel.
+                checkCancel();
+                throw;
+            }
+        }
 
         progress(100);
         fs::rename(m_partialSetup, m_setupFile, ec);

@@ -339,6 +339,18 @@ TEST_F(SigningTest, AFailingCommandLeavesNoSetup) {
     EXPECT_EQ(result.message, "Signing " + setup().string() + " failed: the command exited with status 4");
     expectPreviousSetupKept();
 
+    // A signing tool stopped by the author's Ctrl+C fails; the build counts as cancelled.
+    const fs::path interrupted = m_out.path().parent_path() / (m_out.path().filename().string() + ".stop");
+    BuildCallbacks callbacks;
+    callbacks.cancelRequested = [&] { return fs::exists(interrupted); };
+    SetupBuilder builder(p, m_program.folder(), m_quotedWork.string() + "/");
+    builder.setSigningCommand("case {} in *.part-*) touch '" + interrupted.string() +
+                              "'; kill -INT $$;; esac");
+    result = builder.run(callbacks);
+    fs::remove(interrupted);
+    EXPECT_EQ(result.outcome, BuildResult::Outcome::Cancelled) << result.message;
+    expectPreviousSetupKept();
+
     result = buildSigned(p, "sign-it --in-place");
     EXPECT_EQ(result.outcome, BuildResult::Outcome::Failed);
     EXPECT_EQ(result.message, "The signing command must contain {} where the file to sign goes.");
