@@ -25,6 +25,8 @@ packages=(
     python3
     # a window manager, so the editor is tried framed and placed as on a desktop
     openbox
+    # signing setups from Linux, and the throw-away certificate its test makes
+    osslsigncode openssl
     # LZX benchmark peers (bench/lzx)
     wimtools xz-utils
 )

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     corvane::ui::QtMessageService messages;
     corvane::ui::QtFileDialogService files;
     corvane::ui::QtShellService shell;
-    const corvane::ui::Services services{&messages, &files, &shell};
+    corvane::ui::QtInputService input;
+    const corvane::ui::Services services{&messages, &files, &shell, &input};
     // ~/.config/Brennic/Corvane.conf: the window layout and the recent projects.
     QSettings settings(QStringLiteral("Brennic"), QStringLiteral("Corvane"));
 

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace corvane::builder {
@@ -25,6 +26,22 @@ PasswordSalt randomPasswordSalt() {
     PasswordSalt salt{};
     if (RAND_bytes(salt.data(), int(salt.size())) != 1)
         throw std::runtime_error("Cannot draw a random salt for the password");
+    return salt;
+}
+
+PasswordSalt productPasswordSalt(std::string_view productIdentity) {
+    static constexpr std::string_view kDomain = "Corvane setup password salt\n";
+    std::array<std::uint8_t, 32> digest{};
+    unsigned int length = 0;
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    const bool hashed = context != nullptr && EVP_DigestInit_ex(context, EVP_sha256(), nullptr) == 1 &&
+                        EVP_DigestUpdate(context, kDomain.data(), kDomain.size()) == 1 &&
+                        EVP_DigestUpdate(context, productIdentity.data(), productIdentity.size()) == 1 &&
+                        EVP_DigestFinal_ex(context, digest.data(), &length) == 1;
+    EVP_MD_CTX_free(context);
+    if (!hashed) throw std::runtime_error("Cannot derive a salt for the password");
+    PasswordSalt salt{};
+    std::copy_n(digest.begin(), salt.size(), salt.begin());
     return salt;
 }
 

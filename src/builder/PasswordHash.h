@@ -24,6 +24,9 @@ using PasswordSalt = std::array<std::uint8_t, 16>;
 
 // A fresh random salt from the system's generator; throws std::runtime_error when it fails.
 PasswordSalt randomPasswordSalt();
+// A salt drawn from what names the product (never from the password), so that two builds of the
+// same project write the same hash while different products still get different salts.
+PasswordSalt productPasswordSalt(std::string_view productIdentity);
 std::string passwordHash(std::string_view password, const PasswordSalt& salt,
                          unsigned iterations = kPasswordIterations);
 

@@ -1,15 +1,23 @@
 #include "builder/SetupBuilder.h"
 
+#include <stdlib.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <optional>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
 #include "builder/BuildInputs.h"
+#include "builder/FilePacker.h"
 #include "builder/MemberSizes.h"
 #include "builder/SetupDescription.h"
+#include "builder/SigningCommand.h"
+#include "builder/TimeStamps.h"
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
 #include "cabinet/TSTCabWriter.h"
@@ -60,12 +68,6 @@ std::runtime_error fileError(int error, const fs::path& path) {
     return std::runtime_error(text + ": " + path.string());
 }
 
-// A cabinet error about a file it was given, with that file named after the error's own text.
-cabinet::ESTCabinet namedCabinetError(const std::string& text, const fs::path& file, int error) {
-    const char* why = error == EINVAL ? " is not a regular file and cannot be packed" : " cannot be packed";
-    return cabinet::ESTCabinet(text + "\r\n" + file.string() + why);
-}
-
 // The file name part of a Windows destination path.
 std::string destinationName(const std::string& installTo) {
     const std::size_t slash = installTo.find_last_of("\\/");
@@ -98,15 +100,43 @@ private:
     std::FILE* m_file = nullptr;
 };
 
+struct RunOptions {
+    unsigned jobs = 0;
+    std::string signingCommand;
+    std::function<void(std::size_t row)> afterSourcePacked;
+};
+
+// A folder of the build's own inside the work folder, for the signing command's files; gone
+// when the build ends, however it ends.
+class PrivateFolder {
+public:
+    explicit PrivateFolder(const fs::path& work) {
+        std::string pattern = (work / "corvane-sign-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw fileError(errno, work);
+        m_path = pattern;
+    }
+    ~PrivateFolder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
 class BuildRun {
 public:
     BuildRun(const model::Project& project, const std::string& programFolder, const std::string& workFolder,
-             fs::path setupFile, const BuildCallbacks& callbacks)
+             fs::path setupFile, const BuildCallbacks& callbacks, const RunOptions& options)
         : m_project(project),
           m_programFolder(programFolder),
           m_work(workFolder),
           m_setupFile(std::move(setupFile)),
-          m_callbacks(callbacks) {}
+          m_callbacks(callbacks),
+          m_options(options) {}
 
     BuildResult run() {
         BuildResult result;
@@ -119,10 +149,6 @@ public:
         } catch (const SetupAccessDenied&) {
             result.outcome = BuildResult::Outcome::AccessDenied;
             result.message = "File access denied:\r" + m_setupFile.string();
-        } catch (const cabinet::ESTCabinet& e) {
-            // An abort we asked for through the writer's status event is a cancel, not a failure.
-            result.outcome = m_cancelled ? BuildResult::Outcome::Cancelled : BuildResult::Outcome::Failed;
-            result.message = e.what();
         } catch (const std::exception& e) {
             result.outcome = BuildResult::Outcome::Failed;
             result.message = e.what();
@@ -137,6 +163,11 @@ private:
         progress(0);
         refuseFilesTooLarge();
         refuseUnsafeInputs();
+        if (const std::string problem = signingCommandProblem(m_options.signingCommand); !problem.empty())
+            throw std::runtime_error(problem);
+        const std::time_t descriptionStamp = descriptionTimeStamp();
+        std::optional<PrivateFolder> signingFolder;
+        if (signing()) signingFolder.emplace(m_work);
 
         SetupDescriptionWriter description(m_work / contract::member::kDescription);
         const fs::path stub = fs::path(m_programFolder) / "Setup.exe";
@@ -148,27 +179,27 @@ private:
 
         const std::size_t n = m_project.files.size();
         {
-            cabinet::TSTCabWriter writer;
-            configureFileCompression(writer);
-            watchForCancel(writer);
+            FilePacker packer(packRequests(),
+                              packSettings(signingFolder ? signingFolder->path() : fs::path()));
             for (std::size_t k = 0; k < n; ++k) {
                 const model::FileEntry& row = m_project.files[k];
                 checkCancel();
                 status(fs::path(row.source).filename().string());
-                const fs::path cab = fileCabinet(k);
-                removeStale(cab);
                 pump();
-                writer.Open(cab.string());
-                addMember(writer, m_project.resolvePath(row.source), destinationName(row.installTo));
-                writer.Close(true);
+                // Each compressed block of the row is a chance for the author's Cancel to be heard.
+                packer.awaitRow(k, [this] {
+                    pump();
+                    checkCancel();
+                });
                 pump();
                 progress(progressPosition(k, n, 0));
-                description.writeFileLine(row, fs::file_size(cab));
+                description.writeFileLine(row, fs::file_size(fileCabinet(k)));
             }
         }
         description.writeOtherSections(m_project);
         refuseDescriptionOf(description.profile().text().size(), "");
         description.close();
+        setModificationTime(description.path(), descriptionStamp);
 
         const fs::path descriptionCab = m_work / "zansetup.cab";
         removeStale(descriptionCab);
@@ -191,6 +222,16 @@ private:
         std::snprintf(trailer, sizeof trailer, "%010llu", static_cast<unsigned long long>(descriptionSize));
         out.write(trailer, kTrailerDigits, m_setupFile);
         out.finish(m_setupFile);
+        if (signing()) {
+            try {
+                runSigningCommand(m_options.signingCommand, m_partialSetup, m_setupFile,
+                                  signingFolder->path());
+            } catch (const std::runtime_error&) {
+                // Ctrl+C reaches the signing tool too; its death is then the author's cancel.
+                checkCancel();
+                throw;
+            }
+        }
 
         progress(100);
         fs::rename(m_partialSetup, m_setupFile, ec);
@@ -226,28 +267,78 @@ private:
             if (input.kind != BuildInput::Kind::Member) continue;
             const platform::FileProbe probe = platform::probeFile(input.path);
             if (!probe.readable())
-                throw namedCabinetError(
+                throw cabinet::ESTCabinet(cabinetErrorNaming(
                     cabinet::ESTCabinet::formatMessage(cabinet::FCIERR_OPEN_SRC, probe.error, true, true),
-                    input.path, probe.error);
+                    input.path, probe.error));
         }
     }
 
-    void configureFileCompression(cabinet::TSTCabWriter& writer) const {
+    bool signing() const { return !m_options.signingCommand.empty(); }
+
+    std::vector<PackRequest> packRequests() const {
+        std::vector<PackRequest> requests;
+        const std::optional<std::size_t> uninstaller = m_project.uninstallerRow();
+        for (std::size_t k = 0; k < m_project.files.size(); ++k) {
+            const model::FileEntry& row = m_project.files[k];
+            requests.push_back({m_project.resolvePath(row.source), destinationName(row.installTo),
+                                fileCabinet(k), signing() && uninstaller == k});
+        }
+        return requests;
+    }
+
+    PackSettings packSettings(const fs::path& signingFolder) const {
+        PackSettings settings;
+        settings.jobs = m_options.jobs == 0 ? defaultJobs() : m_options.jobs;
+        settings.signingCommand = m_options.signingCommand;
+        settings.signingFolder = signingFolder;
+        settings.afterSourcePacked = m_options.afterSourcePacked;
         switch (m_project.settings.compressionType) {
             case model::kNoCompression:
-                writer.setCompressionType(cabinet::cctNone);
+                settings.compressionType = cabinet::cctNone;
                 break;
             case model::kNormalCompression:
-                writer.setCompressionType(cabinet::cctMsZip);
+                settings.compressionType = cabinet::cctMsZip;
                 break;
             default:  // "Maximal", and no choice at all
-                writer.setCompressionType(cabinet::cctLzx);
-                writer.setCompressionLzxLevel(kLzxWindowForMaximal);
+                settings.compressionType = cabinet::cctLzx;
+                settings.lzxLevel = kLzxWindowForMaximal;
+        }
+        return settings;
+    }
+
+    // The description is written by every build; its stamp must not be the moment of writing.
+    std::time_t descriptionTimeStamp() const {
+        if (const std::optional<std::time_t> epoch = sourceDateEpoch()) return *epoch;
+        std::vector<fs::path> inputs{fs::path(m_programFolder) / "Setup.exe",
+                                     m_project.resolvePath(m_project.settings.wizard),
+                                     m_project.resolvePath(m_project.settings.header)};
+        for (const model::FileEntry& row : m_project.files)
+            inputs.push_back(m_project.resolvePath(row.source));
+        for (const model::LanguageFile& language : m_project.selectedLanguageFiles())
+            inputs.push_back(fs::path(m_programFolder) / "Languages" / language.fileName);
+        for (const auto* list : {&m_project.licenses, &m_project.readmes})
+            for (const model::LanguageDocEntry& row : *list)
+                if (!row.file.empty()) inputs.push_back(m_project.resolvePath(row.file));
+        return newestModificationTime(inputs);
+    }
+
+    void writeDescriptionCabinet(const fs::path& cab, const fs::path& descriptionFile) {
+        cabinet::TSTCabWriter writer;
+        writer.setCompressionType(cabinet::cctMsZip);
+        watchForCancel(writer);
+        try {
+            writer.Open(cab.string());
+            for (const DescriptionMember& member : descriptionMembers(m_project, m_programFolder))
+                addMember(writer, member.source.empty() ? descriptionFile : member.source, member.name);
+            writer.Close(true);
+        } catch (const cabinet::ESTCabinet&) {
+            if (m_cancelled) throw BuildCancelled();  // the abort we asked for
+            throw;
         }
     }
 
-    // The writer reports every compressed block; that is where a large file gives the author's
-    // Cancel a chance to be heard.
+    // The writer reports every compressed block; that is where the documents and bitmaps give
+    // the author's Cancel a chance to be heard.
     void watchForCancel(cabinet::TSTCabWriter& writer) {
         writer.OnFileStatus = [this](cabinet::TSTCabWriter&, std::uint32_t, std::uint32_t, bool& abort) {
             pump();
@@ -256,16 +347,6 @@ private:
                 abort = true;
             }
         };
-    }
-
-    void writeDescriptionCabinet(const fs::path& cab, const fs::path& descriptionFile) {
-        cabinet::TSTCabWriter writer;
-        writer.setCompressionType(cabinet::cctMsZip);
-        watchForCancel(writer);
-        writer.Open(cab.string());
-        for (const DescriptionMember& member : descriptionMembers(m_project, m_programFolder))
-            addMember(writer, member.source.empty() ? descriptionFile : member.source, member.name);
-        writer.Close(true);
     }
 
     // Setup.exe refuses a description larger than it reads (MemberSizes.h). Before anything is
@@ -293,12 +374,7 @@ private:
     // The cabinet's own error for a file it cannot open or read gives only the system's reason;
     // the author also needs to know which source, language file, document or bitmap it was.
     static void addMember(cabinet::TSTCabWriter& writer, const fs::path& source, const std::string& name) {
-        try {
-            writer.AddFile(source.string(), name, false);
-        } catch (const cabinet::ESTCabinet& e) {
-            if (e.ErrorCode() != cabinet::FCIERR_OPEN_SRC && e.ErrorCode() != cabinet::FCIERR_READ_SRC) throw;
-            throw namedCabinetError(e.what(), source, e.ErrorType());
-        }
+        addMemberNamingErrors(writer, source, name, source);
     }
 
     // The stub goes to a new file beside the target, named with this process's id; the target
@@ -371,7 +447,8 @@ private:
     fs::path m_setupFile;
     fs::path m_partialSetup;
     const BuildCallbacks& m_callbacks;
-    bool m_cancelled = false;
+    const RunOptions& m_options;
+    bool m_cancelled = false;  // the description cabinet was aborted for the author's Cancel
 };
 
 }  // namespace
@@ -399,7 +476,8 @@ BuildResult SetupBuilder::run(const BuildCallbacks& callbacks) {
         result.message = "Cannot create a work folder in " + m_workFolder + ": " + std::strerror(errno);
         return result;
     }
-    return BuildRun(m_project, m_programFolder, work.path().string(), setupFile, callbacks).run();
+    const RunOptions options{m_jobs, m_signingCommand, m_afterSourcePacked};
+    return BuildRun(m_project, m_programFolder, work.path().string(), setupFile, callbacks, options).run();
 }
 
 }  // namespace corvane::builder

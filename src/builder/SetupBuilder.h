@@ -17,7 +17,11 @@
 // Where Corvane goes beyond the classic build: the setup is assembled under a temporary name
 // beside the target and renamed over it only when complete, so a cancelled or failed build never
 // leaves a truncated setup where a good one stood; cancel is also honoured while one large file
-// is compressed; and files the cabinet format cannot hold are refused before anything is written.
+// is compressed; files the cabinet format cannot hold are refused before anything is written;
+// the files' cabinets are compressed on several threads at once (FilePacker.h), with the same
+// bytes and the same progress as on one; two builds of the same inputs are byte-identical
+// (TimeStamps.h); and an author's signing command signs the uninstaller before it is packed and
+// the finished setup before it takes its place (SigningCommand.h).
 
 #include <cstdint>
 #include <filesystem>
@@ -58,6 +62,16 @@ public:
 
     // Writes the setup here instead of the project's SetupFile.
     void setSetupFile(std::filesystem::path path) { m_setupFileOverride = std::move(path); }
+    // How many files are compressed at a time; 0 (the default) takes defaultJobs().
+    void setJobs(unsigned jobs) { m_jobs = jobs; }
+    // A shell command with {} for the file; empty signs nothing. A command that fails fails the
+    // build, and no setup is written.
+    void setSigningCommand(std::string command) { m_signingCommand = std::move(command); }
+    // Tests change a source here, on the packing thread, between packing it and examining it
+    // again.
+    void setAfterSourcePacked(std::function<void(std::size_t row)> hook) {
+        m_afterSourcePacked = std::move(hook);
+    }
 
     BuildResult run(const BuildCallbacks& callbacks);
 
@@ -66,6 +80,9 @@ private:
     std::string m_programFolder;
     std::string m_workFolder;
     std::filesystem::path m_setupFileOverride;
+    unsigned m_jobs = 0;
+    std::string m_signingCommand;
+    std::function<void(std::size_t row)> m_afterSourcePacked;
 };
 
 // The progress position for k of n steps within one half of the bar, rounded half to even:

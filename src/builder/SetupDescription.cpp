@@ -17,6 +17,11 @@ namespace corvane::builder {
 
 namespace {
 
+PasswordSalt productSalt(const model::Project& project) {
+    const model::ProjectSettings& s = project.settings;
+    return productPasswordSalt(s.appName + '\n' + s.appVersion + '\n' + s.companyName + '\n' + s.installDir);
+}
+
 std::string stored(std::string text) {
     return project::withoutLineBreaks(std::move(text));
 }
@@ -45,8 +50,9 @@ void SetupDescriptionWriter::writeSettings(const model::Project& project, std::u
             value = project.defaultLanguageName();  // by name, not by its position in the editor
         else if (setting == Setting::Password)
             // The setup carries a hash of the password, and nothing while protection is off.
-            value =
-                project.settings.protect ? passwordHash(project.settings.password, m_salt()) : std::string();
+            value = project.settings.protect
+                        ? passwordHash(project.settings.password, m_salt ? m_salt() : productSalt(project))
+                        : std::string();
         else
             value = model::storedValue(project.settings, model::settingField(key));
         m_profile.write(settings, key, stored(value));

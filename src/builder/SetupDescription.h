@@ -49,14 +49,15 @@ public:
     void close();
 
     const platform::ProfileFile& profile() const { return m_profile; }
-    // Where the password hash's salt comes from: random, unless a test fixes it.
+    // Where the password hash's salt comes from. Unset, it is drawn from the product's name,
+    // version, company and install folder, so rebuilding gives the same bytes.
     void setSaltSource(std::function<PasswordSalt()> source) { m_salt = std::move(source); }
     const std::filesystem::path& path() const { return m_path; }
 
 private:
     std::filesystem::path m_path;
     platform::ProfileFile m_profile;
-    std::function<PasswordSalt()> m_salt = randomPasswordSalt;
+    std::function<PasswordSalt()> m_salt;
     std::unordered_map<std::string, int> m_nextOccurrence;  // folded Files line -> next "?N" to try
 };
 

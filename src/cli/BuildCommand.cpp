@@ -1,15 +1,20 @@
 #include "cli/BuildCommand.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 #include <vector>
 
+#include "builder/FilePacker.h"
 #include "builder/PreBuildChecks.h"
 #include "builder/SetupBuilder.h"
 #include "builder/SetupDescription.h"
+#include "builder/SigningCommand.h"
 #include "model/FormatSize.h"
 #include "model/Project.h"
 #include "platform/FileProbe.h"
@@ -29,7 +34,8 @@ constexpr int kExitInterrupted = 130;  // what shells report for a command stopp
 constexpr int kBarWidth = 30;
 
 constexpr const char* kUsage =
-    "Usage: corvane-build PROJECT.zan [-o SETUP.exe] [--check] [--program-dir DIR]\n"
+    "Usage: corvane-build PROJECT.zan [-o SETUP.exe] [-j N] [--sign COMMAND] [--check]\n"
+    "                     [--program-dir DIR]\n"
     "       corvane-build --describe PROJECT.zan [--program-dir DIR]\n"
     "\n"
     "Builds the setup of a Corvane project: checks the project as the editor does, compresses\n"
@@ -38,6 +44,13 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  -o, --output SETUP.exe  write the setup here instead of the project's setup file\n"
+    "  -j, --jobs N            compress at most N files at a time (default: CORVANE_JOBS,\n"
+    "                          else the number of cores); the setup is the same for any N\n"
+    "  --sign COMMAND          sign the uninstaller before it is packed and the finished\n"
+    "                          setup with COMMAND, run by /bin/sh, {} standing for the\n"
+    "                          file (quoted for you), e.g. \"osslsigncode sign -pkcs12\n"
+    "                          my.p12 -in {} -out {}.signed && mv {}.signed {}\"; the\n"
+    "                          build fails, writing no setup, when COMMAND fails\n"
     "  --check                 run the checks only; build nothing\n"
     "  --describe              print the setup description (zansetup.ini) the project yields,\n"
     "                          with each file's own size where the built setup holds its\n"
@@ -45,6 +58,9 @@ constexpr const char* kUsage =
     "  --program-dir DIR       take Setup.exe, Languages/ and the default bitmaps from DIR\n"
     "                          instead of the folder of this program\n"
     "  -h, --help              show this help\n"
+    "\n"
+    "With SOURCE_DATE_EPOCH set, the setup's own time stamps take that moment; two builds of\n"
+    "the same inputs are byte-identical with or without it.\n"
     "\n"
     "Exit status: 0 on success, 1 when a check or the build fails, 2 on a usage error,\n"
     "130 when interrupted.\n";
@@ -69,6 +85,8 @@ struct Options {
     std::string project;
     std::string output;
     std::string programDir;
+    std::string signingCommand;
+    unsigned jobs = 0;  // 0: CORVANE_JOBS, else every core
 };
 
 std::optional<Options> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
@@ -92,6 +110,25 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
             const auto v = value();
             if (!v) return std::nullopt;
             options.output = *v;
+        } else if (arg == "-j" || arg == "--jobs") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            options.jobs = builder::parseJobs(*v);
+            if (options.jobs == 0) {
+                err << "corvane-build: " << arg << " takes a number of jobs from 1 to " << builder::kMaxJobs
+                    << ", not '" << *v << "'\n";
+                return std::nullopt;
+            }
+        } else if (arg == "--sign") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            if (const std::string problem = builder::signingCommandProblem(*v);
+                !problem.empty() || v->empty()) {
+                err << "corvane-build: --sign: "
+                    << (problem.empty() ? "The signing command is empty." : problem) << "\n";
+                return std::nullopt;
+            }
+            options.signingCommand = *v;
         } else if (arg == "--program-dir") {
             const auto v = value();
             if (!v) return std::nullopt;
@@ -108,6 +145,13 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
     }
     if (!options.help && options.project.empty()) {
         err << "corvane-build: no project given\n";
+        return std::nullopt;
+    }
+    // A mistyped CORVANE_JOBS is named rather than quietly replaced by every core.
+    const char* jobs = std::getenv("CORVANE_JOBS");
+    if (options.jobs == 0 && jobs != nullptr && *jobs != '\0' && builder::parseJobs(jobs) == 0) {
+        err << "corvane-build: CORVANE_JOBS takes a number of jobs from 1 to " << builder::kMaxJobs
+            << ", not '" << jobs << "'\n";
         return std::nullopt;
     }
     return options;
@@ -181,6 +225,8 @@ int build(const Options& options, model::Project& project, std::ostream& out, st
           const CommandEnvironment& environment) {
     builder::SetupBuilder builder(project, project.programFolder(), platform::workFolder());
     if (!options.output.empty()) builder.setSetupFile(fs::absolute(options.output));
+    builder.setJobs(options.jobs);
+    builder.setSigningCommand(options.signingCommand);
 
     ProgressPrinter printer(out, environment.terminal);
     builder::BuildCallbacks callbacks;

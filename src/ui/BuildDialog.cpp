@@ -58,7 +58,8 @@ TForm5::TForm5(const model::Project& project, const Services& services, std::str
     });
 }
 
-void TForm5::runBuild() {
+void TForm5::runBuild(const std::string& signingCommand) {
+    m_signingCommand = signingCommand;
     m_test->hide();
     m_button->setText(tr("Cancel"));
     m_status->clear();
@@ -98,6 +99,7 @@ void TForm5::startBuild() {
 
     m_worker = QThread::create([this, callbacks] {
         builder::SetupBuilder builder(m_project, m_project.programFolder(), m_workFolder);
+        builder.setSigningCommand(m_signingCommand);
         m_result = builder.run(callbacks);
     });
     m_worker->setObjectName(QStringLiteral("SetupBuild"));

@@ -32,8 +32,9 @@ public:
     TForm5(const model::Project& project, const Services& services, std::string workFolder,
            QWidget* parent = nullptr);
 
-    // Shows the dialog modally and builds; returns when the dialog closes.
-    void runBuild();
+    // Shows the dialog modally and builds; returns when the dialog closes. signingCommand (the
+    // author's own setting, with {} for the file) signs the uninstaller and the setup.
+    void runBuild(const std::string& signingCommand = {});
 
     QString statusText() const;
     int progressPosition() const;
@@ -64,6 +65,7 @@ private:
     QThread* m_worker = nullptr;
     builder::BuildResult m_result;  // written by the worker, read once it has finished
     QString m_setupFile;
+    std::string m_signingCommand;
 };
 
 }  // namespace corvane::ui

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include "builder/PreBuildChecks.h"
+#include "builder/SigningCommand.h"
 #include "project/FormatLimits.h"
 #include "project/Lifecycle.h"
 #include "project/ProjectFileReader.h"
@@ -49,6 +50,9 @@ constexpr int kTreeMinimumWidth = 10;
 // While the splitter is dragged neither side gets narrower than this; a tree dragged to it
 // collapses to its minimum width.
 constexpr int kSplitterLimit = 30;
+// The editor's setting (per user, beside the window layout) that holds the signing command.
+constexpr char kSigningCommandKey[] = "SigningCommand";
+
 // How much of a title bar must lie on a screen for the author to grab it.
 constexpr int kGrabWidth = 100;
 
@@ -128,6 +132,8 @@ void TForm1::buildActions() {
                         QKeySequence(Qt::ALT | Qt::Key_F4), {}, [this] { close(); });
     m_createSetupAction = make(tr("&Create Setup"), QStringLiteral("CreateSetupAction"), QStyle::SP_MediaPlay,
                                QKeySequence(Qt::Key_F9), tr("Create Setup"), [this] { createSetup(); });
+    m_signingAction = make(tr("Si&gning Command..."), QStringLiteral("SigningCommandAction"), std::nullopt,
+                           {}, {}, [this] { chooseSigningCommand(); });
     m_helpAction = make(tr("&Help Topics"), QStringLiteral("HelpTopicsAction"), QStyle::SP_DialogHelpButton,
                         QKeySequence(Qt::Key_F1), tr("Help"), [this] { showHelp(); });
     m_homePageAction =
@@ -173,6 +179,8 @@ void TForm1::buildMenus() {
     QMenu* setupMenu = menuBar()->addMenu(tr("&Setup"));
     setupMenu->setObjectName(QStringLiteral("SetupMenu"));
     setupMenu->addAction(m_createSetupAction);
+    setupMenu->addSeparator();
+    setupMenu->addAction(m_signingAction);
 
     QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
     helpMenu->setObjectName(QStringLiteral("HelpMenu"));
@@ -457,9 +465,33 @@ void TForm1::createSetup() {
             selectRow(view, *failure->row);
         return;
     }
-    m_buildDialog->runBuild();
+    m_buildDialog->runBuild(signingCommand().toStdString());
     // Whatever ended the build, the keys go back to the main window.
     activateWindow();
+}
+
+QString TForm1::signingCommand() const {
+    return m_settings.value(QLatin1String(kSigningCommandKey)).toString();
+}
+
+void TForm1::chooseSigningCommand() {
+    // The label would show the example's "&&" as "&" (a shortcut marker); it is written doubled.
+    const std::optional<QString> answer = m_services.input->askText(
+        this, tr("Signing Command"),
+        tr("Command that signs the uninstaller and the setup, {} standing for the file\n"
+           "(for example: osslsigncode sign -pkcs12 my.p12 -in {} -out {}.signed &&&& "
+           "mv {}.signed {}).\nLeave it empty to build unsigned setups."),
+        signingCommand());
+    if (!answer) return;
+    const QString command = answer->trimmed();
+    if (const std::string problem = builder::signingCommandProblem(command.toStdString()); !problem.empty()) {
+        showWarning(m_services, this, qs(problem));
+        return;
+    }
+    if (command.isEmpty())
+        m_settings.remove(QLatin1String(kSigningCommandKey));
+    else
+        m_settings.setValue(QLatin1String(kSigningCommandKey), command);
 }
 
 // --- Start and close ---------------------------------------------------------------------------

@@ -72,6 +72,10 @@ public:
     bool save();
     bool saveAs();
     void createSetup();
+    // Setup > Signing Command...: the author's own command that signs every build's uninstaller
+    // and setup, kept in the editor's settings, never in a project.
+    void chooseSigningCommand();
+    QString signingCommand() const;
     // Help Topics: the guide's page for where the author is.
     void showHelp();
 
@@ -129,6 +133,7 @@ private:
     QAction* m_saveAsAction = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_createSetupAction = nullptr;
+    QAction* m_signingAction = nullptr;
     QAction* m_helpAction = nullptr;
     QAction* m_homePageAction = nullptr;
     QAction* m_feedbackAction = nullptr;

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
@@ -123,6 +124,19 @@ QStringList QtFileDialogService::openFiles(QWidget* parent, const QString& filte
 
 QString QtFileDialogService::chooseFolder(QWidget* parent, const QString& title, const QString& initialPath) {
     return QFileDialog::getExistingDirectory(parent, title, initialPath, QFileDialog::ShowDirsOnly);
+}
+
+std::optional<QString> QtInputService::askText(QWidget* parent, const QString& caption, const QString& label,
+                                               const QString& text) {
+    QInputDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("TextInputDialog"));
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setTextValue(text);
+    // Wide enough to show a signing command whole.
+    dialog.resize(640, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 void QtShellService::open(const QString& fileOrUrl, bool) {

@@ -21,6 +21,12 @@ public:
     QString chooseFolder(QWidget* parent, const QString& title, const QString& initialPath) override;
 };
 
+class QtInputService : public InputService {
+public:
+    std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& label,
+                                   const QString& text) override;
+};
+
 class QtShellService : public ShellService {
 public:
     void open(const QString& fileOrUrl, bool maximized) override;

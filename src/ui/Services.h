@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QWidget;
 
@@ -47,10 +48,19 @@ public:
     virtual void edit(const QString& document) = 0;
 };
 
+class InputService {
+public:
+    virtual ~InputService() = default;
+    // One line of text, starting from text; nothing when the author cancels.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& label,
+                                           const QString& text) = 0;
+};
+
 struct Services {
     MessageService* messages = nullptr;
     FileDialogService* files = nullptr;
     ShellService* shell = nullptr;
+    InputService* input = nullptr;
 };
 
 // "Corvane": the caption of warnings, questions and information boxes.

@@ -28,6 +28,7 @@ protected:
     ScriptedMessages m_messages;
     ScriptedFiles m_files;
     RecordingShell m_shell;
+    ScriptedInput m_input;
     std::unique_ptr<ui::TForm1> m_window;
 
     // New folders and services; the program folder holds the default bitmaps.
@@ -41,13 +42,14 @@ protected:
         m_messages = {};
         m_files = {};
         m_shell = {};
+        m_input = {};
     }
 
     // The main window on the program folder as it is now, shown and started; the build's work
     // files go to the work folder.
     void startEditor() {
         m_window = std::make_unique<ui::TForm1>(
-            ui::Services{&m_messages, &m_files, &m_shell},
+            ui::Services{&m_messages, &m_files, &m_shell, &m_input},
             ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(), m_work->folder()},
             *m_settings);
         m_window->show();
@@ -68,6 +70,7 @@ protected:
         closeWindow();
         QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
         QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
+        QVERIFY2(m_input.answers.empty(), "a text prompt answer was queued but never used");
         m_settings.reset();
         m_work.reset();
         m_program.reset();

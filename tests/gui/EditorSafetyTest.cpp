@@ -166,6 +166,72 @@ private slots:
         QCOMPARE(corvane::test::readFile(setup), std::string("the previous setup"));
     }
 
+    // Setup > Signing Command... keeps the author's command in the editor's settings, refuses one
+    // without {}, and every build then signs the uninstaller and the setup; a failing command
+    // leaves the previous setup.
+    void signingCommandIsTheAuthorsOwnSetting() {
+        const fs::path demo = openDemoCopy();
+        corvane::test::writeFile(*m_program / "Uninstall.exe", "MZ uninstaller");
+        auto& project = m_window->project();
+        project.setUninstall(true);
+        project.clearModified();
+        const fs::path log = *m_work / "signed.log";
+        const QString key = QStringLiteral("SigningCommand");
+
+        m_input.answers = {QStringLiteral("signtool sign /a")};
+        action("SigningCommandAction")->trigger();
+        QCOMPARE(m_messages.asked.last().icon, Icon::Warning);
+        QCOMPARE(m_messages.asked.last().text,
+                 QStringLiteral("The signing command must contain {} where the file to sign goes."));
+        QVERIFY(!m_settings->contains(key));
+
+        const QString command =
+            QStringLiteral("printf '%s\\n' {} >> '%1'").arg(QString::fromStdString(log.string()));
+        m_input.answers = {QStringLiteral("  ") + command + QStringLiteral(" ")};
+        action("SigningCommandAction")->trigger();
+        QCOMPARE(m_input.shownTexts.last(), QString());
+        QCOMPARE(m_settings->value(key).toString(), command);
+        QVERIFY2(!project.isModified(), "the signing command is no part of the project");
+        m_input.answers = {std::nullopt};  // a cancelled prompt changes nothing
+        action("SigningCommandAction")->trigger();
+        QCOMPARE(m_input.shownTexts.last(), command);
+        QCOMPARE(m_settings->value(key).toString(), command);
+
+        auto* form5 = m_window->buildDialog();
+        auto* cancel = form5->findChild<QPushButton*>("CancelButton");
+        m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
+            if (m.icon != Icon::Question) QTimer::singleShot(0, form5, [cancel] { cancel->click(); });
+        };
+        action("CreateSetupAction")->trigger();
+        QCOMPARE(m_messages.asked.last().text, QStringLiteral("Setup was successfully created!"));
+        const fs::path setup = project.resolvePath(project.settings.setupFile);
+        const QStringList signedFiles =
+            QString::fromStdString(corvane::test::readFile(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(signedFiles.size(), 2);
+        QVERIFY2(signedFiles[0].endsWith(QStringLiteral("/Uninstall.exe")) &&
+                     !signedFiles[0].startsWith(QString::fromStdString(m_program->folder())),
+                 qPrintable(signedFiles[0]));
+        QVERIFY2(signedFiles[1].startsWith(QString::fromStdString(setup.string() + ".part")),
+                 qPrintable(signedFiles[1]));
+
+        const std::string previous = corvane::test::readFile(setup);
+        m_input.answers = {QStringLiteral("false {}")};
+        action("SigningCommandAction")->trigger();
+        m_messages.answers = {Button::Yes};  // the dialog stays after a failure; its Cancel closes it
+        action("CreateSetupAction")->trigger();
+        const QString failure = m_messages.asked[m_messages.asked.size() - 2].text;
+        QVERIFY2(
+            failure.startsWith(QStringLiteral("Signing ")) &&
+                failure.endsWith(QStringLiteral("Uninstall.exe failed: the command exited with status 1.")),
+            qPrintable(failure));
+        QCOMPARE(corvane::test::readFile(setup), previous);
+
+        m_input.answers = {QString()};
+        action("SigningCommandAction")->trigger();
+        QVERIFY(!m_settings->contains(key));
+        QVERIFY(fs::exists(demo));
+    }
+
     void readOnlyProjectIsRefusedAndKept() {
         const fs::path demo = openDemoCopy();
         const std::string before = corvane::test::readFile(demo);

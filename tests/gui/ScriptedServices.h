@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "ui/Services.h"
 
@@ -72,6 +73,23 @@ private:
             return {};
         }
         const QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+class ScriptedInput : public ui::InputService {
+public:
+    std::deque<std::optional<QString>> answers;  // nothing cancels the prompt
+    QStringList shownTexts;                      // the text each prompt started from
+
+    std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString& text) override {
+        shownTexts << text;
+        if (answers.empty()) {
+            QTest::qFail("unexpected text prompt", __FILE__, __LINE__);
+            return std::nullopt;
+        }
+        const std::optional<QString> answer = answers.front();
         answers.pop_front();
         return answer;
     }
