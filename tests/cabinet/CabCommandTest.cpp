@@ -5,6 +5,7 @@
 
 #include "CabinetListing.h"
 #include "TestData.h"
+#include "TestSupport.h"
 #include "cli/CabCommand.h"
 
 namespace corvane::cli {
@@ -36,14 +37,15 @@ TEST(CabCommand, UsageErrorsExitTwo) {
 }
 
 TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
-    const fs::path folder = testing::freshFolder("CabCommand");
-    testing::writeBytes(folder / "docs" / "a.txt", testing::textBytes(5000, 1));
-    testing::writeBytes(folder / "b.bin", testing::randomBytes(100, 2));
+    const test::TempDir temp;
+    const fs::path folder = temp.path();
+    test::writeBytes(folder / "docs" / "a.txt", test::textBytes(5000, 1));
+    test::writeBytes(folder / "b.bin", test::randomBytes(100, 2));
     const fs::path previous = fs::current_path();
     fs::current_path(folder);
     const CommandRun ok = run({"-z", "mszip", "out.cab", "docs/a.txt", (folder / "b.bin").string()});
     EXPECT_EQ(ok.code, 0) << ok.err;
-    const testing::CabinetListing cab = testing::listCabinet(folder / "out.cab");
+    const test::CabinetListing cab = test::listCabinet(folder / "out.cab");
     ASSERT_EQ(cab.files.size(), 2u);
     EXPECT_EQ(cab.files[0].name, "docs\\a.txt");
     EXPECT_EQ(cab.files[1].name, "b.bin");
@@ -55,7 +57,7 @@ TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
 
     const CommandRun lzx = run({"-z", "lzx:15", "out3.cab", "docs/a.txt"});
     EXPECT_EQ(lzx.code, 0) << lzx.err;
-    EXPECT_EQ(testing::listCabinet(folder / "out3.cab").files.size(), 1u);
+    EXPECT_EQ(test::listCabinet(folder / "out3.cab").files.size(), 1u);
     EXPECT_EQ(run({"-z", "lzx:22", "out4.cab", "docs/a.txt"}).code, 2);
     fs::current_path(previous);
     fs::remove_all(folder);

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -24,4 +24,4 @@ Bytes makeRepeats(std::size_t size, std::uint32_t seed);
 // Random buffers built from repeated substrings of a random alphabet at random distances.
 Bytes makeMixed(std::size_t size, std::mt19937& rng);
 
-}  // namespace corvane::testing
+}  // namespace corvane::test

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 Bytes makeText(std::size_t size, std::uint32_t seed) {
     static const char* const words[] = {"the",     "cabinet", "folder",  "window",  "setup",
@@ -132,4 +132,4 @@ Bytes makeMixed(std::size_t size, std::mt19937& rng) {
     return out;
 }
 
-}  // namespace corvane::testing
+}  // namespace corvane::test
