@@ -133,7 +133,7 @@ private slots:
                 QTimer::singleShot(0, form5,
                                    [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
         };
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Setup was successfully created!"));
         QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
@@ -268,7 +268,7 @@ private slots:
             for (int t = 0; t < group->count(); ++t) {
                 m_window->showPage(g);
                 group->setCurrentIndex(t);
-                action("HelpTopicsAction")->trigger();
+                trigger("HelpTopicsAction");
                 const QString topic = corvane::ui::helpTopicForTab(g, t);
                 QVERIFY2(topic != corvane::ui::helpStartTopic(), qPrintable(group->tabText(t)));
                 QCOMPARE(m_shell.opened.last(),
@@ -343,7 +343,7 @@ private slots:
                 QTimer::singleShot(200, form5,
                                    [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
         });
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         qInfo("the build ended %lld ms after Yes", static_cast<long long>(sinceYes.elapsed()));
         disconnect(form5, &corvane::ui::TForm5::statusShown, this, nullptr);
 
