@@ -131,6 +131,27 @@ TEST_P(LzxWindow, LargeInputCrossingManyFrames) {
 INSTANTIATE_TEST_SUITE_P(AllWindows, LzxWindow, ::testing::Range(15, 22),
                          [](const auto& info) { return "Window" + std::to_string(info.param); });
 
+// Random data repeated at the longest distance the 32 KiB window allows (window size - 3): every
+// match reaches to the far end of the window and, after the first frame, past its wrap. These are
+// the matches 7-Zip copies wrongly (see the oracle suite); libmspack, the reference the other
+// decoders share, must read them right.
+TEST(LzxCompressor, MatchesAtTheLongestDistanceOfTheSmallestWindow) {
+    const Bytes block = makeRandom((1u << 15) - 3, 50);
+    Bytes data = block;
+    data.insert(data.end(), block.begin(), block.end());
+    data.insert(data.end(), block.begin(), block.begin() + 20000);
+    cabinet::LzxOptions options;
+    options.windowBits = 15;
+    TempDir dir;
+    const LzxCabinet packed = writeLzxCabinet(data, options, dir.path(), "far.cab", 10007);
+    EXPECT_LT(std::filesystem::file_size(packed.cabinet), block.size() + 20000u)
+        << "the repeats were not found";
+    std::string error;
+    const auto decoded = extractWithLibmspack(packed.cabinet, &error);
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_TRUE(*decoded == data);
+}
+
 TEST(LzxCompressor, RejectsWindowsOutsideTheFormat) {
     EXPECT_THROW(cabinet::makeLzxCompressor(14), std::invalid_argument);
     EXPECT_THROW(cabinet::makeLzxCompressor(22), std::invalid_argument);
