@@ -27,6 +27,8 @@ packages=(
     openbox
     # LZX benchmark peers (bench/lzx)
     wimtools xz-utils
+    # scripts/fuzz.sh: clang with libFuzzer and the sanitizer runtimes (the corpus replay needs none)
+    clang libclang-rt-dev
 )
 
 missing=()
