@@ -29,6 +29,8 @@ packages=(
     osslsigncode openssl
     # LZX benchmark peers (bench/lzx)
     wimtools xz-utils
+    # scripts/fuzz.sh: clang with libFuzzer and the sanitizer runtimes (the corpus replay needs none)
+    clang libclang-rt-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // corvane-lzx-bench [--window N] [--keep DIR] FILE...
-// Each file is compressed alone into a one-file LZX cabinet; prints one line per file and the
-// totals: input bytes, cabinet bytes, compression seconds (reading and writing excluded).
+// Each file is packed alone into a one-file LZX cabinet by TSTCabWriter, as the build packs it;
+// prints one line per file and the totals: input bytes, cabinet bytes, seconds of packing
+// (reading the source and writing the cabinet included).
 
 #include <chrono>
 #include <cstdio>
@@ -9,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "LzxOracles.h"
-#include "MiniCabinet.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "cabinet/ESTCabinet.h"
+#include "cabinet/TSTCabWriter.h"
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
@@ -27,23 +27,32 @@ int main(int argc, char** argv) {
         else
             files.push_back(arg);
     }
+    const fs::path out = keep.empty() ? fs::temp_directory_path() : fs::path(keep);
     std::uint64_t totalIn = 0, totalCab = 0;
     double totalSeconds = 0;
     for (const std::string& file : files) {
-        const std::vector<std::uint8_t> data = corvane::testing::readFile(file);
+        const std::string name = fs::path(file).filename().string();
+        const fs::path cab = out / (name + ".cab");
         const auto start = std::chrono::steady_clock::now();
-        auto compressor = corvane::cabinet::makeLzxCompressor(window);
-        const auto blocks = corvane::testing::compressFolder(*compressor, data, 1 << 20);
+        try {
+            corvane::cabinet::TSTCabWriter writer;
+            writer.setCompressionType(corvane::cabinet::cctLzx);
+            writer.setCompressionLzxLevel(window);
+            writer.Open(cab.string());
+            writer.AddFile(file, name, false);
+            writer.Close(true);
+        } catch (const corvane::cabinet::ESTCabinet& error) {
+            std::fprintf(stderr, "%s: %s\n", file.c_str(), error.what());
+            return 1;
+        }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const std::string name = fs::path(file).filename().string();
-        const auto cab =
-            corvane::testing::makeSingleFileCabinet(blocks, static_cast<std::uint16_t>(0x0003 | window << 8),
-                                                    name, static_cast<std::uint32_t>(data.size()));
-        if (!keep.empty()) corvane::testing::writeFile(fs::path(keep) / (name + ".cab"), cab);
-        std::printf("%10zu %10zu %8.3f %s\n", data.size(), cab.size(), seconds, file.c_str());
-        totalIn += data.size();
-        totalCab += cab.size();
+        const std::uint64_t inSize = fs::file_size(file), cabSize = fs::file_size(cab);
+        if (keep.empty()) fs::remove(cab);
+        std::printf("%10llu %10llu %8.3f %s\n", static_cast<unsigned long long>(inSize),
+                    static_cast<unsigned long long>(cabSize), seconds, file.c_str());
+        totalIn += inSize;
+        totalCab += cabSize;
         totalSeconds += seconds;
     }
     std::printf("TOTAL %llu %llu %.3f\n", static_cast<unsigned long long>(totalIn),

@@ -128,6 +128,11 @@ std::size_t CabinetEngine::filesInCabinet() const {
     return count;
 }
 
+std::unique_ptr<FolderCompressor> CabinetEngine::newCompressor(std::uint16_t typeCompress) const {
+    if (m_callbacks.makeCompressor) return m_callbacks.makeCompressor(typeCompress);
+    return makeFolderCompressor(typeCompress);
+}
+
 bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& nameInCabinet, bool execute,
                             const FciGetNextCabinet& getNext, const FciStatusCallback& status,
                             const FciOpenInfo& openInfo, std::uint16_t typeCompress) {
@@ -142,7 +147,7 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
                             std::to_string(kMaxNameLength) + " bytes");
         std::unique_ptr<FolderCompressor> compressor;
         if (!m_folder || m_folder->typeCompress != typeCompress) {
-            compressor = makeFolderCompressor(typeCompress);
+            compressor = newCompressor(typeCompress);
             if (!compressor) return fail(FCIERR_BAD_COMPR_TYPE);
         }
         int error = 0;
@@ -162,7 +167,7 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
         if (m_folder && (m_folder->typeCompress != typeCompress ||
                          m_folder->uncompressedSize + source.size > kMaxFolderBytes)) {
             if (!flushFolder(getNext, status)) return false;
-            if (!compressor) compressor = makeFolderCompressor(typeCompress);
+            if (!compressor) compressor = newCompressor(typeCompress);
         }
         if (!m_folder) {
             m_compressor = std::move(compressor);

@@ -38,6 +38,7 @@ private:
 
     bool fail(FciError code, int systemError = 0, std::string detail = {});
     bool failBroken(FciError code, int systemError = 0, std::string detail = {});
+    std::unique_ptr<FolderCompressor> newCompressor(std::uint16_t typeCompress) const;
     bool startFolder(std::uint16_t typeCompress);
     bool storeBlocks(std::vector<DataBlock>& blocks, const FciStatusCallback& status);
     bool placeFolders(const FciGetNextCabinet& getNext, const FciStatusCallback& status);

@@ -13,6 +13,7 @@ namespace corvane::cabinet {
 
 class ByteSink;
 class ByteSource;
+class FolderCompressor;
 
 inline constexpr std::size_t kCcabStringSize = 256;  // names in TCCAB, NUL included
 
@@ -67,6 +68,9 @@ struct FciCallbacks {
         filePlaced;
     // Creates the cabinet file at path; nullptr with an errno value in error on failure.
     std::function<std::unique_ptr<ByteSink>(const std::string& path, int& error)> createCabinet;
+    // Makes the compressor of a new folder; makeFolderCompressor when unset. Tests put a
+    // compressor with options of their own here.
+    std::function<std::unique_ptr<FolderCompressor>(std::uint16_t typeCompress)> makeCompressor;
 };
 
 // Callbacks given with each file and each cabinet flush.

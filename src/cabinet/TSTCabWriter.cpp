@@ -177,6 +177,7 @@ void TSTCabWriter::Open(const std::string& cabinetPath) {
         if (m_sinkFactory) return m_sinkFactory(path, error);
         return FileSink::create(path, error);
     };
+    callbacks.makeCompressor = m_compressorFactory;
     m_engine = CabinetEngine::create(m_erf, std::move(callbacks), m_ccab);
     if (!m_engine) raise();
 }

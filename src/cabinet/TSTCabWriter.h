@@ -88,6 +88,10 @@ public:
     // Where cabinets are written; files by default. Tests put memory or failing sinks here.
     using SinkFactory = std::function<std::unique_ptr<ByteSink>(const std::string& path, int& error)>;
     void setSinkFactory(SinkFactory factory) { m_sinkFactory = std::move(factory); }
+    // Makes each folder's compressor, for the type the compression settings give; the built-in
+    // one when unset. Tests put encoders with options of their own here.
+    using CompressorFactory = std::function<std::unique_ptr<FolderCompressor>(std::uint16_t typeCompress)>;
+    void setCompressorFactory(CompressorFactory factory) { m_compressorFactory = std::move(factory); }
 
 private:
     void recomputeCompressionCode();
@@ -121,6 +125,7 @@ private:
     std::uint32_t m_folderFileCount = 0;
     int m_progressCountdown = 0;
     SinkFactory m_sinkFactory;
+    CompressorFactory m_compressorFactory;
 };
 
 }  // namespace corvane::cabinet

@@ -62,6 +62,7 @@ ProfileFile ProfileFile::parse(std::string_view text) {
 
         const std::size_t eq = line.find('=');
         Entry entry;
+        entry.line = std::string(line);
         if (eq == std::string_view::npos) {
             entry.key = std::string(line);
         } else {
@@ -136,10 +137,13 @@ ProfileFile::Section& ProfileFile::sectionForWrite(std::string_view name) {
 void ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) {
     Section& s = sectionForWrite(section);
     const auto [it, added] = s.index.emplace(lookupName(key), s.entries.size());
-    if (added)
-        s.entries.push_back({std::string(key), std::string(value), std::nullopt});
-    else
-        s.entries[it->second].value = std::string(value);
+    if (added) {
+        s.entries.push_back({std::string(key), std::string(value), std::nullopt, std::nullopt});
+        return;
+    }
+    Entry& entry = s.entries[it->second];
+    entry.value = std::string(value);
+    entry.line.reset();  // Windows writes the changed line anew, in the key's first spelling
 }
 
 std::string ProfileFile::text() const {
@@ -147,7 +151,7 @@ std::string ProfileFile::text() const {
     for (const Section& s : m_sections) {
         size += s.name.size() + 4;
         for (const Entry& e : s.entries)
-            size += e.key.size() + (e.value ? e.value->size() + 1 : 0) + 2;
+            size += (e.line ? e.line->size() : e.key.size() + (e.value ? e.value->size() + 1 : 0)) + 2;
     }
     std::string out;
     out.reserve(size);
@@ -156,6 +160,11 @@ std::string ProfileFile::text() const {
         out += s.name;
         out += "]\r\n";
         for (const Entry& e : s.entries) {
+            if (e.line) {
+                out += *e.line;
+                out += "\r\n";
+                continue;
+            }
             out += e.key;
             if (e.value) {
                 out += '=';

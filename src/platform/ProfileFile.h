@@ -67,6 +67,9 @@ private:
         std::string key;
         std::optional<std::string> value;  // none for a line without "="
         std::optional<std::string> row;    // the line up to its last "=", when that is not the first
+        // The line as read, written back as it was until the entry is written: Windows leaves
+        // every other line alone, and the blanks before a row's first "=" may belong to a field.
+        std::optional<std::string> line;
     };
     struct Section {
         std::string name;

@@ -9,6 +9,7 @@
 
 #include "CabinetListing.h"
 #include "TestData.h"
+#include "TestSupport.h"
 #include "cli/CabCommand.h"
 
 namespace corvane::cli {
@@ -40,14 +41,15 @@ TEST(CabCommand, UsageErrorsExitTwo) {
 }
 
 TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
-    const fs::path folder = testing::freshFolder("CabCommand");
-    testing::writeBytes(folder / "docs" / "a.txt", testing::textBytes(5000, 1));
-    testing::writeBytes(folder / "b.bin", testing::randomBytes(100, 2));
+    const test::TempDir temp;
+    const fs::path folder = temp.path();
+    test::writeBytes(folder / "docs" / "a.txt", test::textBytes(5000, 1));
+    test::writeBytes(folder / "b.bin", test::randomBytes(100, 2));
     const fs::path previous = fs::current_path();
     fs::current_path(folder);
     const CommandRun ok = run({"-z", "mszip", "out.cab", "docs/a.txt", (folder / "b.bin").string()});
     EXPECT_EQ(ok.code, 0) << ok.err;
-    const testing::CabinetListing cab = testing::listCabinet(folder / "out.cab");
+    const test::CabinetListing cab = test::listCabinet(folder / "out.cab");
     ASSERT_EQ(cab.files.size(), 2u);
     EXPECT_EQ(cab.files[0].name, "docs\\a.txt");
     EXPECT_EQ(cab.files[1].name, "b.bin");
@@ -60,13 +62,13 @@ TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
     // A set goes into a folder made for it, each cabinet under its own name.
     const CommandRun set = run({"--max-files", "1", "new/folder/set.cab", "docs/a.txt", "b.bin"});
     EXPECT_EQ(set.code, 0) << set.err;
-    EXPECT_EQ(testing::listCabinet(folder / "new" / "folder" / "set.cab").files.size(), 1u);
-    EXPECT_EQ(testing::listCabinet(folder / "new" / "folder" / "set1.cab").files.size(), 1u);
+    EXPECT_EQ(test::listCabinet(folder / "new" / "folder" / "set.cab").files.size(), 1u);
+    EXPECT_EQ(test::listCabinet(folder / "new" / "folder" / "set1.cab").files.size(), 1u);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "new" / "folder"), {}), 2);
 
     const CommandRun lzx = run({"-z", "lzx:15", "out3.cab", "docs/a.txt"});
     EXPECT_EQ(lzx.code, 0) << lzx.err;
-    EXPECT_EQ(testing::listCabinet(folder / "out3.cab").files.size(), 1u);
+    EXPECT_EQ(test::listCabinet(folder / "out3.cab").files.size(), 1u);
     EXPECT_EQ(run({"-z", "lzx:22", "out4.cab", "docs/a.txt"}).code, 2);
     fs::current_path(previous);
     fs::remove_all(folder);
@@ -76,15 +78,16 @@ TEST(CabCommand, WritesNamesAsGivenAndNamesTheFailingFile) {
 // inputs that would be stored under one name (cabinets compare names without regard to case)
 // are refused before anything is written.
 TEST(CabCommand, NeverDestroysAnInput) {
-    const fs::path folder = testing::freshFolder("CabCommandInputs");
-    testing::writeBytes(folder / "keep.txt", testing::textBytes(3000, 3));
-    testing::writeBytes(folder / "sub" / "Keep.TXT", testing::textBytes(100, 4));
-    testing::writeBytes(folder / "out.cab", testing::textBytes(50, 5));  // the previous cabinet
+    const test::TempDir temp;
+    const fs::path& folder = temp.path();
+    test::writeBytes(folder / "keep.txt", test::textBytes(3000, 3));
+    test::writeBytes(folder / "sub" / "Keep.TXT", test::textBytes(100, 4));
+    test::writeBytes(folder / "out.cab", test::textBytes(50, 5));  // the previous cabinet
     fs::create_symlink(folder / "keep.txt", folder / "link.cab");
     const fs::path previous = fs::current_path();
     fs::current_path(folder);
-    const auto keep = testing::readBytes(folder / "keep.txt");
-    const auto old = testing::readBytes(folder / "out.cab");
+    const auto keep = test::readBytes(folder / "keep.txt");
+    const auto old = test::readBytes(folder / "out.cab");
 
     struct Case {
         std::vector<std::string> args;
@@ -100,15 +103,15 @@ TEST(CabCommand, NeverDestroysAnInput) {
         // The set's second cabinet would be named out1.cab: an input of that name is kept too.
         {{"--max-files", "1", "out.cab", "keep.txt", "out1.cab"}, "out1.cab"},
     };
-    testing::writeBytes(folder / "out1.cab", testing::textBytes(40, 6));
-    const auto out1 = testing::readBytes(folder / "out1.cab");
+    test::writeBytes(folder / "out1.cab", test::textBytes(40, 6));
+    const auto out1 = test::readBytes(folder / "out1.cab");
     for (const Case& c : cases) {
         const CommandRun r = run(c.args);
         EXPECT_EQ(r.code, 1) << c.args.front();
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-        EXPECT_EQ(testing::readBytes(folder / "keep.txt"), keep);
-        EXPECT_EQ(testing::readBytes(folder / "out.cab"), old);
-        EXPECT_EQ(testing::readBytes(folder / "out1.cab"), out1);
+        EXPECT_EQ(test::readBytes(folder / "keep.txt"), keep);
+        EXPECT_EQ(test::readBytes(folder / "out.cab"), old);
+        EXPECT_EQ(test::readBytes(folder / "out1.cab"), out1);
         EXPECT_TRUE(fs::is_symlink(folder / "link.cab"));
     }
     std::size_t entries = 0;
@@ -119,7 +122,7 @@ TEST(CabCommand, NeverDestroysAnInput) {
     // Names that differ in their folder are distinct; the previous cabinet is then replaced.
     const CommandRun ok = run({"out.cab", "keep.txt", "sub/Keep.TXT"});
     EXPECT_EQ(ok.code, 0) << ok.err;
-    EXPECT_EQ(testing::listCabinet(folder / "out.cab").files.size(), 2u);
+    EXPECT_EQ(test::listCabinet(folder / "out.cab").files.size(), 2u);
     fs::current_path(previous);
     fs::remove_all(folder);
 }
@@ -127,10 +130,11 @@ TEST(CabCommand, NeverDestroysAnInput) {
 // A disk that fills up while the cabinet is written (here a limit on file sizes, which fails
 // writes the same way) leaves the previous cabinet whole and no partial one beside it.
 TEST(CabCommand, AFailedWriteKeepsThePreviousCabinet) {
-    const fs::path folder = testing::freshFolder("CabCommandFull");
-    testing::writeBytes(folder / "big.bin", testing::randomBytes(600 * 1024, 8));
-    testing::writeBytes(folder / "out.cab", testing::textBytes(50, 5));
-    const auto old = testing::readBytes(folder / "out.cab");
+    const test::TempDir temp;
+    const fs::path& folder = temp.path();
+    test::writeBytes(folder / "big.bin", test::randomBytes(600 * 1024, 8));
+    test::writeBytes(folder / "out.cab", test::textBytes(50, 5));
+    const auto old = test::readBytes(folder / "out.cab");
 
     const pid_t child = ::fork();
     if (child == 0) {
@@ -143,7 +147,7 @@ TEST(CabCommand, AFailedWriteKeepsThePreviousCabinet) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(testing::readBytes(folder / "out.cab"), old);
+    EXPECT_EQ(test::readBytes(folder / "out.cab"), old);
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
         ++entries;

@@ -27,7 +27,7 @@ TEST(CabinetChecksum, PacksLeftoverBytesHighFirst) {
 TEST(MsZipCompressor, StoresIncompressibleBlocksWithinTheLimit) {
     MsZipCompressor compressor;
     std::vector<DataBlock> blocks;
-    compressor.write(testing::randomBytes(2 * kBlockSize + 10, 1), blocks);
+    compressor.write(test::randomBytes(2 * kBlockSize + 10, 1), blocks);
     compressor.finish(blocks);
     ASSERT_EQ(blocks.size(), 3u);
     for (std::size_t i = 0; i < 2; ++i) {
@@ -44,8 +44,8 @@ TEST(MsZipCompressor, StoresIncompressibleBlocksWithinTheLimit) {
 
 TEST(MsZipCompressor, UsesThePreviousBlockAsHistory) {
     // The second block repeats the first one's second half (16 KiB back, within deflate's reach).
-    const std::vector<std::uint8_t> half = testing::randomBytes(kBlockSize / 2, 2);
-    std::vector<std::uint8_t> bytes = testing::randomBytes(kBlockSize / 2, 3);
+    const std::vector<std::uint8_t> half = test::randomBytes(kBlockSize / 2, 2);
+    std::vector<std::uint8_t> bytes = test::randomBytes(kBlockSize / 2, 3);
     for (int i = 0; i < 3; ++i)
         bytes.insert(bytes.end(), half.begin(), half.end());
     MsZipCompressor compressor;
@@ -59,7 +59,7 @@ TEST(MsZipCompressor, UsesThePreviousBlockAsHistory) {
 TEST(NoneCompressor, CutsTheStreamIntoFullBlocks) {
     NoneCompressor compressor;
     std::vector<DataBlock> blocks;
-    const std::vector<std::uint8_t> bytes = testing::textBytes(kBlockSize + 5, 3);
+    const std::vector<std::uint8_t> bytes = test::textBytes(kBlockSize + 5, 3);
     compressor.write(std::span(bytes).first(100), blocks);
     compressor.write(std::span(bytes).subspan(100), blocks);
     compressor.finish(blocks);

@@ -6,6 +6,7 @@
 
 #include "CabinetListing.h"
 #include "TestData.h"
+#include "TestSupport.h"
 #include "cabinet/ByteSink.h"
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
@@ -15,22 +16,18 @@ namespace corvane::cabinet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::listCabinet;
+using test::listCabinet;
 
 class CabinetWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = testing::freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     std::string source(const std::string& name, std::size_t size) {
         const fs::path path = m_folder / "src" / name;
-        testing::writeBytes(path, testing::textBytes(size, size));
+        test::writeBytes(path, test::textBytes(size, size));
         return path.string();
     }
 
-    fs::path m_folder;
+    test::TempDir m_temp;
+    const fs::path m_folder = m_temp.path();
 };
 
 TEST_F(CabinetWriterTest, DefaultsMakeOneCabinetWithOneFolder) {
@@ -47,7 +44,7 @@ TEST_F(CabinetWriterTest, DefaultsMakeOneCabinetWithOneFolder) {
     for (int i = 0; i < 4; ++i)
         writer.AddFile(source("f" + std::to_string(i), 50000), "\\f" + std::to_string(i), false);
     writer.Close(true);
-    const testing::CabinetListing cab = listCabinet(m_folder / "out" / "one.cab");
+    const test::CabinetListing cab = listCabinet(m_folder / "out" / "one.cab");
     EXPECT_EQ(cab.folders.size(), 1u);
     EXPECT_EQ(cab.flags, 0);
     EXPECT_EQ(cab.setID, 0);
@@ -279,7 +276,7 @@ TEST_F(CabinetWriterTest, AnnouncedCabinetWithoutSuccessorEndsTheSet) {
     writer.AddFile(source("a", 1000), "a", false);
     writer.FlushCabinet(true);
     writer.Close(true);
-    const testing::CabinetListing cab = listCabinet(m_folder / "s.cab");
+    const test::CabinetListing cab = listCabinet(m_folder / "s.cab");
     EXPECT_EQ(cab.flags, 0);  // no successor named that was never written
     EXPECT_FALSE(fs::exists(m_folder / "s1.cab"));
 }
@@ -294,7 +291,7 @@ TEST_F(CabinetWriterTest, FolderThresholdsStartNewFolders) {
     writer.setCompressionType(cctNone);  // a new type starts a new folder too
     writer.AddFile(source("g", 10), "g", false);
     writer.Close(true);
-    const testing::CabinetListing cab = listCabinet(m_folder / "folders.cab");
+    const test::CabinetListing cab = listCabinet(m_folder / "folders.cab");
     ASSERT_EQ(cab.folders.size(), 4u);
     EXPECT_EQ(cab.folders[3].typeCompress, kCompressNone);
     EXPECT_EQ(cab.files[4].folder, 2);

@@ -133,7 +133,7 @@ private slots:
                 QTimer::singleShot(0, form5,
                                    [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
         };
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Setup was successfully created!"));
         QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
@@ -155,7 +155,7 @@ private slots:
                 QTimer::singleShot(0, form5,
                                    [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
         };
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.size(), 2);
         QCOMPARE(m_messages.asked[0].text,
                  QStringLiteral("Failure opening file to be stored in cabinet [0x0001].\r\nInvalid argument "
@@ -179,7 +179,7 @@ private slots:
         const QString key = QStringLiteral("SigningCommand");
 
         m_input.answers = {QStringLiteral("signtool sign /a")};
-        action("SigningCommandAction")->trigger();
+        trigger("SigningCommandAction");
         QCOMPARE(m_messages.asked.last().icon, Icon::Warning);
         QCOMPARE(m_messages.asked.last().text,
                  QStringLiteral("The signing command must contain {} where the file to sign goes."));
@@ -188,12 +188,12 @@ private slots:
         const QString command =
             QStringLiteral("printf '%s\\n' {} >> '%1'").arg(QString::fromStdString(log.string()));
         m_input.answers = {QStringLiteral("  ") + command + QStringLiteral(" ")};
-        action("SigningCommandAction")->trigger();
+        trigger("SigningCommandAction");
         QCOMPARE(m_input.shownTexts.last(), QString());
         QCOMPARE(m_settings->value(key).toString(), command);
         QVERIFY2(!project.isModified(), "the signing command is no part of the project");
         m_input.answers = {std::nullopt};  // a cancelled prompt changes nothing
-        action("SigningCommandAction")->trigger();
+        trigger("SigningCommandAction");
         QCOMPARE(m_input.shownTexts.last(), command);
         QCOMPARE(m_settings->value(key).toString(), command);
 
@@ -202,7 +202,7 @@ private slots:
         m_messages.onShow = [&](const corvane::test::AskedMessage& m) {
             if (m.icon != Icon::Question) QTimer::singleShot(0, form5, [cancel] { cancel->click(); });
         };
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Setup was successfully created!"));
         const fs::path setup = project.resolvePath(project.settings.setupFile);
         const QStringList signedFiles =
@@ -216,9 +216,9 @@ private slots:
 
         const std::string previous = corvane::test::readFile(setup);
         m_input.answers = {QStringLiteral("false {}")};
-        action("SigningCommandAction")->trigger();
+        trigger("SigningCommandAction");
         m_messages.answers = {Button::Yes};  // the dialog stays after a failure; its Cancel closes it
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         const QString failure = m_messages.asked[m_messages.asked.size() - 2].text;
         QVERIFY2(
             failure.startsWith(QStringLiteral("Signing ")) &&
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(corvane::test::readFile(setup), previous);
 
         m_input.answers = {QString()};
-        action("SigningCommandAction")->trigger();
+        trigger("SigningCommandAction");
         QVERIFY(!m_settings->contains(key));
         QVERIFY(fs::exists(demo));
     }
@@ -362,7 +362,7 @@ private slots:
             for (int t = 0; t < group->count(); ++t) {
                 m_window->showPage(g);
                 group->setCurrentIndex(t);
-                action("HelpTopicsAction")->trigger();
+                trigger("HelpTopicsAction");
                 const QString topic = corvane::ui::helpTopicForTab(g, t);
                 QVERIFY2(topic != corvane::ui::helpStartTopic(), qPrintable(group->tabText(t)));
                 QCOMPARE(m_shell.opened.last(),
@@ -437,7 +437,7 @@ private slots:
                 QTimer::singleShot(200, form5,
                                    [form5] { form5->findChild<QPushButton*>("CancelButton")->click(); });
         });
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         qInfo("the build ended %lld ms after Yes", static_cast<long long>(sinceYes.elapsed()));
         disconnect(form5, &corvane::ui::TForm5::statusShown, this, nullptr);
 

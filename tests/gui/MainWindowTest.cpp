@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -18,39 +19,24 @@
 #include <QtTest>
 #include <memory>
 
-#include "ScriptedServices.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 #include "ui/BuildDialog.h"
 #include "ui/MainWindow.h"
 
-using corvane::test::RecordingShell;
-using corvane::test::ScriptedFiles;
-using corvane::test::ScriptedMessages;
 using Button = corvane::ui::MessageService::Button;
 using Icon = corvane::ui::MessageService::Icon;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, corvane::test::EditorFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<corvane::test::TempDir> m_program;
-    std::unique_ptr<corvane::test::TempDir> m_work;
-    std::unique_ptr<corvane::test::TempDir> m_buildWork;
-    std::unique_ptr<QSettings> m_settings;
-    ScriptedMessages m_messages;
-    ScriptedFiles m_files;
-    RecordingShell m_shell;
-    std::unique_ptr<corvane::ui::TForm1> m_window;
-
-    template <class T>
-    T* widget(const char* name) {
-        T* w = m_window->findChild<T*>(QLatin1String(name));
-        if (w == nullptr) qFatal("no widget named %s", name);
-        return w;
-    }
-    QAction* action(const char* name) { return widget<QAction>(name); }
-    QString work(const QString& name) const {
-        return QString::fromStdString((*m_work / name.toStdString()).string());
+    // How many colours a picture has, counted up to 64: a blank page has one or two.
+    static int distinctColours(const QImage& picture) {
+        QSet<QRgb> seen;
+        for (int y = 0; y < picture.height() && seen.size() < 64; y += 2)
+            for (int x = 0; x < picture.width() && seen.size() < 64; x += 2)
+                seen.insert(picture.pixel(x, y));
+        return static_cast<int>(seen.size());
     }
 
     // A project file with the given application name, written by the editor itself.
@@ -58,21 +44,6 @@ private:
         const QString path = work(name + QStringLiteral(".zan"));
         corvane::test::writeFile(path.toStdString(), "[Settings]\r\nAppName=" + name.toStdString() + "\r\n");
         return path;
-    }
-
-    void startWindow(const QString& commandLine = {}) {
-        m_window = std::make_unique<corvane::ui::TForm1>(
-            corvane::ui::Services{&m_messages, &m_files, &m_shell},
-            corvane::ui::EditorFolders{m_program->folder(), (*m_work / "Setup.exe").string(),
-                                       m_buildWork->folder()},
-            *m_settings);
-        m_window->show();
-        m_window->start(commandLine);
-    }
-
-    void closeWindow() {
-        m_window->close();
-        m_window.reset();
     }
 
     // A copy of the demo project and a program folder with a stand-in stub, ready to build.
@@ -98,32 +69,13 @@ private:
 
 private slots:
     void init() {
-        m_program = std::make_unique<corvane::test::TempDir>();
-        m_work = std::make_unique<corvane::test::TempDir>();
-        m_buildWork = std::make_unique<corvane::test::TempDir>();
+        freshFolders(true);
         for (const char* name : {"Deutsch.lng", "English.lng"})
             corvane::test::writeFile(*m_program / "Languages" / name, "");
-        corvane::test::writeFile(*m_program / "Wizard_0.bmp", "BM");
-        corvane::test::writeFile(*m_program / "Header_0.bmp", "BM");
-        m_settings = std::make_unique<QSettings>(work(QStringLiteral("Corvane.conf")), QSettings::IniFormat);
-        m_messages = {};
-        m_files = {};
-        m_shell = {};
-        startWindow();
+        startEditor();
     }
 
-    void cleanup() {
-        if (m_window) {
-            m_window->project().clearModified();
-            closeWindow();
-        }
-        QVERIFY2(m_messages.answers.empty(), "an answer was queued but never asked for");
-        QVERIFY2(m_files.answers.empty(), "a file dialog answer was queued but never used");
-        m_settings.reset();
-        m_work.reset();
-        m_buildWork.reset();
-        m_program.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void treeAndViewMenuSwitchPageGroups() {
         auto* tree = widget<QTreeWidget>("TreeView1");
@@ -136,18 +88,18 @@ private slots:
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageGeneral"));
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("General"));
 
-        action("ViewFilesAction")->trigger();
+        trigger("ViewFilesAction");
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageFiles"));
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Files"));
-        action("ViewFinishAction")->trigger();
+        trigger("ViewFinishAction");
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PageFinish"));
         QVERIFY(!m_window->project().isModified());
     }
 
     void newShowsGeneralAndKeepsItsTab() {
         widget<QTabWidget>("PageGeneral")->setCurrentIndex(1);  // Bitmaps
-        action("ViewSystemAction")->trigger();
-        action("NewAction")->trigger();
+        trigger("ViewSystemAction");
+        trigger("NewAction");
         QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
                  QStringLiteral("PageGeneral"));
         QCOMPARE(widget<QTabWidget>("PageGeneral")->currentIndex(), 1);
@@ -170,7 +122,7 @@ private slots:
         QVERIFY(m_window->project().isModified());
 
         m_messages.answers = {Button::Cancel};
-        action("NewAction")->trigger();
+        trigger("NewAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Save changes to project \"NewProject\"?"));
         QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Corvane"));
         QCOMPARE(appName->text(), QStringLiteral("Edited"));
@@ -179,7 +131,7 @@ private slots:
         // Yes on a never-saved project, then Save As cancelled: the changes are lost and New goes on.
         m_messages.answers = {Button::Yes};
         m_files.answers = {QString()};
-        action("NewAction")->trigger();
+        trigger("NewAction");
         QCOMPARE(appName->text(), QStringLiteral("My Program"));
         QVERIFY(!m_window->project().isModified());
 
@@ -188,19 +140,19 @@ private slots:
         m_window->openFile(path);
         appName->setText(QStringLiteral("Changed"));
         m_messages.answers = {Button::Yes};
-        action("NewAction")->trigger();
+        trigger("NewAction");
         QVERIFY(QString::fromStdString(corvane::test::readFile(path.toStdString()))
                     .contains("AppName=Changed\r\n"));
 
         appName->setText(QStringLiteral("Thrown away"));
         m_messages.answers = {Button::No};
-        action("NewAction")->trigger();
+        trigger("NewAction");
         QCOMPARE(appName->text(), QStringLiteral("My Program"));
     }
 
     void saveAsProposesTheNameAndAddsTheExtension() {
         m_files.answers = {work(QStringLiteral("Report.txt"))};
-        action("SaveAction")->trigger();  // never saved: Save runs Save As
+        trigger("SaveAction");  // never saved: Save runs Save As
         QVERIFY(m_files.initialPaths.last().endsWith(QStringLiteral("/My Program 1.0.zan")));
         QVERIFY(QFileInfo::exists(work(QStringLiteral("Report.txt.zan"))));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane - Report.txt.zan"));
@@ -235,7 +187,7 @@ private slots:
         QCOMPARE(QString::fromStdString(recent[1]), paths[10]);
 
         closeWindow();
-        startWindow();
+        startEditor();
         QCOMPARE(m_window->recentList().entries().size(), std::size_t(9));  // the deleted file is not listed
         QVERIFY(!m_settings->contains(QStringLiteral("Recent10")));
     }
@@ -247,7 +199,7 @@ private slots:
         m_settings->setValue(QStringLiteral("Height"), 100);
         m_settings->setValue(QStringLiteral("Top"), 5);
         m_settings->setValue(QStringLiteral("TreeViewWidth"), 40);
-        startWindow();
+        startEditor();
         QCOMPARE(m_window->size(), QSize(700, 400));
         QCOMPARE(m_window->geometry().topLeft(), QPoint(230, 136));
         QCOMPARE(widget<QSplitter>("Splitter1")->sizes()[0], 153);
@@ -258,7 +210,7 @@ private slots:
     }
 
     void restartGovernsTheThreeOffers() {
-        action("ViewFinishAction")->trigger();
+        trigger("ViewFinishAction");
         auto* restart = widget<QCheckBox>("RestartCheck");
         auto* launch = widget<QCheckBox>("LaunchFileCheck");
         auto* launchChecked = widget<QCheckBox>("LaunchCheckedCheck");
@@ -316,8 +268,8 @@ private slots:
     }
 
     void createSetupReportsTheFirstFailedCheckAndFocusesItsControl() {
-        action("ViewFinishAction")->trigger();
-        action("CreateSetupAction")->trigger();
+        trigger("ViewFinishAction");
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Default Language must be specified."));
         QCOMPARE(m_messages.asked.last().icon, Icon::Error);
         QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
@@ -330,7 +282,7 @@ private slots:
         auto* languages = widget<QListWidget>("CheckListBox1");
         languages->item(1)->setCheckState(Qt::Checked);
         QCOMPARE(widget<QComboBox>("ComboBox2")->currentText(), QStringLiteral("English"));
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text, QStringLiteral("Project contains no files."));
         QCOMPARE(m_window->focusWidget()->objectName(), QStringLiteral("ListView1"));
     }
@@ -345,7 +297,7 @@ private slots:
         corvane::test::writeFile(project, text);
         m_window->project().clearModified();
         m_window->openFile(QString::fromStdString(project.string()));
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(
             m_messages.asked.last().text,
             QStringLiteral("Files row 2: the destination \"<InstallDir>\\..\\readme.txt\" has a \".\" or "
@@ -360,7 +312,7 @@ private slots:
         corvane::test::writeFile(project, demo + "[DLL]\r\n<SystemDir>\\NUL.ocx=\r\n");
         m_window->project().clearModified();
         m_window->openFile(QString::fromStdString(project.string()));
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QVERIFY(m_messages.asked.last().text.startsWith(QStringLiteral("OCX, DLL row 1: the file ")));
         QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget()->objectName(),
                  QStringLiteral("PageSystem"));
@@ -378,7 +330,7 @@ private slots:
             if (m.text == QStringLiteral("Setup was successfully created!"))
                 QTimer::singleShot(0, dialog, [&] { widget<QPushButton>("TestButton")->click(); });
         };
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QVERIFY(QFileInfo::exists(setup));
         QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Corvane"));
         auto* form5 = m_window->buildDialog();
@@ -394,7 +346,7 @@ private slots:
         m_messages.answers = {Button::Yes};
         whenBuilding([form5] { return !form5->statusText().isEmpty(); },
                      [this] { widget<QPushButton>("CancelButton")->click(); });
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QCOMPARE(m_messages.asked.last().text,
                  QStringLiteral("Are you sure you want to stop creating setup?"));
         QCOMPARE(m_messages.asked.last().caption, QStringLiteral("Creating Setup"));
@@ -410,15 +362,15 @@ private slots:
         };
         whenBuilding([form5] { return !form5->statusText().isEmpty(); },
                      [this] { widget<QPushButton>("CancelButton")->click(); });
-        action("CreateSetupAction")->trigger();
+        trigger("CreateSetupAction");
         QVERIFY(QFileInfo::exists(setup));
     }
 
     void helpAndLinksGoThroughTheShell() {
         corvane::test::writeFile(*m_program / "help" / "General" / "General.htm", "<html></html>");
-        action("HelpTopicsAction")->trigger();
-        action("FeedbackAction")->trigger();
-        action("VisitWebSiteAction")->trigger();
+        trigger("HelpTopicsAction");
+        trigger("FeedbackAction");
+        trigger("VisitWebSiteAction");
         QCOMPARE(m_shell.opened.value(0), QStringLiteral("max:") +
                                               QString::fromStdString(m_program->folder()) +
                                               QStringLiteral("help/General/General.htm"));
@@ -426,18 +378,34 @@ private slots:
         QVERIFY(m_shell.opened.value(2).startsWith(QStringLiteral("https://")));
     }
 
-    void screenshotOfEveryPageGroup() {
+    // Every page group as a person would see it with the demo open: its page is the one shown,
+    // every tab has a caption and something on it, and the picture of the window is not blank.
+    // The pictures stay as artifacts for a look.
+    void everyPageGroupShowsItsTabs() {
         const QString dir = qEnvironmentVariable("CORVANE_ARTIFACTS", QDir::tempPath());
         QDir().mkpath(dir);
         m_window->openFile(
             QString::fromStdString(corvane::test::testData("../../examples/demo/Demo.zan").string()));
-        const char* views[] = {"ViewGeneralAction", "ViewDialogsAction", "ViewFilesAction",
-                               "ViewSystemAction", "ViewFinishAction"};
-        for (const char* view : views) {
-            action(view)->trigger();
-            const QString file =
-                dir + QLatin1Char('/') + QLatin1String(view).chopped(6) + QStringLiteral(".png");
-            QVERIFY(m_window->grab().save(file));
+        const std::pair<const char*, const char*> groups[] = {{"ViewGeneralAction", "PageGeneral"},
+                                                              {"ViewDialogsAction", "PageDialogs"},
+                                                              {"ViewFilesAction", "PageFiles"},
+                                                              {"ViewSystemAction", "PageSystem"},
+                                                              {"ViewFinishAction", "PageFinish"}};
+        for (const auto& [view, pageName] : groups) {
+            QVERIFY(trigger(view));
+            auto* page = widget<QTabWidget>(pageName);
+            QCOMPARE(widget<QStackedWidget>("PageArea")->currentWidget(), page);
+            QVERIFY2(page->isVisible() && page->count() > 0, pageName);
+            for (int tab = 0; tab < page->count(); ++tab) {
+                QVERIFY2(!page->tabText(tab).trimmed().isEmpty(), pageName);
+                QVERIFY2(!page->widget(tab)->findChildren<QWidget*>().isEmpty(),
+                         qPrintable(QStringLiteral("%1: tab %2 is empty").arg(pageName, page->tabText(tab))));
+            }
+            const QImage picture = m_window->grab().toImage();
+            QVERIFY(picture.save(dir + QLatin1Char('/') + QLatin1String(view).chopped(6) +
+                                 QStringLiteral(".png")));
+            QVERIFY2(distinctColours(page->grab().toImage()) >= 4,
+                     qPrintable(QStringLiteral("%1 looks blank").arg(pageName)));
         }
     }
 };

@@ -17,8 +17,7 @@
 #include <memory>
 #include <string_view>
 
-#include "ScriptedServices.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 #include "model/Project.h"
 #include "ui/AssociationDialog.h"
 #include "ui/IniDialog.h"
@@ -28,34 +27,10 @@
 #include "ui/ShortcutDialog.h"
 #include "ui/SystemPage.h"
 
-using corvane::test::RecordingShell;
-using corvane::test::ScriptedFiles;
-using corvane::test::ScriptedMessages;
 using Button = corvane::ui::MessageService::Button;
 using Icon = corvane::ui::MessageService::Icon;
 
 namespace {
-
-template <class T>
-T* child(QObject* parent, const QString& name) {
-    T* w = parent->findChild<T*>(name);
-    if (w == nullptr) qFatal("no widget named %s", qPrintable(name));
-    return w;
-}
-
-void setText(QWidget* dialog, const QString& name, const QString& text) {
-    if (auto* edit = dialog->findChild<QLineEdit*>(name)) {
-        edit->setText(text);
-        return;
-    }
-    auto* combo = child<QComboBox>(dialog, name);
-    combo->setEditText(text);
-}
-
-QString text(QWidget* dialog, const QString& name) {
-    if (auto* edit = dialog->findChild<QLineEdit*>(name)) return edit->text();
-    return child<QComboBox>(dialog, name)->currentText();
-}
 
 QStringList cells(QTreeWidget* list, int row) {
     QStringList out;
@@ -66,20 +41,27 @@ QStringList cells(QTreeWidget* list, int row) {
 
 }  // namespace
 
-class SystemPageTest : public QObject {
+class SystemPageTest : public QObject, corvane::test::EditorFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<corvane::test::TempDir> m_program;
     std::unique_ptr<corvane::model::Project> m_project;
-    ScriptedMessages m_messages;
-    ScriptedFiles m_files;
-    RecordingShell m_shell;
     corvane::ui::Services m_services{&m_messages, &m_files, &m_shell};  // the page keeps a reference
     std::unique_ptr<corvane::ui::SystemPage> m_page;
     bool m_dialogLeftOpen = false;
     int m_pending = 0;  // dialogs a test expected that never showed
 
+    void setText(QWidget* dialog, const QString& name, const QString& text) {
+        if (auto* edit = dialog->findChild<QLineEdit*>(name)) {
+            edit->setText(text);
+            return;
+        }
+        child<QComboBox>(dialog, name)->setEditText(text);
+    }
+    QString text(QWidget* dialog, const QString& name) {
+        if (auto* edit = dialog->findChild<QLineEdit*>(name)) return edit->text();
+        return child<QComboBox>(dialog, name)->currentText();
+    }
     QTreeWidget* list(const char* name) { return child<QTreeWidget>(m_page.get(), QLatin1String(name)); }
     QPushButton* button(const QString& name) { return child<QPushButton>(m_page.get(), name); }
 
@@ -114,10 +96,8 @@ private:
 
 private slots:
     void init() {
-        m_program = std::make_unique<corvane::test::TempDir>();
+        freshFolders();
         m_project = std::make_unique<corvane::model::Project>(m_program->folder(), "/home/author/Setup.exe");
-        m_messages = ScriptedMessages();
-        m_shell.opened.clear();
         m_page = std::make_unique<corvane::ui::SystemPage>(*m_project, m_services,
                                                            [this] { m_project->markModified(); });
         m_page->loadFromProject();
@@ -127,13 +107,17 @@ private slots:
         m_dialogLeftOpen = false;
     }
     void cleanup() {
-        QVERIFY2(!m_dialogLeftOpen, "a dialog refused its OK");
-        QCOMPARE(m_pending, 0);
+        const bool leftOpen = m_dialogLeftOpen;
+        const int pending = m_pending;
         for (QTimer* t : findChildren<QTimer*>())
             delete t;
         m_pending = 0;
         m_page.reset();
+        m_project.reset();
         QLocale::setDefault(QLocale::c());
+        QVERIFY2(!leftOpen, "a dialog refused its OK");
+        QCOMPARE(pending, 0);
+        stopEditor();
     }
 
     void shortcutFromAnInstalledFile() {
@@ -505,6 +489,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, fieldName);
         auto* dialog = child<corvane::ui::SystemEditorDialog>(m_page.get(), dialogName);
+        QVERIFY(dialog != nullptr);
         // Fill what is required, with the free field holding "?" and "=".
         for (const char* name :
              {"TargetCombo", "NameEd", "IniFileCombo", "SectionEd", "KeyEd", "AssociatedFileCombo"})

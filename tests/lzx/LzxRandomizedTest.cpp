@@ -1,31 +1,30 @@
 // Many random buffers with repeated substrings, random windows and random write sizes, each
-// decoded bit for bit by libmspack. The seed is printed; CORVANE_LZX_SEED replays one.
+// decoded bit for bit by libmspack. The seed is printed; CORVANE_SEED replays one.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <iostream>
 
-#include "LzxOracles.h"
+#include "LzxCabinet.h"
 #include "LzxTestData.h"
-#include "MiniCabinet.h"
+#include "Oracles.h"
+#include "TestData.h"
+#include "TestSupport.h"
 #include "cabinet/lzx/LzxCompressor.h"
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
-    std::uint32_t seed = std::random_device{}();
-    if (const char* env = std::getenv("CORVANE_LZX_SEED"))
-        seed = static_cast<std::uint32_t>(std::strtoul(env, nullptr, 0));
-    std::cout << "CORVANE_LZX_SEED=" << seed << std::endl;
+    const auto seed = static_cast<std::uint32_t>(testSeed());
+    std::cout << "CORVANE_SEED=" << seed << std::endl;
     std::mt19937 rng(seed);
 #ifdef NDEBUG
     constexpr int kBuffers = 120;
 #else
     constexpr int kBuffers = 40;
 #endif
-    ScratchDir dir("random");
+    TempDir dir;
     for (int n = 0; n < kBuffers; ++n) {
         cabinet::LzxOptions options;
         options.windowBits = 15 + static_cast<int>(rng() % 7);
@@ -37,21 +36,17 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
             data[rng() % data.size()] = 0xE8;
         const std::size_t feed = 1 + rng() % 70000;
 
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", buffer " + std::to_string(n) + ", window " +
+        SCOPED_TRACE("CORVANE_SEED=" + std::to_string(seed) + ", buffer " + std::to_string(n) + ", window " +
                      std::to_string(options.windowBits) + ", size " + std::to_string(size));
-        auto compressor = cabinet::makeLzxCompressor(options);
-        const auto blocks = compressFolder(*compressor, data, feed);
-        const auto cab = dir.path() / ("r" + std::to_string(n) + ".cab");
-        writeFile(cab,
-                  makeSingleFileCabinet(blocks, static_cast<std::uint16_t>(0x0003 | options.windowBits << 8),
-                                        "payload.bin", static_cast<std::uint32_t>(size)));
+        const LzxCabinet packed =
+            writeLzxCabinet(data, options, dir.path(), "r" + std::to_string(n) + ".cab", feed);
         std::string error;
-        const auto decoded = extractWithLibmspack(cab, &error);
+        const auto decoded = extractWithLibmspack(packed.cabinet, &error);
         ASSERT_TRUE(decoded) << error;
         ASSERT_TRUE(*decoded == data) << "decoded bytes differ";
-        std::filesystem::remove(cab);
+        std::filesystem::remove(packed.cabinet);
     }
 }
 
 }  // namespace
-}  // namespace corvane::testing
+}  // namespace corvane::test

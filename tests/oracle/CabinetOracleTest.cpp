@@ -9,11 +9,12 @@
 #include "CabinetListing.h"
 #include "Oracles.h"
 #include "TestData.h"
+#include "TestSupport.h"
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/DosDateTime.h"
 #include "cabinet/TSTCabWriter.h"
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,17 +42,36 @@ std::string treeName(const std::string& nameInCabinet) {
     return name;
 }
 
+// 7-Zip (seen with 26.02, p7zip-full 16.02+really26.02; its source read at 25.01) decodes some
+// LZX matches wrongly that the format allows and that libmspack, gcab and Windows' decoder copy
+// right: a match at a distance within 7 bytes of the window size (Corvane goes up to the
+// format's limit, window size - 3) whose source lies entirely past the end of the circular
+// window. CodeLz (CPP/7zip/Compress/LzxDecoder.cpp, line 1312) then calls CopyLzMatch (line 77)
+// with a source 3 to 7 bytes *after* the destination; CopyLzMatch copies in overlapping 4-byte
+// words for a source that lies `delta` bytes before it, so it reads back bytes it has just
+// written. A byte here and there of a file comes out wrong, its size right. Such distances are
+// common only at the smallest window (32 KiB), where repeats a window apart are frequent: the
+// random sets meet them (CORVANE_SEED=9184823363802 shows one). The build writes window 21.
+//
+// Only that shape of disagreement is let pass: 7-Zip alone, a file of the right size with other
+// bytes, at window 15. Anything else from 7-Zip (an error, a missing or resized file) fails.
+bool isSevenZipNearWindowCopy(const std::string& problem) {
+    if (problem.rfind("7z: ", 0) != 0) return false;
+    const std::size_t differs = problem.find(" differs (");
+    if (differs == std::string::npos) return false;
+    const std::string sizes = problem.substr(differs + 10);  // "N bytes, expected N)"
+    const std::size_t bytes = sizes.find(" bytes, expected ");
+    return bytes != std::string::npos && sizes.substr(0, bytes) + ")" == sizes.substr(bytes + 17);
+}
+
 class CabinetOracleTest : public ::testing::TestWithParam<Compression> {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        for (char& c : name)
-            if (c == '/') c = '_';
-        m_folder = freshFolder(name);
-    }
+    // A failed test leaves its cabinets and the decoders' output behind for a look.
     void TearDown() override {
-        if (!HasFailure()) fs::remove_all(m_folder);
+        if (HasFailure()) {
+            m_temp.keep();
+            std::cout << "kept " << m_folder << "\n";
+        }
     }
 
     void configure(TSTCabWriter& writer) const {
@@ -89,7 +109,8 @@ protected:
             ADD_FAILURE() << problem;
     }
 
-    fs::path m_folder;
+    TempDir m_temp;
+    const fs::path m_folder = m_temp.path();
 };
 
 TEST_P(CabinetOracleTest, EdgeSizesAloneAndTogether) {
@@ -241,7 +262,7 @@ TEST_P(CabinetOracleTest, SetBySizeSplitsAFileAcrossThreeCabinets) {
 
 TEST_P(CabinetOracleTest, RandomSetsRoundTrip) {
     const std::uint64_t seed = testSeed();
-    SCOPED_TRACE("CORVANE_TEST_SEED=" + std::to_string(seed));
+    SCOPED_TRACE("CORVANE_SEED=" + std::to_string(seed));
     std::mt19937_64 random(seed);
     std::vector<OracleJob> jobs;
     for (int round = 0; round < 3; ++round) {
@@ -260,14 +281,10 @@ TEST_P(CabinetOracleTest, RandomSetsRoundTrip) {
         OracleJob job = pack(writer, "random" + std::to_string(round) + ".cab", sources);
         jobs.push_back(std::move(job));
     }
-    // 7-Zip reads some spanning sets at the smallest LZX window (32 KiB, a single frame) wrongly
-    // where libmspack and Windows' own decoder agree with the sources (CORVANE_TEST_SEED=
-    // 9184823363802 shows one). Until it is understood whose fault that is, 7-Zip's view of
-    // those sets is printed, not failed; the build itself never writes sets or window 15.
-    const bool sevenZipTolerated = GetParam().type == cabinet::cctLzx && GetParam().lzxLevel == 15;
     for (const std::string& problem : checkWithOracles(jobs, m_folder / "out")) {
-        if (sevenZipTolerated && problem.rfind("7z:", 0) == 0)
-            std::cout << "known 7-Zip disagreement at LZX 15: " << problem << "\n";
+        if (GetParam().type == cabinet::cctLzx && GetParam().lzxLevel == 15 &&
+            isSevenZipNearWindowCopy(problem))
+            std::cout << "7-Zip's LZX copy fault at window 15, not Corvane's: " << problem << "\n";
         else
             ADD_FAILURE() << problem;
     }
@@ -339,4 +356,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace corvane::testing
+}  // namespace corvane::test

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <sstream>
 
-#include "CabinetListing.h"
+#include <mspack.h>
 
-namespace corvane::testing {
+#include "TestSupport.h"
+
+namespace corvane::test {
 
 namespace fs = std::filesystem;
 
@@ -83,32 +85,53 @@ FileTree readTree(const fs::path& folder) {
     return tree;
 }
 
-std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, const fs::path& scratch,
-                                          std::map<std::string, FdiFileInfo>* fdiInfo) {
+namespace {
+
+std::vector<std::string> missingTools(std::initializer_list<const char*> tools) {
     std::vector<std::string> problems;
-    for (const char* tool : {CORVANE_CABEXTRACT, CORVANE_7Z, CORVANE_GCAB, CORVANE_WINE, CORVANE_FDIEXTRACT})
+    for (const char* tool : tools)
         if (!fs::exists(tool))
             problems.push_back(std::string("oracle missing: ") + tool + " (run scripts/install-deps.sh)");
+    return problems;
+}
+
+void runProgramOracles(const OracleJob& job, const fs::path& base, std::vector<std::string>& problems) {
+    const std::string cab = quote(job.firstCabinet.string());
+    runOracle("cabextract",
+              std::string(CORVANE_CABEXTRACT) + " -q -d " + quote((base / "cabextract").string()) + " " + cab,
+              job, base / "cabextract", problems);
+    // 7-Zip names files in the locale's encoding: a UTF-8 one keeps non-ASCII names intact.
+    runOracle("7z",
+              "LC_ALL=C.UTF-8 " + std::string(CORVANE_7Z) + " x -y -bd -o" + quote((base / "7z").string()) +
+                  " " + cab,
+              job, base / "7z", problems);
+    if (job.cabinets.size() == 1)
+        runOracle("gcab", std::string(CORVANE_GCAB) + " -x -C " + quote((base / "gcab").string()) + " " + cab,
+                  job, base / "gcab", problems);
+}
+
+}  // namespace
+
+std::vector<std::string> checkWithProgramOracles(const std::vector<OracleJob>& jobs,
+                                                 const fs::path& scratch) {
+    std::vector<std::string> problems = missingTools({CORVANE_CABEXTRACT, CORVANE_7Z, CORVANE_GCAB});
+    if (!problems.empty()) return problems;
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        runProgramOracles(jobs[i], scratch / ("job" + std::to_string(i)), problems);
+    return problems;
+}
+
+std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, const fs::path& scratch,
+                                          std::map<std::string, FdiFileInfo>* fdiInfo) {
+    std::vector<std::string> problems =
+        missingTools({CORVANE_CABEXTRACT, CORVANE_7Z, CORVANE_GCAB, CORVANE_WINE, CORVANE_FDIEXTRACT});
     if (!problems.empty()) return problems;
 
     std::string wineArguments;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const OracleJob& job = jobs[i];
         const fs::path base = scratch / ("job" + std::to_string(i));
-        const std::string cab = quote(job.firstCabinet.string());
-        runOracle(
-            "cabextract",
-            std::string(CORVANE_CABEXTRACT) + " -q -d " + quote((base / "cabextract").string()) + " " + cab,
-            job, base / "cabextract", problems);
-        // 7-Zip names files in the locale's encoding: a UTF-8 one keeps non-ASCII names intact.
-        runOracle("7z",
-                  "LC_ALL=C.UTF-8 " + std::string(CORVANE_7Z) + " x -y -bd -o" +
-                      quote((base / "7z").string()) + " " + cab,
-                  job, base / "7z", problems);
-        if (job.cabinets.size() == 1)
-            runOracle("gcab",
-                      std::string(CORVANE_GCAB) + " -x -C " + quote((base / "gcab").string()) + " " + cab,
-                      job, base / "gcab", problems);
+        runProgramOracles(job, base, problems);
         fs::create_directories(base / "fdi");
         for (const fs::path& cabinet : job.cabinets)
             wineArguments += " " + quote(windowsFolder(cabinet.parent_path())) + " " +
@@ -145,4 +168,28 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, co
     return problems;
 }
 
-}  // namespace corvane::testing
+std::optional<std::vector<std::uint8_t>> extractWithLibmspack(const fs::path& cab, std::string* error) {
+    mscab_decompressor* cabd = mspack_create_cab_decompressor(nullptr);
+    if (cabd == nullptr) {
+        *error = "libmspack: no decompressor";
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::uint8_t>> result;
+    const std::string cabName = cab.string();
+    mscabd_cabinet* cabinet = cabd->open(cabd, cabName.c_str());
+    if (cabinet == nullptr || cabinet->files == nullptr) {
+        *error = "libmspack: cannot open, error " + std::to_string(cabd->last_error(cabd));
+    } else {
+        const std::string out = (cab.parent_path() / "libmspack.out").string();
+        const int rc = cabd->extract(cabd, cabinet->files, out.c_str());
+        if (rc != MSPACK_ERR_OK)
+            *error = "libmspack: extract error " + std::to_string(rc);
+        else
+            result = readBytes(out);
+    }
+    if (cabinet != nullptr) cabd->close(cabd, cabinet);
+    mspack_destroy_cab_decompressor(cabd);
+    return result;
+}
+
+}  // namespace corvane::test

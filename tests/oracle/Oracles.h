@@ -1,15 +1,17 @@
 #pragma once
 
-// The four independent cabinet decoders every cabinet Corvane writes must satisfy: cabextract
-// (libmspack), 7-Zip, gcab, and Windows' own decoder (FDI of cabinet.dll, run under wine).
+// The independent cabinet decoders every cabinet Corvane writes must satisfy: cabextract
+// (libmspack), 7-Zip, gcab, and Windows' own decoder (FDI of cabinet.dll, run under wine); and
+// libmspack linked in, for suites that decode many cabinets.
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 using FileTree = std::map<std::string, std::vector<std::uint8_t>>;  // "dir/name" -> bytes
 
@@ -41,7 +43,17 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs,
                                           const std::filesystem::path& scratch,
                                           std::map<std::string, FdiFileInfo>* fdiInfo = nullptr);
 
+// The same without the Windows decoder, for suites that check many cabinets of one folder where
+// starting wine for each would cost more than it finds.
+std::vector<std::string> checkWithProgramOracles(const std::vector<OracleJob>& jobs,
+                                                 const std::filesystem::path& scratch);
+
+// The single file of a cabinet as libmspack extracts it in this process, or nullopt with the
+// reason in *error.
+std::optional<std::vector<std::uint8_t>> extractWithLibmspack(const std::filesystem::path& cab,
+                                                              std::string* error);
+
 // The files below folder, by relative name with "/" separators.
 FileTree readTree(const std::filesystem::path& folder);
 
-}  // namespace corvane::testing
+}  // namespace corvane::test

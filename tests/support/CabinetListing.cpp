@@ -1,10 +1,12 @@
 #include "CabinetListing.h"
 
+#include "TestSupport.h"
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 namespace {
 
@@ -96,17 +98,4 @@ CabinetListing listCabinet(const std::filesystem::path& path) {
     return listCabinet(readBytes(path));
 }
 
-std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-}  // namespace corvane::testing
+}  // namespace corvane::test

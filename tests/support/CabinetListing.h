@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 struct ListedFolder {
     std::uint32_t dataOffset = 0;
@@ -43,7 +43,4 @@ struct CabinetListing {
 CabinetListing listCabinet(const std::vector<std::uint8_t>& bytes);
 CabinetListing listCabinet(const std::filesystem::path& path);
 
-std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
-
-}  // namespace corvane::testing
+}  // namespace corvane::test

@@ -1,13 +1,12 @@
 #include "TestData.h"
 
-#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 std::uint64_t testSeed() {
-    if (const char* text = std::getenv("CORVANE_TEST_SEED")) return std::strtoull(text, nullptr, 0);
+    if (const char* text = std::getenv("CORVANE_SEED")) return std::strtoull(text, nullptr, 0);
     return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
@@ -43,12 +42,4 @@ std::vector<std::uint8_t> textBytes(std::size_t size, std::uint64_t seed) {
     return bytes;
 }
 
-std::filesystem::path freshFolder(const std::string& name) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("corvane-test-" + std::to_string(::getpid())) / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
-}  // namespace corvane::testing
+}  // namespace corvane::test

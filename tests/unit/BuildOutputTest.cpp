@@ -132,11 +132,11 @@ protected:
     }
 
     // The entry of one member of the description cabinet, found from the trailer.
-    static testing::ListedFile descriptionMember(const std::string& setupBytes, const std::string& name) {
+    static test::ListedFile descriptionMember(const std::string& setupBytes, const std::string& name) {
         const std::size_t length = std::stoul(setupBytes.substr(setupBytes.size() - 10));
         const std::string cab = setupBytes.substr(setupBytes.size() - 10 - length, length);
-        for (const testing::ListedFile& file :
-             testing::listCabinet(std::vector<std::uint8_t>(cab.begin(), cab.end())).files)
+        for (const test::ListedFile& file :
+             test::listCabinet(std::vector<std::uint8_t>(cab.begin(), cab.end())).files)
             if (file.name == name) return file;
         ADD_FAILURE() << name << " is not in the description";
         return {};
@@ -157,7 +157,7 @@ TEST_F(BuildOutputTest, TheSameInputsGiveTheSameBytes) {
         const ScopedEnv unset("SOURCE_DATE_EPOCH", nullptr);
         const std::string first = built(p);
         EXPECT_EQ(built(p), first) << "two builds differ";
-        const testing::ListedFile ini = descriptionMember(first, "zansetup.ini");
+        const test::ListedFile ini = descriptionMember(first, "zansetup.ini");
         EXPECT_EQ(std::pair(ini.date, ini.time), dosStamp(kNewestInput))
             << "the description takes the newest input's time";
     }
@@ -165,10 +165,10 @@ TEST_F(BuildOutputTest, TheSameInputsGiveTheSameBytes) {
         const ScopedEnv epoch("SOURCE_DATE_EPOCH", std::to_string(kEpoch).c_str());
         const std::string first = built(p);
         EXPECT_EQ(built(p), first) << "two builds with SOURCE_DATE_EPOCH differ";
-        const testing::ListedFile ini = descriptionMember(first, "zansetup.ini");
+        const test::ListedFile ini = descriptionMember(first, "zansetup.ini");
         EXPECT_EQ(std::pair(ini.date, ini.time), dosStamp(kEpoch));
         // Sources keep their own stamps.
-        const testing::ListedFile license = descriptionMember(first, "L(Default).rtf");
+        const test::ListedFile license = descriptionMember(first, "L(Default).rtf");
         EXPECT_EQ(std::pair(license.date, license.time), dosStamp(modifiedAt(m_payload / "license.txt")));
     }
 }
@@ -310,10 +310,9 @@ TEST_F(SigningTest, SignsAPrivateUninstallerAndTheFinishedSetup) {
     const std::size_t description = end - 10 - std::stoul(bytes.substr(end - 10, 10));
     const std::size_t last =
         bytes.rfind("MSCF", description - 1);  // the uninstaller's cabinet, the last row's
-    const testing::ListedFile member =
-        testing::listCabinet(
-            std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(last),
-                                      bytes.begin() + static_cast<std::ptrdiff_t>(description)))
+    const test::ListedFile member =
+        test::listCabinet(std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(last),
+                                                    bytes.begin() + static_cast<std::ptrdiff_t>(description)))
             .files.at(0);
     EXPECT_EQ(member.name, "Uninstall.exe");
     EXPECT_EQ(std::pair(member.date, member.time), dosStamp(modifiedAt(m_program / "Uninstall.exe")));

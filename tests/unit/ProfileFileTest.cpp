@@ -75,6 +75,18 @@ TEST(ProfileFileRead, RoundTripsWhatItWrites) {
     EXPECT_EQ(back.readString("Odd", "KEY6"), "48");
 }
 
+TEST(ProfileFileWrite, LeavesTheLinesItDoesNotWriteAsTheyWere) {
+    // A row whose free field holds " = ": trimming the key before the first "=" would change it.
+    ProfileFile ini =
+        ProfileFile::parse(crlf({"[Registry]", "HKCU?Software?N?String?x = y?Yes?Yes=", "[Settings]",
+                                 " AppName = Old ", "Keep = as is"}));
+    ini.write("settings", "appname", "New");
+    EXPECT_EQ(ini.text(), crlf({"[Registry]", "HKCU?Software?N?String?x = y?Yes?Yes=", "[Settings]",
+                                "AppName=New", "Keep = as is"}));
+    EXPECT_EQ(ProfileFile::parse(ini.text()).rowKeys("Registry"),
+              (std::vector<std::string>{"HKCU?Software?N?String?x = y?Yes?Yes"}));
+}
+
 TEST(ProfileFileLoad, DecodesWindows1252AndDropsAByteOrderMark) {
     test::TempDir dir;
     test::writeFile(dir / "ansi.zan", "[Settings]\r\nAppName=Caf\xE9 \x80 \x9C\r\n");

@@ -158,7 +158,8 @@ bool SetupFile::verifyCabinet(const ByteRange& range, unsigned fileCount, std::w
     std::uint64_t unpacked = 0;
     for (std::uint16_t f = 0; f < folders; ++f) {
         unsigned char folder[8];
-        if (pos + 8 > range.length || !readAt(range.offset + pos, folder, 8))
+        // The folder's reserve bytes belong to the cabinet too: a decoder reads past them.
+        if (std::uint64_t(pos) + 8 + folderReserve > range.length || !readAt(range.offset + pos, folder, 8))
             return fail(L"a cabinet's folder list is cut short");
         pos += 8 + folderReserve;
         std::uint32_t dataPos = le32(folder);
