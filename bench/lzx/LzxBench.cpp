@@ -11,7 +11,7 @@
 
 #include "LzxOracles.h"
 #include "MiniCabinet.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     for (const std::string& file : files) {
         const std::vector<std::uint8_t> data = corvane::testing::readFile(file);
         const auto start = std::chrono::steady_clock::now();
-        auto compressor = corvane::cabinet::makeLzxCompressor(window);
+        auto compressor = corvane::lzx::makeLzxCompressor(window);
         const auto blocks = corvane::testing::compressFolder(*compressor, data, 1 << 20);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

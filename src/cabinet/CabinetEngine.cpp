@@ -30,9 +30,9 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/Checksum.h"
 #include "cabinet/CompressorFactory.h"
-#include "cabinet/FolderCompressor.h"
 #include "cabinet/LittleEndian.h"
 #include "cabinet/Spool.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::cabinet {
 

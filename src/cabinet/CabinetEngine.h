@@ -9,11 +9,14 @@
 #include "cabinet/CabinetPlan.h"
 #include "cabinet/FciTypes.h"
 
+namespace corvane::codec {
+class FolderCompressor;
+struct DataBlock;
+}  // namespace corvane::codec
+
 namespace corvane::cabinet {
 
 class ByteSink;
-class FolderCompressor;
-struct DataBlock;
 
 // Corvane's cabinet engine: the operations of FCI (create, add a file, flush a folder, flush a
 // cabinet, destroy) with its callbacks, thresholds and error record. See CabinetEngine.cpp.
@@ -39,7 +42,7 @@ private:
     bool fail(FciError code, int systemError = 0, std::string detail = {});
     bool failBroken(FciError code, int systemError = 0, std::string detail = {});
     bool startFolder(std::uint16_t typeCompress);
-    bool storeBlocks(std::vector<DataBlock>& blocks, const FciStatusCallback& status);
+    bool storeBlocks(std::vector<codec::DataBlock>& blocks, const FciStatusCallback& status);
     bool placeFolders(const FciGetNextCabinet& getNext, const FciStatusCallback& status);
     bool splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uint64_t room, FolderSlice& carried);
     bool writeSlice(const FolderSlice& slice, ByteSink& sink);
@@ -59,7 +62,7 @@ private:
     std::string m_prevCabinet, m_prevDisk;
 
     std::shared_ptr<FolderData> m_folder;  // the open folder, if any
-    std::unique_ptr<FolderCompressor> m_compressor;
+    std::unique_ptr<codec::FolderCompressor> m_compressor;
     std::vector<FolderSlice> m_slices;     // finished folders waiting for their cabinet
     std::optional<CabinetPlan> m_pending;  // a full cabinet whose successor has no file yet
     std::vector<std::uint8_t> m_recordBuffer;

@@ -5,7 +5,7 @@
 
 #include "CabinetListing.h"
 #include "TestData.h"
-#include "cli/CabCommand.h"
+#include "cli/corvane-cab/CabCommand.h"
 
 namespace corvane::cli {
 namespace {

@@ -9,7 +9,7 @@
 #include "LzxOracles.h"
 #include "LzxTestData.h"
 #include "MiniCabinet.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::testing {
 namespace {
@@ -27,7 +27,7 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
 #endif
     ScratchDir dir("random");
     for (int n = 0; n < kBuffers; ++n) {
-        cabinet::LzxOptions options;
+        lzx::LzxOptions options;
         options.windowBits = 15 + static_cast<int>(rng() % 7);
         options.e8TranslationSize = rng() % 4 == 0 ? 0 : static_cast<std::int32_t>(1 + rng() % 20000000);
         const std::size_t size = rng() % 3 == 0 ? rng() % 2000 : rng() % 300000;
@@ -39,7 +39,7 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
 
         SCOPED_TRACE("seed " + std::to_string(seed) + ", buffer " + std::to_string(n) + ", window " +
                      std::to_string(options.windowBits) + ", size " + std::to_string(size));
-        auto compressor = cabinet::makeLzxCompressor(options);
+        auto compressor = lzx::makeLzxCompressor(options);
         const auto blocks = compressFolder(*compressor, data, feed);
         const auto cab = dir.path() / ("r" + std::to_string(n) + ".cab");
         writeFile(cab,

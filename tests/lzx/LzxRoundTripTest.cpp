@@ -5,13 +5,13 @@
 #include "LzxOracles.h"
 #include "LzxTestData.h"
 #include "MiniCabinet.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::testing {
 namespace {
 
-using cabinet::kBlockSize;
-using cabinet::kMaxCompressedBlock;
+using codec::kBlockSize;
+using codec::kMaxCompressedBlock;
 
 // Mismatch report without dumping megabytes.
 ::testing::AssertionResult sameBytes(const Bytes& expected, const Bytes& actual) {
@@ -25,12 +25,12 @@ using cabinet::kMaxCompressedBlock;
 
 // Compresses data, checks the block contract and decodes the cabinet with every oracle; returns
 // the total payload size.
-std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& options, const std::string& tag,
+std::size_t expectRoundTrip(const Bytes& data, const lzx::LzxOptions& options, const std::string& tag,
                             std::size_t feed = 10007) {
     SCOPED_TRACE(tag + " window " + std::to_string(options.windowBits) + ", " + std::to_string(data.size()) +
                  " bytes");
-    auto compressor = cabinet::makeLzxCompressor(options);
-    const std::vector<cabinet::DataBlock> blocks = compressFolder(*compressor, data, feed);
+    auto compressor = lzx::makeLzxCompressor(options);
+    const std::vector<codec::DataBlock> blocks = compressFolder(*compressor, data, feed);
 
     std::size_t total = 0;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -45,7 +45,7 @@ std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& option
     }
     EXPECT_EQ(total, data.size());
     std::size_t payload = 0;
-    for (const cabinet::DataBlock& b : blocks)
+    for (const codec::DataBlock& b : blocks)
         payload += b.data.size();
 
     ScratchDir dir(tag);
@@ -75,8 +75,8 @@ std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& option
 
 class LzxWindow : public ::testing::TestWithParam<int> {
 protected:
-    cabinet::LzxOptions options() const {
-        cabinet::LzxOptions o;
+    lzx::LzxOptions options() const {
+        lzx::LzxOptions o;
         o.windowBits = GetParam();
         return o;
     }
@@ -108,7 +108,7 @@ TEST_P(LzxWindow, Text) {
 TEST_P(LzxWindow, X86CodeWithAndWithoutE8Translation) {
     const Bytes code = makeX86(400000, 11);
     expectRoundTrip(code, options(), "x86");
-    cabinet::LzxOptions off = options();
+    lzx::LzxOptions off = options();
     off.e8TranslationSize = 0;
     expectRoundTrip(code, off, "x86-no-e8");
 }
@@ -158,8 +158,8 @@ INSTANTIATE_TEST_SUITE_P(AllWindows, LzxWindow, ::testing::Range(15, 22),
                          [](const auto& info) { return "Window" + std::to_string(info.param); });
 
 TEST(LzxCompressor, RejectsWindowsOutsideTheFormat) {
-    EXPECT_THROW(cabinet::makeLzxCompressor(14), std::invalid_argument);
-    EXPECT_THROW(cabinet::makeLzxCompressor(22), std::invalid_argument);
+    EXPECT_THROW(lzx::makeLzxCompressor(14), std::invalid_argument);
+    EXPECT_THROW(lzx::makeLzxCompressor(22), std::invalid_argument);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ std::uint32_t cabinetChecksum(std::span<const std::uint8_t> bytes, std::uint32_t
     return sum ^ tail;
 }
 
-std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataBlock>& blocks,
+std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<codec::DataBlock>& blocks,
                                                 std::uint16_t typeCompress, const std::string& fileName,
                                                 std::uint32_t fileSize) {
     constexpr std::uint32_t kHeaderSize = 36, kFolderSize = 8, kFileFixedSize = 16, kDataHeaderSize = 8;
@@ -39,7 +39,7 @@ std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataB
     const std::uint32_t dataOffset =
         filesOffset + kFileFixedSize + static_cast<std::uint32_t>(fileName.size()) + 1;
     std::uint32_t total = dataOffset;
-    for (const cabinet::DataBlock& b : blocks)
+    for (const codec::DataBlock& b : blocks)
         total += kDataHeaderSize + static_cast<std::uint32_t>(b.data.size());
 
     std::vector<std::uint8_t> out;
@@ -71,7 +71,7 @@ std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataB
     out.insert(out.end(), fileName.begin(), fileName.end());
     out.push_back(0);
 
-    for (const cabinet::DataBlock& b : blocks) {
+    for (const codec::DataBlock& b : blocks) {
         std::uint8_t sizes[4] = {static_cast<std::uint8_t>(b.data.size()),
                                  static_cast<std::uint8_t>(b.data.size() >> 8),
                                  static_cast<std::uint8_t>(b.uncompressedSize),
@@ -83,9 +83,9 @@ std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataB
     return out;
 }
 
-std::vector<cabinet::DataBlock> compressFolder(cabinet::FolderCompressor& compressor,
-                                               std::span<const std::uint8_t> data, std::size_t feed) {
-    std::vector<cabinet::DataBlock> blocks;
+std::vector<codec::DataBlock> compressFolder(codec::FolderCompressor& compressor,
+                                             std::span<const std::uint8_t> data, std::size_t feed) {
+    std::vector<codec::DataBlock> blocks;
     while (!data.empty()) {
         const std::size_t n = std::min(feed, data.size());
         compressor.write(data.first(n), blocks);

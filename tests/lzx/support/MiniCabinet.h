@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/FolderCompressor.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::testing {
 
@@ -17,12 +17,12 @@ namespace corvane::testing {
 std::uint32_t cabinetChecksum(std::span<const std::uint8_t> bytes, std::uint32_t seed);
 
 // The cabinet bytes: one folder of type typeCompress holding `fileName` of `fileSize` bytes.
-std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<cabinet::DataBlock>& blocks,
+std::vector<std::uint8_t> makeSingleFileCabinet(const std::vector<codec::DataBlock>& blocks,
                                                 std::uint16_t typeCompress, const std::string& fileName,
                                                 std::uint32_t fileSize);
 
 // Runs a compressor over data (fed in pieces of `feed` bytes) and returns its blocks.
-std::vector<cabinet::DataBlock> compressFolder(cabinet::FolderCompressor& compressor,
-                                               std::span<const std::uint8_t> data, std::size_t feed);
+std::vector<codec::DataBlock> compressFolder(codec::FolderCompressor& compressor,
+                                             std::span<const std::uint8_t> data, std::size_t feed);
 
 }  // namespace corvane::testing

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 inline constexpr int kMinWindowBits = 15;
 inline constexpr int kMaxWindowBits = 21;
@@ -81,4 +81,4 @@ constexpr std::uint32_t maxOffset(int windowBits) {
     return (1u << windowBits) - 3;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

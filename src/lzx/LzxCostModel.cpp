@@ -1,11 +1,11 @@
-#include "cabinet/lzx/LzxCostModel.h"
+#include "lzx/LzxCostModel.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -104,4 +104,4 @@ LzxCosts costsFromStats(const LzxStats& stats, int windowBits) {
     return costs;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -16,9 +16,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cabinet/lzx/LzxCostModel.h"
+#include "lzx/LzxCostModel.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 struct ParseInput {
     const std::uint8_t* data;         // the block's first byte; the window before it is readable
@@ -45,4 +45,4 @@ private:
     std::vector<std::uint32_t> m_lengthCosts;
 };
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -33,7 +33,7 @@
 // root tables, and the match cache (at most 18 matches per position) and parse graph of one
 // chunk. It does not depend on the input size; small complete folders get smaller tables.
 
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 #include <algorithm>
 #include <cassert>
@@ -44,17 +44,15 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/lzx/LzxBlockWriter.h"
-#include "cabinet/lzx/LzxCostModel.h"
-#include "cabinet/lzx/LzxE8.h"
-#include "cabinet/lzx/LzxMatchFinder.h"
-#include "cabinet/lzx/LzxParser.h"
+#include "lzx/LzxBlockWriter.h"
+#include "lzx/LzxCostModel.h"
+#include "lzx/LzxE8.h"
+#include "lzx/LzxMatchFinder.h"
+#include "lzx/LzxParser.h"
 
-namespace corvane::cabinet {
+namespace corvane::lzx {
 
 namespace {
-
-using namespace lzx;
 
 // Frames parsed together: enough for the block splitter to find stretches worth their own
 // codes, few enough that the match cache and the parse graph stay small.
@@ -91,7 +89,7 @@ static_assert(kGreedyLength <= kNiceLength, "a greedy match must be one the find
 static_assert(kFirstChunkPasses >= 1 && kLaterChunkPasses >= 1);
 static_assert(kChunkBytes % kFrameSize == 0, "chunks end on frame boundaries");
 
-class LzxCompressorImpl final : public FolderCompressor {
+class LzxCompressorImpl final : public codec::FolderCompressor {
 public:
     explicit LzxCompressorImpl(const LzxOptions& options)
         : m_options(options),
@@ -100,7 +98,7 @@ public:
           m_parser(kGreedyLength),
           m_writer(options.windowBits, options.e8TranslationSize) {}
 
-    void write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) override {
+    void write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) override {
         while (!data.empty()) {
             if (m_end - m_base == m_buffer.size()) {
                 if (m_buffer.size() < m_bufferLimit)
@@ -119,7 +117,7 @@ public:
         }
     }
 
-    void finish(std::vector<DataBlock>& out) override {
+    void finish(std::vector<codec::DataBlock>& out) override {
         m_finishing = true;
         if (m_translated < m_end) translateFrame(static_cast<std::uint32_t>(m_end - m_translated));
         while (m_done < m_end)
@@ -186,7 +184,7 @@ private:
         m_matchIndex[size] = static_cast<std::uint32_t>(used);
     }
 
-    void compressChunk(std::uint32_t size, std::vector<DataBlock>& out) {
+    void compressChunk(std::uint32_t size, std::vector<codec::DataBlock>& out) {
         assert(m_done % kFrameSize == 0 && m_translated >= m_done + size);
         findMatches(size);
         const ParseInput whole{at(m_done), m_done, size, m_matchIndex.data(), m_matches.data()};
@@ -308,17 +306,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FolderCompressor> makeLzxCompressor(const LzxOptions& options) {
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(const LzxOptions& options) {
     if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
         throw std::invalid_argument("LZX window bits must be 15 to 21, not " +
                                     std::to_string(options.windowBits));
     return std::make_unique<LzxCompressorImpl>(options);
 }
 
-std::unique_ptr<FolderCompressor> makeLzxCompressor(int windowBits) {
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(int windowBits) {
     LzxOptions options;
     options.windowBits = windowBits;
     return makeLzxCompressor(options);
 }
 
-}  // namespace corvane::cabinet
+}  // namespace corvane::lzx

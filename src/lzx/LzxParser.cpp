@@ -1,13 +1,13 @@
-#include "cabinet/lzx/LzxParser.h"
+#include "lzx/LzxParser.h"
 
 #include <algorithm>
 #include <cassert>
 #include <limits>
 
-#include "cabinet/lzx/LzxMatchFinder.h"
-#include "cabinet/lzx/LzxMatchLength.h"
+#include "lzx/LzxMatchFinder.h"
+#include "lzx/LzxMatchLength.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -129,4 +129,4 @@ RepState LzxParser::parse(const ParseInput& input, const LzxCosts& costs, const 
     return m_reps[n - in[n].length].after(in[n]);
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -1,11 +1,11 @@
-#include "cabinet/lzx/LzxBlockWriter.h"
+#include "lzx/LzxBlockWriter.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -188,7 +188,7 @@ bool LzxBlockWriter::fitsFrames(const LzxBlockPlan& plan, std::span<const LzxIte
                          (aligned ? kAlignedTreeBits : 0);
     std::uint64_t pos = m_pos;
     std::uint64_t frameEnd = (m_pos / kFrameSize + 1) * kFrameSize;
-    constexpr std::uint64_t kLimitBits = 8 * kMaxCompressedBlock;
+    constexpr std::uint64_t kLimitBits = 8 * codec::kMaxCompressedBlock;
     for (const LzxItem& item : items) {
         bits += itemBits(plan.codes, aligned, item);
         pos += item.length;
@@ -221,7 +221,7 @@ void LzxBlockWriter::writeBlockHeader(BlockType type, std::uint32_t size) {
 }
 
 void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const LzxItem> items,
-                                     std::vector<DataBlock>& out) {
+                                     std::vector<codec::DataBlock>& out) {
     assert(plan.type != BlockType::Uncompressed);
     const bool aligned = plan.type == BlockType::Aligned;
     const LzxCodes& codes = plan.codes;
@@ -279,7 +279,7 @@ void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const L
 }
 
 void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps,
-                                       std::vector<DataBlock>& out) {
+                                       std::vector<codec::DataBlock>& out) {
     assert(m_pos % kFrameSize == 0 && !data.empty());
     writeBlockHeader(BlockType::Uncompressed, static_cast<std::uint32_t>(data.size()));
     // 1 to 16 pad bits: decoders always consume at least one bit here.
@@ -303,24 +303,24 @@ void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const
     }
 }
 
-void LzxBlockWriter::advance(std::uint32_t bytes, std::vector<DataBlock>& out) {
+void LzxBlockWriter::advance(std::uint32_t bytes, std::vector<codec::DataBlock>& out) {
     m_pos += bytes;
     assert(m_pos <= (m_frameStart / kFrameSize + 1) * kFrameSize);
     if (m_pos - m_frameStart == kFrameSize) endFrame(out);
 }
 
-void LzxBlockWriter::endFrame(std::vector<DataBlock>& out) {
+void LzxBlockWriter::endFrame(std::vector<codec::DataBlock>& out) {
     m_bits.alignTo16();
-    DataBlock block;
+    codec::DataBlock block;
     block.data = m_bits.take();
     block.uncompressedSize = static_cast<std::uint16_t>(m_pos - m_frameStart);
-    assert(block.data.size() <= kMaxCompressedBlock);
+    assert(block.data.size() <= codec::kMaxCompressedBlock);
     out.push_back(std::move(block));
     m_frameStart = m_pos;
 }
 
-void LzxBlockWriter::finish(std::vector<DataBlock>& out) {
+void LzxBlockWriter::finish(std::vector<codec::DataBlock>& out) {
     if (m_pos != m_frameStart) endFrame(out);
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx
