@@ -42,9 +42,9 @@ void LzxStats::add(const LzxItem& item) {
         return;
     }
     const unsigned slot = slotOf(item.value);
-    const unsigned header = std::min(item.length - kMinMatch, kNumPrimaryLengths);
-    ++main[kNumChars + 8 * slot + header];
-    if (header == kNumPrimaryLengths) ++length[item.length - kMinMatch - kNumPrimaryLengths];
+    const unsigned header = lengthHeader(item.length);
+    ++main[mainSymbol(slot, header)];
+    if (header == kNumPrimaryLengths) ++length[lengthSymbol(item.length)];
     if (item.value >= kNumRepeats) {
         const unsigned bits = footerBits(slot);
         footerBitTotal += bits;

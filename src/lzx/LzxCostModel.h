@@ -33,7 +33,7 @@ struct RepState {
         if (item.value < kNumRepeats) {
             std::swap(next.r[0], next.r[item.value]);
         } else {
-            next.r = {item.value - 2, r[0], r[1]};
+            next.r = {matchOffset(item.value), r[0], r[1]};
         }
         return next;
     }
