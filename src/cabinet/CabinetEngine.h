@@ -41,6 +41,15 @@ private:
 
     bool fail(FciError code, int systemError = 0, std::string detail = {});
     bool failBroken(FciError code, int systemError = 0, std::string detail = {});
+    // The steps of addFile.
+    bool checkFileFits(const std::string& sourcePath, std::uint64_t size);
+    bool makeRoomInFolder(std::uint16_t typeCompress, std::uint64_t size,
+                          std::unique_ptr<codec::FolderCompressor> compressor,
+                          const FciGetNextCabinet& getNext, const FciStatusCallback& status);
+    StoredFile storedFileEntry(const std::string& nameInCabinet, const FciSourceInfo& source,
+                               bool execute) const;
+    bool compressSource(const std::string& sourcePath, ByteSource& source, const FciStatusCallback& status,
+                        std::uint64_t& total);
     bool startFolder(std::uint16_t typeCompress);
     bool storeBlocks(std::vector<codec::DataBlock>& blocks, const FciStatusCallback& status);
     bool placeFolders(const FciGetNextCabinet& getNext, const FciStatusCallback& status);
