@@ -11,20 +11,22 @@ top=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 stamp=${2:-}
 
 # folder (under src/, or runtime/...) : the folders it may include, itself always allowed.
+# contract holds the rules shared with the setup runtime; everyone may use it.
 # A folder's own subfolder is a folder of its own and needs its own line.
 rules='
-platform:
-model: platform
-project: model platform
+contract:
+platform: contract
+model: platform contract
+project: model platform contract
 codec:
 lzx: codec
-cabinet: codec lzx
-builder: project model platform cabinet codec
-cli/corvane-build: builder project model platform cabinet codec
-cli/corvane-cab: cabinet codec
-ui: * 
+cabinet: codec lzx contract
+builder: project model platform cabinet codec contract
+cli/corvane-build: builder project model platform cabinet codec contract
+cli/corvane-cab: cabinet codec platform contract
+ui: *
 app: *
-runtime/windows/src: project/RowSplit.h
+runtime/windows/src: contract project/RowSplit.h
 '
 # Folders that may find Qt.
 qt_folders='ui app'
