@@ -4,8 +4,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 variant=${1:-release}
 case "$variant" in
-    release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_SANITIZE=OFF) ;;
-    asan)    flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON) ;;
+    release) flags=(-DCORVANE_WERROR=ON -DCORVANE_BUILD_RUNTIME=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_SANITIZE=OFF) ;;
+    asan)    flags=(-DCORVANE_WERROR=ON -DCORVANE_BUILD_RUNTIME=ON -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON) ;;
     *) echo "usage: scripts/build.sh [release|asan]" >&2; exit 2 ;;
 esac
 cmake -S "$top" -B "$top/build/$variant" -G Ninja "${flags[@]}" >/dev/null

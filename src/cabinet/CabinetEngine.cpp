@@ -30,9 +30,9 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/Checksum.h"
 #include "cabinet/CompressorFactory.h"
-#include "cabinet/FolderCompressor.h"
 #include "cabinet/LittleEndian.h"
 #include "cabinet/Spool.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::cabinet {
 
@@ -128,7 +128,7 @@ std::size_t CabinetEngine::filesInCabinet() const {
     return count;
 }
 
-std::unique_ptr<FolderCompressor> CabinetEngine::newCompressor(std::uint16_t typeCompress) const {
+std::unique_ptr<codec::FolderCompressor> CabinetEngine::newCompressor(std::uint16_t typeCompress) const {
     if (m_callbacks.makeCompressor) return m_callbacks.makeCompressor(typeCompress);
     return makeFolderCompressor(typeCompress);
 }
@@ -145,6 +145,7 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
             return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
                         "The name in the cabinet of " + sourcePath + " must have 1 to " +
                             std::to_string(kMaxNameLength) + " bytes");
+        // A new folder needs a compressor; an unknown type fails before the source is opened.
         std::unique_ptr<FolderCompressor> compressor;
         if (!m_folder || m_folder->typeCompress != typeCompress) {
             compressor = newCompressor(typeCompress);
@@ -153,53 +154,13 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
         int error = 0;
         FciSourceInfo source = openInfo(sourcePath, error);
         if (!source.source) return fail(FCIERR_OPEN_SRC, error);
-        if (source.size > kMaxFileBytes)
-            return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
-                        sourcePath + " has " + std::to_string(source.size) +
-                            " bytes; a cabinet holds at most " + std::to_string(kMaxFileBytes) +
-                            " bytes per file");
-        if (filesInCabinet() >= kMaxFilesPerCabinet)
-            return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
-                        "A cabinet holds at most " + std::to_string(kMaxFilesPerCabinet) + " files; " +
-                            sourcePath + " is one too many");
+        if (!checkFileFits(sourcePath, source.size)) return false;
+        if (!makeRoomInFolder(typeCompress, source.size, std::move(compressor), getNext, status))
+            return false;
 
-        if (m_pending && !writePending(true, status)) return false;
-        if (m_folder && (m_folder->typeCompress != typeCompress ||
-                         m_folder->uncompressedSize + source.size > kMaxFolderBytes)) {
-            if (!flushFolder(getNext, status)) return false;
-            if (!compressor) compressor = newCompressor(typeCompress);
-        }
-        if (!m_folder) {
-            m_compressor = std::move(compressor);
-            if (!startFolder(typeCompress)) return false;
-        }
-
-        StoredFile file;
-        file.name = nameInCabinet;
-        file.folderOffset = static_cast<std::uint32_t>(m_folder->uncompressedSize);
-        file.date = source.date;
-        file.time = source.time;
-        file.attribs =
-            static_cast<std::uint16_t>((source.attribs & kSourceAttribMask) | (execute ? kAttribExecute : 0) |
-                                       (hasHighBytes(nameInCabinet) ? kAttribNameIsUtf : 0));
-
-        std::vector<std::uint8_t> buffer(kReadBufferSize);
-        std::vector<DataBlock> blocks;
+        StoredFile file = storedFileEntry(nameInCabinet, source, execute);
         std::uint64_t total = 0;
-        for (;;) {
-            const std::ptrdiff_t count = source.source->read(buffer);
-            if (count < 0) return failBroken(FCIERR_READ_SRC, source.source->lastError());
-            if (count == 0) break;
-            total += static_cast<std::uint64_t>(count);
-            if (total > kMaxFileBytes ||
-                m_folder->uncompressedSize + static_cast<std::uint64_t>(count) > kMaxFolderBytes)
-                return failBroken(
-                    FCIERR_CAB_FORMAT_LIMIT, 0,
-                    sourcePath + " grew while it was read and no longer fits the cabinet format");
-            m_folder->uncompressedSize += static_cast<std::uint64_t>(count);
-            m_compressor->write(std::span(buffer.data(), static_cast<std::size_t>(count)), blocks);
-            if (!storeBlocks(blocks, status)) return false;
-        }
+        if (!compressSource(sourcePath, *source.source, status, total)) return false;
         file.size = static_cast<std::uint32_t>(total);
         m_folder->files.push_back(std::move(file));
 
@@ -209,6 +170,72 @@ bool CabinetEngine::addFile(const std::string& sourcePath, const std::string& na
         return failBroken(FCIERR_ALLOC_FAIL);
     } catch (const std::exception& e) {
         return failBroken(FCIERR_MCI_FAIL, 0, e.what());
+    }
+}
+
+// The format's limits on one file and on a cabinet's file count, checked before anything moves.
+bool CabinetEngine::checkFileFits(const std::string& sourcePath, std::uint64_t size) {
+    if (size > kMaxFileBytes)
+        return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
+                    sourcePath + " has " + std::to_string(size) + " bytes; a cabinet holds at most " +
+                        std::to_string(kMaxFileBytes) + " bytes per file");
+    if (filesInCabinet() >= kMaxFilesPerCabinet)
+        return fail(FCIERR_CAB_FORMAT_LIMIT, 0,
+                    "A cabinet holds at most " + std::to_string(kMaxFilesPerCabinet) + " files; " +
+                        sourcePath + " is one too many");
+    return true;
+}
+
+// Writes a pending cabinet, closes the open folder when the file needs another type or would
+// overflow it, and opens a folder when none is open.
+bool CabinetEngine::makeRoomInFolder(std::uint16_t typeCompress, std::uint64_t size,
+                                     std::unique_ptr<FolderCompressor> compressor,
+                                     const FciGetNextCabinet& getNext, const FciStatusCallback& status) {
+    if (m_pending && !writePending(true, status)) return false;
+    if (m_folder &&
+        (m_folder->typeCompress != typeCompress || m_folder->uncompressedSize + size > kMaxFolderBytes)) {
+        if (!flushFolder(getNext, status)) return false;
+        if (!compressor) compressor = newCompressor(typeCompress);
+    }
+    if (!m_folder) {
+        m_compressor = std::move(compressor);
+        if (!startFolder(typeCompress)) return false;
+    }
+    return true;
+}
+
+StoredFile CabinetEngine::storedFileEntry(const std::string& nameInCabinet, const FciSourceInfo& source,
+                                          bool execute) const {
+    StoredFile file;
+    file.name = nameInCabinet;
+    file.folderOffset = static_cast<std::uint32_t>(m_folder->uncompressedSize);
+    file.date = source.date;
+    file.time = source.time;
+    file.attribs =
+        static_cast<std::uint16_t>((source.attribs & kSourceAttribMask) | (execute ? kAttribExecute : 0) |
+                                   (hasHighBytes(nameInCabinet) ? kAttribNameIsUtf : 0));
+    return file;
+}
+
+// Reads the source to its end through the folder's compressor; total is the bytes read. A file
+// that grows past the format's limits while it is read breaks the engine: the folder is half
+// written.
+bool CabinetEngine::compressSource(const std::string& sourcePath, ByteSource& source,
+                                   const FciStatusCallback& status, std::uint64_t& total) {
+    std::vector<std::uint8_t> buffer(kReadBufferSize);
+    std::vector<DataBlock> blocks;
+    for (;;) {
+        const std::ptrdiff_t count = source.read(buffer);
+        if (count < 0) return failBroken(FCIERR_READ_SRC, source.lastError());
+        if (count == 0) return true;
+        total += static_cast<std::uint64_t>(count);
+        if (total > kMaxFileBytes ||
+            m_folder->uncompressedSize + static_cast<std::uint64_t>(count) > kMaxFolderBytes)
+            return failBroken(FCIERR_CAB_FORMAT_LIMIT, 0,
+                              sourcePath + " grew while it was read and no longer fits the cabinet format");
+        m_folder->uncompressedSize += static_cast<std::uint64_t>(count);
+        m_compressor->write(std::span(buffer.data(), static_cast<std::size_t>(count)), blocks);
+        if (!storeBlocks(blocks, status)) return false;
     }
 }
 

@@ -9,11 +9,14 @@
 #include "cabinet/CabinetPlan.h"
 #include "cabinet/FciTypes.h"
 
+namespace corvane::codec {
+class FolderCompressor;
+struct DataBlock;
+}  // namespace corvane::codec
+
 namespace corvane::cabinet {
 
 class ByteSink;
-class FolderCompressor;
-struct DataBlock;
 
 // Corvane's cabinet engine: the operations of FCI (create, add a file, flush a folder, flush a
 // cabinet, destroy) with its callbacks, thresholds and error record. See CabinetEngine.cpp.
@@ -38,9 +41,18 @@ private:
 
     bool fail(FciError code, int systemError = 0, std::string detail = {});
     bool failBroken(FciError code, int systemError = 0, std::string detail = {});
-    std::unique_ptr<FolderCompressor> newCompressor(std::uint16_t typeCompress) const;
+    std::unique_ptr<codec::FolderCompressor> newCompressor(std::uint16_t typeCompress) const;
+    // The steps of addFile.
+    bool checkFileFits(const std::string& sourcePath, std::uint64_t size);
+    bool makeRoomInFolder(std::uint16_t typeCompress, std::uint64_t size,
+                          std::unique_ptr<codec::FolderCompressor> compressor,
+                          const FciGetNextCabinet& getNext, const FciStatusCallback& status);
+    StoredFile storedFileEntry(const std::string& nameInCabinet, const FciSourceInfo& source,
+                               bool execute) const;
+    bool compressSource(const std::string& sourcePath, ByteSource& source, const FciStatusCallback& status,
+                        std::uint64_t& total);
     bool startFolder(std::uint16_t typeCompress);
-    bool storeBlocks(std::vector<DataBlock>& blocks, const FciStatusCallback& status);
+    bool storeBlocks(std::vector<codec::DataBlock>& blocks, const FciStatusCallback& status);
     bool placeFolders(const FciGetNextCabinet& getNext, const FciStatusCallback& status);
     bool splitSlice(FolderSlice& slice, std::uint64_t fixed, std::uint64_t room, FolderSlice& carried);
     bool writeSlice(const FolderSlice& slice, ByteSink& sink);
@@ -60,7 +72,7 @@ private:
     std::string m_prevCabinet, m_prevDisk;
 
     std::shared_ptr<FolderData> m_folder;  // the open folder, if any
-    std::unique_ptr<FolderCompressor> m_compressor;
+    std::unique_ptr<codec::FolderCompressor> m_compressor;
     std::vector<FolderSlice> m_slices;     // finished folders waiting for their cabinet
     std::optional<CabinetPlan> m_pending;  // a full cabinet whose successor has no file yet
     std::vector<std::uint8_t> m_recordBuffer;

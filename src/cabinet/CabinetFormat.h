@@ -23,9 +23,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cabinet/FolderCompressor.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::cabinet {
+
+// The compressors' interface is the codec target's; the container speaks of the same blocks.
+using codec::DataBlock;
+using codec::FolderCompressor;
+using codec::kBlockSize;
+using codec::kMaxCompressedBlock;
 
 inline constexpr std::uint8_t kSignature[4] = {'M', 'S', 'C', 'F'};
 inline constexpr std::uint8_t kVersionMinor = 3;  // 1.3: the only version every decoder reads

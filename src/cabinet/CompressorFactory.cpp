@@ -3,7 +3,7 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/MsZipCompressor.h"
 #include "cabinet/NoneCompressor.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::cabinet {
 
@@ -20,7 +20,7 @@ std::unique_ptr<FolderCompressor> makeFolderCompressor(std::uint16_t typeCompres
             const int windowBits = (typeCompress >> kLzxWindowShift) & 0x1F;
             if ((typeCompress & ~(kCompressTypeMask | (0x1F << kLzxWindowShift))) == 0 &&
                 windowBits >= kLzxMinWindowBits && windowBits <= kLzxMaxWindowBits)
-                return makeLzxCompressor(windowBits);
+                return lzx::makeLzxCompressor(windowBits);
             break;
         }
         default:

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "cabinet/FolderCompressor.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::cabinet {
 
 // The compressor for a CFFOLDER.typeCompress value, or nullptr when Corvane cannot write it.
-std::unique_ptr<FolderCompressor> makeFolderCompressor(std::uint16_t typeCompress);
+std::unique_ptr<codec::FolderCompressor> makeFolderCompressor(std::uint16_t typeCompress);
 
 }  // namespace corvane::cabinet

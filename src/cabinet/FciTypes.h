@@ -9,11 +9,14 @@
 #include <memory>
 #include <string>
 
+namespace corvane::codec {
+class FolderCompressor;
+}  // namespace corvane::codec
+
 namespace corvane::cabinet {
 
 class ByteSink;
 class ByteSource;
-class FolderCompressor;
 
 inline constexpr std::size_t kCcabStringSize = 256;  // names in TCCAB, NUL included
 
@@ -70,7 +73,7 @@ struct FciCallbacks {
     std::function<std::unique_ptr<ByteSink>(const std::string& path, int& error)> createCabinet;
     // Makes the compressor of a new folder; makeFolderCompressor when unset. Tests put a
     // compressor with options of their own here.
-    std::function<std::unique_ptr<FolderCompressor>(std::uint16_t typeCompress)> makeCompressor;
+    std::function<std::unique_ptr<codec::FolderCompressor>(std::uint16_t typeCompress)> makeCompressor;
 };
 
 // Callbacks given with each file and each cabinet flush.

@@ -51,15 +51,15 @@ constexpr Search kFinalSearch = {32, 258, 258, 512};
 // the full search would, at a fraction of the time.
 constexpr Search kProbeSearch = {4, 4, 16, 16};
 // Deflate block cuts tried per record, in bytes per block; 0 is the record whole.
-constexpr std::array<std::size_t, 3> kCuts = {0, kBlockSize / 2, kBlockSize / 4};
+constexpr std::array<std::size_t, 3> kCuts = {0, codec::kBlockSize / 2, codec::kBlockSize / 4};
 constexpr std::size_t kBatchBlocks = 16;  // records compressed in parallel: 512 KiB of input
 constexpr unsigned kMaxWorkers = 4;       // setups are built on desktops; more cores gain little
 
 constexpr std::size_t kSignatureSize = 2;                    // "CK"
 constexpr std::size_t kStoredOverhead = kSignatureSize + 5;  // "CK", block header byte, LEN, NLEN
 constexpr std::size_t kMaxPayload = 32780;                   // the largest record MSZIP decoders must accept
-static_assert(kBlockSize + kStoredOverhead <= kMaxPayload, "a stored record always fits");
-static_assert(kMaxPayload <= kMaxCompressedBlock);
+static_assert(codec::kBlockSize + kStoredOverhead <= kMaxPayload, "a stored record always fits");
+static_assert(kMaxPayload <= codec::kMaxCompressedBlock);
 
 }  // namespace
 
@@ -74,8 +74,8 @@ public:
     Stream& operator=(const Stream&) = delete;
 
     // The shortest record for input, with history as the window's previous contents.
-    DataBlock compress(std::span<const std::uint8_t> input, std::span<const std::uint8_t> history) {
-        DataBlock block;
+    codec::DataBlock compress(std::span<const std::uint8_t> input, std::span<const std::uint8_t> history) {
+        codec::DataBlock block;
         block.uncompressedSize = static_cast<std::uint16_t>(input.size());
         // Anything as long as the stored form is no gain; the buffer's end makes deflate stop there.
         const std::size_t limit = input.size() + kStoredOverhead;
@@ -145,33 +145,33 @@ private:
 
 MsZipCompressor::MsZipCompressor() {
     m_streams.push_back(std::make_unique<Stream>());
-    m_batch.reserve(kBatchBlocks * kBlockSize);
+    m_batch.reserve(kBatchBlocks * codec::kBlockSize);
 }
 
 MsZipCompressor::~MsZipCompressor() = default;
 
-void MsZipCompressor::write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) {
+void MsZipCompressor::write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) {
     while (!data.empty()) {
-        const std::size_t take = std::min(kBatchBlocks * kBlockSize - m_batch.size(), data.size());
+        const std::size_t take = std::min(kBatchBlocks * codec::kBlockSize - m_batch.size(), data.size());
         m_batch.insert(m_batch.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
-        if (m_batch.size() == kBatchBlocks * kBlockSize) compressBatch(out);
+        if (m_batch.size() == kBatchBlocks * codec::kBlockSize) compressBatch(out);
     }
 }
 
-void MsZipCompressor::finish(std::vector<DataBlock>& out) {
+void MsZipCompressor::finish(std::vector<codec::DataBlock>& out) {
     if (!m_batch.empty()) compressBatch(out);
 }
 
-void MsZipCompressor::compressBatch(std::vector<DataBlock>& out) {
+void MsZipCompressor::compressBatch(std::vector<codec::DataBlock>& out) {
     const std::span<const std::uint8_t> batch(m_batch);
-    const std::size_t count = (batch.size() + kBlockSize - 1) / kBlockSize;
-    std::vector<DataBlock> blocks(count);
+    const std::size_t count = (batch.size() + codec::kBlockSize - 1) / codec::kBlockSize;
+    std::vector<codec::DataBlock> blocks(count);
     const auto compressOne = [&](Stream& stream, std::size_t index) {
-        const std::size_t start = index * kBlockSize;
-        const auto input = batch.subspan(start, std::min(kBlockSize, batch.size() - start));
+        const std::size_t start = index * codec::kBlockSize;
+        const auto input = batch.subspan(start, std::min(codec::kBlockSize, batch.size() - start));
         const auto history = index == 0 ? std::span<const std::uint8_t>(m_history)
-                                        : batch.subspan(start - kBlockSize, kBlockSize);
+                                        : batch.subspan(start - codec::kBlockSize, codec::kBlockSize);
         blocks[index] = stream.compress(input, history);
     };
 
@@ -207,9 +207,9 @@ void MsZipCompressor::compressBatch(std::vector<DataBlock>& out) {
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
 
-    for (DataBlock& block : blocks)
+    for (codec::DataBlock& block : blocks)
         out.push_back(std::move(block));
-    const std::size_t lastStart = (count - 1) * kBlockSize;
+    const std::size_t lastStart = (count - 1) * codec::kBlockSize;
     m_history.assign(m_batch.begin() + static_cast<std::ptrdiff_t>(lastStart), m_batch.end());
     m_batch.clear();
 }

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "cabinet/FolderCompressor.h"
+#include "codec/FolderCompressor.h"
 
 namespace corvane::cabinet {
 
 // Type 0: each record's payload is its 32 KiB of the folder stream, unchanged.
-class NoneCompressor final : public FolderCompressor {
+class NoneCompressor final : public codec::FolderCompressor {
 public:
-    void write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) override;
-    void finish(std::vector<DataBlock>& out) override;
+    void write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) override;
+    void finish(std::vector<codec::DataBlock>& out) override;
 
 private:
-    DataBlock m_pending;
+    codec::DataBlock m_pending;
 };
 
 }  // namespace corvane::cabinet

@@ -90,7 +90,8 @@ public:
     void setSinkFactory(SinkFactory factory) { m_sinkFactory = std::move(factory); }
     // Makes each folder's compressor, for the type the compression settings give; the built-in
     // one when unset. Tests put encoders with options of their own here.
-    using CompressorFactory = std::function<std::unique_ptr<FolderCompressor>(std::uint16_t typeCompress)>;
+    using CompressorFactory =
+        std::function<std::unique_ptr<codec::FolderCompressor>(std::uint16_t typeCompress)>;
     void setCompressorFactory(CompressorFactory factory) { m_compressorFactory = std::move(factory); }
 
 private:

@@ -112,7 +112,7 @@ void Project::rebuildDocumentLists() {
 void Project::setUninstall(bool on) {
     if (settings.uninstall == on) return;
     settings.uninstall = on;
-    settings.showPorgrams = on;
+    settings.showPrograms = on;
     settings.uninstallPage = on;
     const std::string source = uninstallerSource();
     if (on) {
@@ -158,17 +158,17 @@ void Project::setRestart(bool on) {
 
 void Project::setLaunchFile(bool on) {
     if (settings.launchFile == on) return;
-    settings.launchFile = settings.launchCecked = on;
+    settings.launchFile = settings.launchChecked = on;
 }
 
 void Project::setViewReadme(bool on) {
     if (settings.viewReadme == on) return;
-    settings.viewReadme = settings.viewReadmeCecked = on;
+    settings.viewReadme = settings.viewReadmeChecked = on;
 }
 
 void Project::setVisitSite(bool on) {
     if (settings.visitSite == on) return;
-    settings.visitSite = settings.visitSiteCecked = on;
+    settings.visitSite = settings.visitSiteChecked = on;
 }
 
 std::vector<std::string> Project::installedFiles() const {

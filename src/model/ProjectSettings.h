@@ -37,7 +37,7 @@ struct ProjectSettings {
     std::string subkey;
     std::string value;
     bool uninstall = false;
-    bool showPorgrams = false;
+    bool showPrograms = false;
     bool uninstallPage = false;
     std::string uninstallAddress;
     std::string programGroup;
@@ -45,13 +45,13 @@ struct ProjectSettings {
     bool restart = false;
     bool launchFile = false;
     std::string launchFileName;
-    bool launchCecked = false;
+    bool launchChecked = false;
     bool viewReadme = false;
     std::string viewReadmeFileName;
-    bool viewReadmeCecked = false;
+    bool viewReadmeChecked = false;
     bool visitSite = false;
     std::string visitSiteAddress;
-    bool visitSiteCecked = false;
+    bool visitSiteChecked = false;
 
     bool operator==(const ProjectSettings&) const = default;
 };

@@ -31,7 +31,7 @@ const std::array<SettingField, kSettingCount> kFields{{
     {"Subkey", &S::subkey},
     {"Value", &S::value},
     {"Uninstall", &S::uninstall},
-    {"ShowPorgrams", &S::showPorgrams},
+    {"ShowPorgrams", &S::showPrograms},
     {"UninstallPage", &S::uninstallPage},
     {"UninstallAddress", &S::uninstallAddress},
     {"ProgramGroup", &S::programGroup},
@@ -39,13 +39,13 @@ const std::array<SettingField, kSettingCount> kFields{{
     {"Restart", &S::restart},
     {"LaunchFile", &S::launchFile},
     {"LaunchFileName", &S::launchFileName},
-    {"LaunchCecked", &S::launchCecked},
+    {"LaunchCecked", &S::launchChecked},
     {"ViewReadme", &S::viewReadme},
     {"ViewReadmeFileName", &S::viewReadmeFileName},
-    {"ViewReadmeCecked", &S::viewReadmeCecked},
+    {"ViewReadmeCecked", &S::viewReadmeChecked},
     {"VisitSite", &S::visitSite},
     {"VisitSiteAddress", &S::visitSiteAddress},
-    {"VisitSiteCecked", &S::visitSiteCecked},
+    {"VisitSiteCecked", &S::visitSiteChecked},
 }};
 
 }  // namespace

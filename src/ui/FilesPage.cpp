@@ -368,7 +368,7 @@ void FilesPage::buildUninstallTab() {
     m_uninstallPage->setEnabled(false);
     m_uninstallAddress->setEnabled(false);
 
-    bindCheck(m_showPrograms, &model::ProjectSettings::showPorgrams);
+    bindCheck(m_showPrograms, &model::ProjectSettings::showPrograms);
     connect(m_uninstallPage, &QCheckBox::toggled, this, [this](bool on) {
         m_project.settings.uninstallPage = on;
         m_uninstallAddress->setEnabled(on);
@@ -427,7 +427,7 @@ void FilesPage::loadFromProject() {
     }
     const std::pair<QCheckBox*, bool> boxes[] = {{m_getFromRegistry, s.getFromRegistry},
                                                  {m_includeUninstaller, s.uninstall},
-                                                 {m_showPrograms, s.showPorgrams},
+                                                 {m_showPrograms, s.showPrograms},
                                                  {m_uninstallPage, s.uninstallPage}};
     for (const auto& [box, on] : boxes) {
         SignalBlocker block(box);

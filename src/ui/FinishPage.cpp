@@ -65,9 +65,9 @@ FinishPage::FinishPage(model::Project& project, const Services& services, std::f
     connectMaster(m_launch, [this](bool on) { m_project.setLaunchFile(on); });
     connectMaster(m_viewReadme, [this](bool on) { m_project.setViewReadme(on); });
     connectMaster(m_visitSite, [this](bool on) { m_project.setVisitSite(on); });
-    bindCheck(m_launchChecked, &model::ProjectSettings::launchCecked);
-    bindCheck(m_readmeChecked, &model::ProjectSettings::viewReadmeCecked);
-    bindCheck(m_siteChecked, &model::ProjectSettings::visitSiteCecked);
+    bindCheck(m_launchChecked, &model::ProjectSettings::launchChecked);
+    bindCheck(m_readmeChecked, &model::ProjectSettings::viewReadmeChecked);
+    bindCheck(m_siteChecked, &model::ProjectSettings::visitSiteChecked);
 
     connect(m_launchFile, &QComboBox::editTextChanged, this, [this](const QString& t) {
         m_project.settings.launchFileName = t.toStdString();
@@ -94,11 +94,11 @@ void FinishPage::syncGoverned() {
     const model::ProjectSettings& s = m_project.settings;
     const std::pair<QCheckBox*, bool> boxes[] = {{m_restart, s.restart},
                                                  {m_launch, s.launchFile},
-                                                 {m_launchChecked, s.launchCecked},
+                                                 {m_launchChecked, s.launchChecked},
                                                  {m_viewReadme, s.viewReadme},
-                                                 {m_readmeChecked, s.viewReadmeCecked},
+                                                 {m_readmeChecked, s.viewReadmeChecked},
                                                  {m_visitSite, s.visitSite},
-                                                 {m_siteChecked, s.visitSiteCecked}};
+                                                 {m_siteChecked, s.visitSiteChecked}};
     for (const auto& [box, on] : boxes) {
         SignalBlocker block(box);
         box->setChecked(on);

@@ -10,7 +10,7 @@
 #include "CabinetListing.h"
 #include "TestData.h"
 #include "TestSupport.h"
-#include "cli/CabCommand.h"
+#include "cli/corvane-cab/CabCommand.h"
 
 namespace corvane::cli {
 namespace {

@@ -14,6 +14,9 @@
 namespace corvane::cabinet {
 namespace {
 
+using codec::DataBlock;
+using codec::kBlockSize;
+
 TEST(CabinetChecksum, PacksLeftoverBytesHighFirst) {
     const std::uint8_t bytes[] = {1, 2, 3, 4, 5, 6, 7};
     EXPECT_EQ(cabinetChecksum(std::span(bytes, 4), 0), 0x04030201u);

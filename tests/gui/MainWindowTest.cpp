@@ -237,7 +237,7 @@ private slots:
         QVERIFY(launch->isEnabled() && !launch->isChecked());
         QVERIFY(!widget<QComboBox>("LaunchFileNameCombo")->isEnabled());
         const auto& s = m_window->project().settings;
-        QVERIFY(!s.restart && !s.launchFile && !s.visitSite && !s.launchCecked);
+        QVERIFY(!s.restart && !s.launchFile && !s.visitSite && !s.launchChecked);
     }
 
     void protectKeepsThePassword() {

@@ -9,21 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/FolderCompressor.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "codec/FolderCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::test {
 
 struct LzxCabinet {
-    std::filesystem::path cabinet;           // holds one file, kPayloadName
-    std::vector<cabinet::DataBlock> blocks;  // as the encoder gave them to the writer
+    std::filesystem::path cabinet;         // holds one file, kPayloadName
+    std::vector<codec::DataBlock> blocks;  // as the encoder gave them to the writer
 };
 
 inline constexpr const char* kPayloadName = "payload.bin";
 
 // Writes data to folder and packs it into folder/name; the encoder sees the folder stream in
 // pieces of at most `feed` bytes, whatever sizes the writer reads in.
-LzxCabinet writeLzxCabinet(const std::vector<std::uint8_t>& data, const cabinet::LzxOptions& options,
+LzxCabinet writeLzxCabinet(const std::vector<std::uint8_t>& data, const lzx::LzxOptions& options,
                            const std::filesystem::path& folder, const std::string& name, std::size_t feed);
 
 }  // namespace corvane::test

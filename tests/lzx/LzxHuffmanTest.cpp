@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 namespace {
 
 double kraftSum(const std::vector<std::uint8_t>& lens) {
@@ -64,4 +64,4 @@ TEST(LzxHuffman, CanonicalCodesArePrefixFreeInSymbolOrder) {
 }
 
 }  // namespace
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -10,7 +10,7 @@
 #include "Oracles.h"
 #include "TestData.h"
 #include "TestSupport.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::test {
 namespace {
@@ -26,7 +26,7 @@ TEST(LzxRandomized, LibmspackDecodesEveryBuffer) {
 #endif
     TempDir dir;
     for (int n = 0; n < kBuffers; ++n) {
-        cabinet::LzxOptions options;
+        lzx::LzxOptions options;
         options.windowBits = 15 + static_cast<int>(rng() % 7);
         options.e8TranslationSize = rng() % 4 == 0 ? 0 : static_cast<std::int32_t>(1 + rng() % 20000000);
         const std::size_t size = rng() % 3 == 0 ? rng() % 2000 : rng() % 300000;

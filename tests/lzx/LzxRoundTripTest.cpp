@@ -6,23 +6,23 @@
 #include "LzxTestData.h"
 #include "Oracles.h"
 #include "TestSupport.h"
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 namespace corvane::test {
 namespace {
 
-using cabinet::kBlockSize;
-using cabinet::kMaxCompressedBlock;
+using codec::kBlockSize;
+using codec::kMaxCompressedBlock;
 
 // Packs data into a cabinet, checks the block contract and decodes the cabinet with every
 // program oracle; returns the total payload size.
-std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& options, const std::string& tag,
+std::size_t expectRoundTrip(const Bytes& data, const lzx::LzxOptions& options, const std::string& tag,
                             std::size_t feed = 10007) {
     SCOPED_TRACE(tag + " window " + std::to_string(options.windowBits) + ", " + std::to_string(data.size()) +
                  " bytes");
     TempDir dir;
     const LzxCabinet packed = writeLzxCabinet(data, options, dir.path(), "test.cab", feed);
-    const std::vector<cabinet::DataBlock>& blocks = packed.blocks;
+    const std::vector<codec::DataBlock>& blocks = packed.blocks;
 
     std::size_t total = 0;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -37,7 +37,7 @@ std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& option
     }
     EXPECT_EQ(total, data.size());
     std::size_t payload = 0;
-    for (const cabinet::DataBlock& b : blocks)
+    for (const codec::DataBlock& b : blocks)
         payload += b.data.size();
 
     OracleJob job{packed.cabinet, {packed.cabinet}, {{kPayloadName, data}}};
@@ -49,8 +49,8 @@ std::size_t expectRoundTrip(const Bytes& data, const cabinet::LzxOptions& option
 
 class LzxWindow : public ::testing::TestWithParam<int> {
 protected:
-    cabinet::LzxOptions options() const {
-        cabinet::LzxOptions o;
+    lzx::LzxOptions options() const {
+        lzx::LzxOptions o;
         o.windowBits = GetParam();
         return o;
     }
@@ -82,7 +82,7 @@ TEST_P(LzxWindow, Text) {
 TEST_P(LzxWindow, X86CodeWithAndWithoutE8Translation) {
     const Bytes code = makeX86(400000, 11);
     expectRoundTrip(code, options(), "x86");
-    cabinet::LzxOptions off = options();
+    lzx::LzxOptions off = options();
     off.e8TranslationSize = 0;
     expectRoundTrip(code, off, "x86-no-e8");
 }
@@ -140,7 +140,7 @@ TEST(LzxCompressor, MatchesAtTheLongestDistanceOfTheSmallestWindow) {
     Bytes data = block;
     data.insert(data.end(), block.begin(), block.end());
     data.insert(data.end(), block.begin(), block.begin() + 20000);
-    cabinet::LzxOptions options;
+    lzx::LzxOptions options;
     options.windowBits = 15;
     TempDir dir;
     const LzxCabinet packed = writeLzxCabinet(data, options, dir.path(), "far.cab", 10007);
@@ -153,8 +153,8 @@ TEST(LzxCompressor, MatchesAtTheLongestDistanceOfTheSmallestWindow) {
 }
 
 TEST(LzxCompressor, RejectsWindowsOutsideTheFormat) {
-    EXPECT_THROW(cabinet::makeLzxCompressor(14), std::invalid_argument);
-    EXPECT_THROW(cabinet::makeLzxCompressor(22), std::invalid_argument);
+    EXPECT_THROW(lzx::makeLzxCompressor(14), std::invalid_argument);
+    EXPECT_THROW(lzx::makeLzxCompressor(22), std::invalid_argument);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "DescriptionReader.h"
 #include "LanguageStrings.h"
+#include "PageTexts.h"
 #include "PasswordCheck.h"
 #include "PathExpander.h"
 #include "SetupPayload.h"
@@ -232,6 +233,18 @@ void passwordChecks() {
     EXPECT(!passwordMatches(L"Sesam \u00f6ffne", L"pbkdf2-sha256:1000:xyz:" + key));
 }
 
+// The property sheet keeps pointers to these texts: they must stay put as more arrive, and a
+// text past the capacity must not land outside the array.
+void pageTextChecks() {
+    PageTexts<2> texts;
+    const wchar_t* caption = texts.keep(L"Setup - Demo");
+    const wchar_t* title = texts.keep(std::wstring(200, L'T'));
+    EXPECT(texts.keep(L"one too many")[0] == L'\0');
+    EXPECT(texts.size() == 2);
+    EXPECT(std::wstring(caption) == L"Setup - Demo");
+    EXPECT(std::wstring(title) == std::wstring(200, L'T'));
+}
+
 }  // namespace
 
 int wmain() {
@@ -244,6 +257,7 @@ int wmain() {
     languageChecks();
     numberChecks();
     passwordChecks();
+    pageTextChecks();
     std::printf(g_failures ? "%d failure(s)\n" : "PASS\n", g_failures);
     return g_failures;
 }

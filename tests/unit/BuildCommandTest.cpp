@@ -1,4 +1,4 @@
-#include "cli/BuildCommand.h"
+#include "cli/corvane-build/BuildCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include "CabinetListing.h"
 #include "TestSupport.h"
 #include "builder/SetupBuilder.h"
-#include "cli/BuildCommand.h"
+#include "cli/corvane-build/BuildCommand.h"
 #include "model/Project.h"
 
 namespace corvane::builder {

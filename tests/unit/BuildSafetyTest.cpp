@@ -14,7 +14,7 @@
 
 #include "TestSupport.h"
 #include "builder/SetupBuilder.h"
-#include "cli/BuildCommand.h"
+#include "cli/corvane-build/BuildCommand.h"
 #include "model/Project.h"
 #include "project/ProjectFileReader.h"
 

@@ -98,7 +98,7 @@ TEST_F(ProjectModel, UninstallerRowComesAndGoesWithTheOption) {
     ASSERT_EQ(p.files.size(), 2u);
     EXPECT_EQ(p.files[1], (FileEntry{m_program.folder() + "Uninstall.exe", "54784",
                                      "<InstallDir>\\Uninstall.exe", "Overwrite", "Yes"}));
-    EXPECT_TRUE(p.settings.showPorgrams);
+    EXPECT_TRUE(p.settings.showPrograms);
     EXPECT_TRUE(p.settings.uninstallPage);
 
     p.setUninstall(true);  // no change, no second row
@@ -110,23 +110,23 @@ TEST_F(ProjectModel, UninstallerRowComesAndGoesWithTheOption) {
     p.setUninstall(false);
     ASSERT_EQ(p.files.size(), 2u);
     EXPECT_EQ(p.files[1].installTo, "<InstallDir>\\copy\\Uninstall.exe");
-    EXPECT_FALSE(p.settings.showPorgrams);
+    EXPECT_FALSE(p.settings.showPrograms);
     EXPECT_FALSE(p.settings.uninstallPage);
 }
 
 TEST_F(ProjectModel, CompanionsFollowOnlyAChangeOfTheirMaster) {
     Project p = makeProject();
     p.setLaunchFile(true);
-    EXPECT_TRUE(p.settings.launchCecked);
-    p.settings.launchCecked = false;  // the author unchecks "Checked by default"
+    EXPECT_TRUE(p.settings.launchChecked);
+    p.settings.launchChecked = false;  // the author unchecks "Checked by default"
     p.setLaunchFile(true);
-    EXPECT_FALSE(p.settings.launchCecked);
+    EXPECT_FALSE(p.settings.launchChecked);
 
     p.setViewReadme(true);
     p.setVisitSite(true);
     p.setRestart(true);
     EXPECT_FALSE(p.settings.launchFile || p.settings.viewReadme || p.settings.visitSite);
-    EXPECT_FALSE(p.settings.launchCecked || p.settings.viewReadmeCecked || p.settings.visitSiteCecked);
+    EXPECT_FALSE(p.settings.launchChecked || p.settings.viewReadmeChecked || p.settings.visitSiteChecked);
 }
 
 TEST_F(ProjectModel, DerivedFileDataCountsSixtyFourBitSizes) {

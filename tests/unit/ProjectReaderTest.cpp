@@ -75,12 +75,12 @@ TEST_F(ProjectReader, StoredCompanionsWinOverTheirMasters) {
         "[Settings]\r\nUninstall=1\r\nShowPorgrams=0\r\nUninstallPage=1\r\nRestart=1\r\nLaunchFile=1\r\n"
         "LaunchCecked=0\r\nViewReadme=0\r\nViewReadmeCecked=1\r\n");
     EXPECT_TRUE(p.settings.uninstall);
-    EXPECT_FALSE(p.settings.showPorgrams);
+    EXPECT_FALSE(p.settings.showPrograms);
     EXPECT_TRUE(p.settings.uninstallPage);
     EXPECT_TRUE(p.settings.restart);
     EXPECT_TRUE(p.settings.launchFile);
-    EXPECT_FALSE(p.settings.launchCecked);
-    EXPECT_TRUE(p.settings.viewReadmeCecked);
+    EXPECT_FALSE(p.settings.launchChecked);
+    EXPECT_TRUE(p.settings.viewReadmeChecked);
     EXPECT_TRUE(p.files.empty()) << "the uninstaller row comes only from the Files section";
 }
 

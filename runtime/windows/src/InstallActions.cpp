@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include "CabinetExtractor.h"
+#include "ComPtr.h"
 #include "LanguageStrings.h"
 #include "PathExpander.h"
 #include "Registry.h"
@@ -111,6 +112,11 @@ Installer::Installer(const SetupFile& setup, const Description& description,
       m_strings(strings) {}
 
 bool Installer::prepare(std::wstring& error) {
+    return prepareFiles(error) && prepareServers(error) && prepareShortcuts(error) && prepareValues(error) &&
+           prepareIni(error) && prepareAssociations(error);
+}
+
+bool Installer::prepareFiles(std::wstring& error) {
     const PathExpander& v = m_variables;
     for (std::size_t k = 0; k < m_description.files.size(); ++k) {
         const FileLine& line = m_description.files[k];
@@ -124,11 +130,21 @@ bool Installer::prepare(std::wstring& error) {
         m_totalBytes += f.size;
         m_files.push_back(f);
     }
+    return true;
+}
+
+bool Installer::prepareServers(std::wstring& error) {
+    const PathExpander& v = m_variables;
     for (const std::wstring& dll : m_description.dlls) {
         std::wstring path;
         if (!v.expandPath(dll, path, error)) return false;
         m_servers.push_back(path);
     }
+    return true;
+}
+
+bool Installer::prepareShortcuts(std::wstring& error) {
+    const PathExpander& v = m_variables;
     for (const ShortcutLine& s : m_description.shortcuts) {
         PreparedShortcut p{};
         if (!v.expandPath(s.path, p.path, error) || !v.expandText(s.target, p.target, error) ||
@@ -143,6 +159,11 @@ bool Installer::prepare(std::wstring& error) {
         p.show = s.show;
         m_shortcuts.push_back(p);
     }
+    return true;
+}
+
+bool Installer::prepareValues(std::wstring& error) {
+    const PathExpander& v = m_variables;
     for (const RegistryLine& r : m_description.registry) {
         PreparedValue p{rootKeyFromName(r.rootKey)};
         if (!p.root) {
@@ -167,6 +188,11 @@ bool Installer::prepare(std::wstring& error) {
         p.uninstall = r.uninstall;
         m_values.push_back(p);
     }
+    return true;
+}
+
+bool Installer::prepareIni(std::wstring& error) {
+    const PathExpander& v = m_variables;
     for (const IniLine& i : m_description.ini) {
         PreparedIni p{};
         if (!v.expandPath(i.file, p.file, error) || !v.expandText(i.section, p.section, error) ||
@@ -180,6 +206,11 @@ bool Installer::prepare(std::wstring& error) {
         p.uninstall = i.uninstall;
         m_ini.push_back(p);
     }
+    return true;
+}
+
+bool Installer::prepareAssociations(std::wstring& error) {
+    const PathExpander& v = m_variables;
     for (const AssociationLine& a : m_description.associations) {
         PreparedAssociation p{};
         p.extension = a.extension;
@@ -281,9 +312,9 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
 bool Installer::createShortcuts(std::wstring& error) {
     for (const PreparedShortcut& s : m_shortcuts) {
         if (!makeFolders(parentOf(s.path), error) || !m_rollback.replacing(s.path, error)) return false;
-        IShellLinkW* link = nullptr;
-        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                      reinterpret_cast<void**>(&link));
+        ComPtr<IShellLinkW> link;
+        HRESULT hr =
+            CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
         if (SUCCEEDED(hr)) {
             link->SetPath(s.target.c_str());
             link->SetArguments(s.arguments.c_str());
@@ -292,13 +323,9 @@ bool Installer::createShortcuts(std::wstring& error) {
             link->SetDescription(s.description.c_str());
             if (!s.iconFile.empty()) link->SetIconLocation(s.iconFile.c_str(), s.iconIndex);
             link->SetShowCmd(s.show);
-            IPersistFile* file = nullptr;
-            hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-            if (SUCCEEDED(hr)) {
-                hr = file->Save(s.path.c_str(), TRUE);
-                file->Release();
-            }
-            link->Release();
+            ComPtr<IPersistFile> file;
+            hr = link->QueryInterface(IID_IPersistFile, file.out());
+            if (SUCCEEDED(hr)) hr = file->Save(s.path.c_str(), TRUE);
         }
         if (FAILED(hr)) {
             error = L"Cannot create the shortcut " + s.path + L": " + systemError(DWORD(hr));
@@ -313,9 +340,8 @@ bool Installer::createShortcuts(std::wstring& error) {
 bool Installer::writeRegistry(std::wstring& error) {
     for (const PreparedValue& v : m_values) {
         const std::wstring created = firstMissingKey(v.root, v.subkey);
-        HKEY key;
-        LONG rc = RegCreateKeyExW(v.root, v.subkey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kRegView,
-                                  nullptr, &key, nullptr);
+        RegKey key;
+        const LONG rc = key.create(v.root, v.subkey, KEY_READ | KEY_WRITE | kRegView);
         if (rc != ERROR_SUCCESS) {
             error = L"Cannot open the registry key " + shortRootName(v.root) + L"\\" + v.subkey + L": " +
                     systemError(DWORD(rc));
@@ -326,13 +352,12 @@ bool Installer::writeRegistry(std::wstring& error) {
             m_rollback.createdKey(v.root, v.subkey, created);
         }
         const bool present =
-            RegQueryValueExW(key, v.name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+            RegQueryValueExW(key.get(), v.name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
         if (v.overwrite || !present) {
             m_rollback.writingValue(v.root, v.subkey, v.name);
-            const bool ok =
-                v.isDword ? setDword(key, v.name.c_str(), v.dword) : setString(key, v.name.c_str(), v.data);
+            const bool ok = v.isDword ? setDword(key.get(), v.name.c_str(), v.dword)
+                                      : setString(key.get(), v.name.c_str(), v.data);
             if (!ok) {
-                RegCloseKey(key);
                 error = L"Cannot write the registry value " + v.name + L" in " + v.subkey;
                 return false;
             }
@@ -343,7 +368,6 @@ bool Installer::writeRegistry(std::wstring& error) {
             m_report.push_back(L"Skipped (already there): registry value " + shortRootName(v.root) + L"\\" +
                                v.subkey + L"\\" + v.name);
         }
-        RegCloseKey(key);
     }
     return true;
 }
@@ -395,19 +419,17 @@ bool Installer::associate(std::wstring& error) {
         HKEY root = HKEY_LOCAL_MACHINE;
         const std::wstring classes = L"Software\\Classes\\";
         std::wstring created = firstMissingKey(root, classes + a.extension);
-        HKEY ext;
-        if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0,
-                            KEY_READ | KEY_WRITE | kRegView, nullptr, &ext, nullptr) != ERROR_SUCCESS) {
+        RegKey ext;
+        if (ext.create(root, classes + a.extension, KEY_READ | KEY_WRITE | kRegView) != ERROR_SUCCESS) {
             // Without the right to write for the machine, the association is the user's own.
             root = HKEY_CURRENT_USER;
             created = firstMissingKey(root, classes + a.extension);
-            if (RegCreateKeyExW(root, (classes + a.extension).c_str(), 0, nullptr, 0,
-                                KEY_READ | KEY_WRITE | kRegView, nullptr, &ext, nullptr) != ERROR_SUCCESS) {
+            if (ext.create(root, classes + a.extension, KEY_READ | KEY_WRITE | kRegView) != ERROR_SUCCESS) {
                 error = L"Cannot associate " + a.extension;
                 return false;
             }
         }
-        RegCloseKey(ext);
+        ext.close();
         if (!created.empty()) m_rollback.createdKey(root, classes + a.extension, created);
         std::wstring previous;
         readString(root, classes + a.extension, L"", previous);
@@ -431,14 +453,12 @@ bool Installer::associate(std::wstring& error) {
         };
         for (const Write& w : writes) {
             const std::wstring made = firstMissingKey(root, w.subkey);
-            HKEY key;
-            bool ok = RegCreateKeyExW(root, w.subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr,
-                                      &key, nullptr) == ERROR_SUCCESS;
+            RegKey key;
+            bool ok = key.create(root, w.subkey, KEY_WRITE | kRegView) == ERROR_SUCCESS;
             if (ok) {
                 if (!made.empty()) m_rollback.createdKey(root, w.subkey, made);
                 m_rollback.writingValue(root, w.subkey, w.name ? w.name : L"");
-                ok = setString(key, w.name, *w.value);
-                RegCloseKey(key);
+                ok = setString(key.get(), w.name, *w.value);
             }
             if (!ok) {
                 error = L"Cannot associate " + a.extension + L" (" + w.subkey + L")";
@@ -461,13 +481,11 @@ bool Installer::registerUninstaller(std::wstring& error) {
     const std::wstring uninstaller = m_variables.installDir() + L"\\Uninstall.exe";
     HKEY root = HKEY_LOCAL_MACHINE;
     std::wstring created = firstMissingKey(root, subkey);
-    HKEY key;
-    if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    RegKey opened;
+    if (opened.create(root, subkey, KEY_WRITE | kRegView) != ERROR_SUCCESS) {
         root = HKEY_CURRENT_USER;
         created = firstMissingKey(root, subkey);
-        if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE | kRegView, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
+        if (opened.create(root, subkey, KEY_WRITE | kRegView) != ERROR_SUCCESS) {
             error = L"Cannot add the program to the list of installed programs";
             return false;
         }
@@ -483,6 +501,7 @@ bool Installer::registerUninstaller(std::wstring& error) {
         m_rollback.writingValue(root, subkey, name);
         return corvane::rt::setDword(k, name, value);
     };
+    const HKEY key = opened.get();
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t date[16];
@@ -501,7 +520,7 @@ bool Installer::registerUninstaller(std::wstring& error) {
         ok = ok && setString(key, L"URLInfoAbout", m_description.text(Setting::WebSite));
     if (!m_description.text(Setting::Support).empty())
         ok = ok && setString(key, L"HelpLink", m_description.text(Setting::Support));
-    RegCloseKey(key);
+    opened.close();
     if (!ok) error = L"Cannot add the program to the list of installed programs";
     return ok;
 }

@@ -67,6 +67,13 @@ private:
         std::wstring extension, file;
     };
 
+    // The steps of prepare, one per kind of line.
+    bool prepareFiles(std::wstring& error);
+    bool prepareServers(std::wstring& error);
+    bool prepareShortcuts(std::wstring& error);
+    bool prepareValues(std::wstring& error);
+    bool prepareIni(std::wstring& error);
+    bool prepareAssociations(std::wstring& error);
     bool makeFolders(const std::wstring& folder, std::wstring& error);
     bool installFiles(InstallObserver& observer, std::wstring& error);
     bool registerServers(InstallObserver& observer, std::wstring& error);

@@ -21,32 +21,30 @@ std::wstring shortRootName(HKEY root) {
 }
 
 bool readString(HKEY root, const std::wstring& subkey, const std::wstring& name, std::wstring& value) {
-    HKEY key;
-    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | kRegView, &key) != ERROR_SUCCESS)
-        return false;
+    RegKey key;
+    if (key.open(root, subkey, KEY_QUERY_VALUE | kRegView) != ERROR_SUCCESS) return false;
     DWORD type = 0, size = 0;
-    bool ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    bool ok = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
               (type == REG_SZ || type == REG_EXPAND_SZ) && size < (1u << 20);
     if (ok) {
         std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
-        ok = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()),
+        ok = RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()),
                               &size) == ERROR_SUCCESS;
         buf.resize(wcsnlen(buf.c_str(), buf.size()));
         value = buf;
     }
-    RegCloseKey(key);
     return ok;
 }
 
 void deleteKeyIfEmpty(HKEY root, std::wstring subkey, std::wstring_view created) {
     while (!subkey.empty() && !created.empty() && subkey.size() >= created.size()) {
-        HKEY key;
-        if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ | kRegView, &key) != ERROR_SUCCESS) return;
+        RegKey key;
+        if (key.open(root, subkey, KEY_READ | kRegView) != ERROR_SUCCESS) return;
         DWORD subkeys = 0, values = 0;
-        const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+        const bool empty = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                             &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
                            subkeys == 0 && values == 0;
-        RegCloseKey(key);
+        key.close();  // before the key itself is deleted
         if (!empty || RegDeleteKeyExW(root, subkey.c_str(), kRegView, 0) != ERROR_SUCCESS) return;
         const std::size_t slash = subkey.rfind(L'\\');
         if (slash == std::wstring::npos) return;
@@ -59,9 +57,7 @@ std::wstring firstMissingKey(HKEY root, const std::wstring& subkey) {
     for (;;) {
         end = subkey.find(L'\\', end + 1);
         const std::wstring prefix = subkey.substr(0, end);
-        HKEY key;
-        if (RegOpenKeyExW(root, prefix.c_str(), 0, KEY_READ | kRegView, &key) != ERROR_SUCCESS) return prefix;
-        RegCloseKey(key);
+        if (RegKey key; key.open(root, prefix, KEY_READ | kRegView) != ERROR_SUCCESS) return prefix;
         if (end == std::wstring::npos) return {};
     }
 }

@@ -12,6 +12,38 @@ namespace corvane::rt {
 
 constexpr REGSAM kRegView = KEY_WOW64_64KEY;
 
+// An open registry key, closed when it goes out of scope. open and create return the
+// registry's own result code; on failure the key stays closed.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() { close(); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    LONG open(HKEY root, const std::wstring& subkey, REGSAM access) {
+        close();
+        const LONG rc = RegOpenKeyExW(root, subkey.c_str(), 0, access, &m_key);
+        if (rc != ERROR_SUCCESS) m_key = nullptr;
+        return rc;
+    }
+    LONG create(HKEY root, const std::wstring& subkey, REGSAM access) {
+        close();
+        const LONG rc =
+            RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, access, nullptr, &m_key, nullptr);
+        if (rc != ERROR_SUCCESS) m_key = nullptr;
+        return rc;
+    }
+    void close() {
+        if (m_key) RegCloseKey(m_key);
+        m_key = nullptr;
+    }
+    HKEY get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
 // "HKEY_LOCAL_MACHINE" or "HKLM" and so on; nullptr for anything else.
 HKEY rootKeyFromName(std::wstring_view name);
 std::wstring shortRootName(HKEY root);

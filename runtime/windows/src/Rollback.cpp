@@ -73,16 +73,15 @@ void Rollback::createdFolder(const std::wstring& folder) {
 void Rollback::writingValue(HKEY root, const std::wstring& subkey, const std::wstring& name) {
     if (touched(Kind::Value, subkey, root, name)) return;
     Entry e{Kind::Value, subkey, {}, root, name};
-    HKEY key;
-    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | kRegView, &key) == ERROR_SUCCESS) {
+    RegKey key;
+    if (key.open(root, subkey, KEY_QUERY_VALUE | kRegView) == ERROR_SUCCESS) {
         DWORD size = 0;
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &e.type, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &e.type, nullptr, &size) == ERROR_SUCCESS) {
             e.data.resize(size);
-            e.existed =
-                RegQueryValueExW(key, name.c_str(), nullptr, &e.type, e.data.data(), &size) == ERROR_SUCCESS;
+            e.existed = RegQueryValueExW(key.get(), name.c_str(), nullptr, &e.type, e.data.data(), &size) ==
+                        ERROR_SUCCESS;
             e.data.resize(size);
         }
-        RegCloseKey(key);
     }
     m_entries.push_back(std::move(e));
 }
@@ -120,14 +119,12 @@ void Rollback::undo() {
                 RemoveDirectoryW(e.path.c_str());
                 break;
             case Kind::Value: {
-                HKEY key;
-                if (RegOpenKeyExW(e.root, e.path.c_str(), 0, KEY_SET_VALUE | kRegView, &key) != ERROR_SUCCESS)
-                    break;
+                RegKey key;
+                if (key.open(e.root, e.path, KEY_SET_VALUE | kRegView) != ERROR_SUCCESS) break;
                 if (e.existed)
-                    RegSetValueExW(key, e.name.c_str(), 0, e.type, e.data.data(), DWORD(e.data.size()));
+                    RegSetValueExW(key.get(), e.name.c_str(), 0, e.type, e.data.data(), DWORD(e.data.size()));
                 else
-                    RegDeleteValueW(key, e.name.c_str());
-                RegCloseKey(key);
+                    RegDeleteValueW(key.get(), e.name.c_str());
                 break;
             }
             case Kind::Key:

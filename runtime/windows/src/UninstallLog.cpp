@@ -75,22 +75,17 @@ void removeAssociation(const std::vector<std::wstring>& f) {
     std::wstring current;
     // The extension goes back to its old class only while it still names ours.
     if (readString(root, extKey, L"", current) && equalsNoCase(current, f[3])) {
-        HKEY key;
-        if (RegOpenKeyExW(root, extKey.c_str(), 0, KEY_SET_VALUE | kRegView, &key) == ERROR_SUCCESS) {
+        RegKey key;
+        if (key.open(root, extKey, KEY_SET_VALUE | kRegView) == ERROR_SUCCESS) {
             if (f[4].empty())
-                RegDeleteValueW(key, nullptr);
+                RegDeleteValueW(key.get(), nullptr);
             else
-                RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(f[4].c_str()),
+                RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(f[4].c_str()),
                                DWORD((f[4].size() + 1) * 2));
-            RegCloseKey(key);
         }
     }
-    HKEY key;
-    if (RegOpenKeyExW(root, (extKey + L"\\OpenWithProgids").c_str(), 0, KEY_SET_VALUE | kRegView, &key) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueW(key, f[3].c_str());
-        RegCloseKey(key);
-    }
+    if (RegKey key; key.open(root, extKey + L"\\OpenWithProgids", KEY_SET_VALUE | kRegView) == ERROR_SUCCESS)
+        RegDeleteValueW(key.get(), f[3].c_str());
     deleteKeyIfEmpty(root, extKey + L"\\OpenWithProgids", extKey);
     if (!f[3].empty()) RegDeleteTreeW(root, (classes + f[3]).c_str());
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
@@ -203,12 +198,8 @@ UndoResult undoRecords(const std::vector<LogRecord>& records, const std::wstring
             case LogKind::RegistryValue:
                 if (f.size() >= 3)
                     if (const HKEY root = rootKeyFromName(f[0])) {
-                        HKEY key;
-                        if (RegOpenKeyExW(root, f[1].c_str(), 0, KEY_SET_VALUE | kRegView, &key) ==
-                            ERROR_SUCCESS) {
-                            RegDeleteValueW(key, f[2].c_str());
-                            RegCloseKey(key);
-                        }
+                        if (RegKey key; key.open(root, f[1], KEY_SET_VALUE | kRegView) == ERROR_SUCCESS)
+                            RegDeleteValueW(key.get(), f[2].c_str());
                     }
                 break;
             case LogKind::RegistryKey:

@@ -6,12 +6,14 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "ExitCodes.h"
 #include "FinishActions.h"
 #include "InstallActions.h"
+#include "PageTexts.h"
 #include "PasswordCheck.h"
 #include "PathExpander.h"
 #include "SetupSession.h"
@@ -34,6 +36,8 @@ constexpr LONG kMaxBitmapSide = 4096;
 // The picture areas at 96 dpi: the welcome and finish pages' side panel, whose height is the
 // page's, and the header's square, the size the property sheet lays its header out for.
 constexpr int kPanelWidth = 164, kPanelHeight = 314, kHeaderSide = 49;
+// Welcome, license, readme, password, folder, progress, finish.
+constexpr std::size_t kMaxPages = 7;
 
 struct Wizard {
     SetupSession& session;
@@ -47,9 +51,8 @@ struct Wizard {
     int exitCode = kExitCancelled;
     std::unique_ptr<PathExpander> variables;
     std::unique_ptr<Installer> installer;
-    // Page captions must outlive the property sheet.
-    std::wstring texts[24];
-    int usedTexts = 0;
+    // The sheet's caption and every page's header title and subtitle.
+    PageTexts<1 + 2 * kMaxPages> texts;
     // The wizard picture, and the same fitted to the side panel once the page size is known.
     HBITMAP wizardPicture = nullptr;
     HBITMAP panel = nullptr;
@@ -57,10 +60,7 @@ struct Wizard {
     HBRUSH white = nullptr;
 
     std::wstring t(const wchar_t* key) const { return formatText(session.text(key), {appName, appVersion}); }
-    const wchar_t* keep(std::wstring text) {
-        texts[usedTexts] = std::move(text);
-        return texts[usedTexts++].c_str();
-    }
+    const wchar_t* keep(std::wstring text) { return texts.keep(std::move(text)); }
 };
 
 class PostingObserver : public InstallObserver {
@@ -683,9 +683,10 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
                               L"MS Shell Dlg 2");
 
     const wchar_t* caption = w.keep(w.t(L"SetupCaption"));
-    HPROPSHEETPAGE pages[8];
+    std::array<HPROPSHEETPAGE, kMaxPages> pages{};
     UINT count = 0;
     auto add = [&](int id, DLGPROC proc, const wchar_t* titleKey, const wchar_t* subtitleKey) {
+        if (count == pages.size()) return;  // kMaxPages names every page there is
         PROPSHEETPAGEW p{sizeof p};
         p.dwFlags = PSP_USETITLE | (titleKey ? PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE : PSP_HIDEHEADER);
         p.hInstance = instance;
@@ -720,7 +721,7 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     sheet.hbmHeader = fitted(header, scaled(kHeaderSide), scaled(kHeaderSide));
     g_icon = iconFrom(header);
     sheet.nPages = count;
-    sheet.phpage = pages;
+    sheet.phpage = pages.data();
     sheet.pszCaption = caption;
     PropertySheetW(&sheet);
     if (w.installer) report.insert(report.end(), w.installer->report().begin(), w.installer->report().end());

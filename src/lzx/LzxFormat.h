@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 inline constexpr int kMinWindowBits = 15;
 inline constexpr int kMaxWindowBits = 21;
@@ -26,7 +26,8 @@ inline constexpr unsigned kNumAlignedSymbols = 8;
 inline constexpr unsigned kNumPretreeSymbols = 20;
 inline constexpr unsigned kNumRepeats = 3;
 inline constexpr unsigned kMaxPositionSlots = 50;
-inline constexpr unsigned kMaxMainSymbols = kNumChars + 8 * kMaxPositionSlots;
+inline constexpr unsigned kMaxMainSymbols =
+    kNumChars + 8 * kMaxPositionSlots;  // mainSymbol(kMaxPositionSlots, 0)
 
 static_assert(kMinMatch + kNumPrimaryLengths + kNumLengthSymbols - 1 == kMaxMatch,
               "the length tree must reach exactly the longest match");
@@ -43,6 +44,27 @@ enum class BlockType : unsigned { Verbatim = 1, Aligned = 2, Uncompressed = 3 };
 // The E8 translation size that Microsoft's encoders and the WIM format use.
 inline constexpr std::int32_t kDefaultE8TranslationSize = 12000000;
 
+// The end of the frame that holds folder position pos: matches and uncompressed stretches stop
+// there, and the bitstream is padded.
+constexpr std::uint64_t frameEnd(std::uint64_t pos) {
+    return (pos / kFrameSize + 1) * kFrameSize;
+}
+
+// The length header a main symbol carries for a match length: min(length - 2, 7).
+constexpr unsigned lengthHeader(unsigned length) {
+    return length - kMinMatch < kNumPrimaryLengths ? length - kMinMatch : kNumPrimaryLengths;
+}
+
+// The length tree's symbol for a length whose header is kNumPrimaryLengths.
+constexpr unsigned lengthSymbol(unsigned length) {
+    return length - kMinMatch - kNumPrimaryLengths;
+}
+
+// A match's main symbol: past the literals, eight headers per position slot.
+constexpr unsigned mainSymbol(unsigned slot, unsigned header) {
+    return kNumChars + 8 * slot + header;
+}
+
 // Position slots for window sizes 2^15 .. 2^21.
 constexpr unsigned numPositionSlots(int windowBits) {
     constexpr unsigned slots[] = {30, 32, 34, 36, 38, 42, 50};
@@ -50,7 +72,7 @@ constexpr unsigned numPositionSlots(int windowBits) {
 }
 
 constexpr unsigned numMainSymbols(int windowBits) {
-    return kNumChars + 8 * numPositionSlots(windowBits);
+    return mainSymbol(numPositionSlots(windowBits), 0);
 }
 
 // Footer ("verbatim") bits of a slot: none for the repeat slots and slot 3, then one more every
@@ -69,6 +91,18 @@ inline constexpr std::array<std::uint32_t, kMaxPositionSlots + 1> kSlotBase = []
 static_assert(kSlotBase[36] == 262144 && kSlotBase[49] == 1966080, "slot bases follow the LZX table");
 
 // A formatted offset is offset + 2 for an explicit match; 0, 1, 2 name the repeat offsets.
+inline constexpr std::uint32_t kOffsetAdjustment = kNumRepeats - 1;
+
+constexpr std::uint32_t formattedOffset(std::uint32_t offset) {
+    return offset + kOffsetAdjustment;
+}
+
+constexpr std::uint32_t matchOffset(std::uint32_t formatted) {
+    return formatted - kOffsetAdjustment;
+}
+
+static_assert(formattedOffset(1) == kNumRepeats, "explicit offsets follow the repeat codes");
+
 inline unsigned slotOf(std::uint32_t formatted) {
     if (formatted < 4) return formatted;
     if (formatted >= kSlotBase[36]) return 36 + ((formatted - kSlotBase[36]) >> 17);
@@ -81,4 +115,4 @@ constexpr std::uint32_t maxOffset(int windowBits) {
     return (1u << windowBits) - 3;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -1,8 +1,8 @@
-#include "cabinet/lzx/LzxE8.h"
+#include "lzx/LzxE8.h"
 
-#include "cabinet/lzx/LzxFormat.h"
+#include "lzx/LzxFormat.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -37,4 +37,4 @@ void translateE8(std::span<std::uint8_t> frame, std::uint64_t frameOffset, std::
     }
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -4,7 +4,7 @@
 #include <csignal>
 #include <iostream>
 
-#include "cli/BuildCommand.h"
+#include "cli/corvane-build/BuildCommand.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 // Counts equal bytes of a and b from `len` on, stopping at `limit`; never reads past limit.
 inline std::uint32_t extendMatch(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t len,
@@ -22,4 +22,4 @@ inline std::uint32_t extendMatch(const std::uint8_t* a, const std::uint8_t* b, s
     return len;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -20,7 +20,7 @@
 #include <memory>
 #include <new>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 // A match packed into 32 bits: length in the high bits, offset in the low 21.
 struct PackedMatch {
@@ -92,4 +92,4 @@ private:
     ZeroedTable m_tree;  // two links per cyclic position: smaller, greater
 };
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

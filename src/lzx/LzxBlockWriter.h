@@ -19,12 +19,12 @@
 #include <span>
 #include <vector>
 
-#include "cabinet/FolderCompressor.h"
-#include "cabinet/lzx/LzxBitWriter.h"
-#include "cabinet/lzx/LzxCostModel.h"
-#include "cabinet/lzx/LzxFormat.h"
+#include "codec/FolderCompressor.h"
+#include "lzx/LzxBitWriter.h"
+#include "lzx/LzxCostModel.h"
+#include "lzx/LzxFormat.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 struct LzxCodes {
     std::array<std::uint8_t, kMaxMainSymbols> mainLens{};
@@ -50,20 +50,20 @@ public:
     bool fitsFrames(const LzxBlockPlan& plan, std::span<const LzxItem> items) const;
 
     void writeCompressed(const LzxBlockPlan& plan, std::span<const LzxItem> items,
-                         std::vector<DataBlock>& out);
+                         std::vector<codec::DataBlock>& out);
     void writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps,
-                           std::vector<DataBlock>& out);
+                           std::vector<codec::DataBlock>& out);
 
     // Ends the folder: the last, possibly short, frame goes out.
-    void finish(std::vector<DataBlock>& out);
+    void finish(std::vector<codec::DataBlock>& out);
 
 private:
     std::uint64_t treeBits(const LzxCodes& codes) const;
     std::uint64_t itemBits(const LzxCodes& codes, bool aligned, const LzxItem& item) const;
     void writeStreamHeaderOnce();
     void writeBlockHeader(BlockType type, std::uint32_t size);
-    void advance(std::uint32_t bytes, std::vector<DataBlock>& out);
-    void endFrame(std::vector<DataBlock>& out);
+    void advance(std::uint32_t bytes, std::vector<codec::DataBlock>& out);
+    void endFrame(std::vector<codec::DataBlock>& out);
 
     int m_windowBits;
     unsigned m_mainCount;
@@ -76,4 +76,4 @@ private:
     std::array<std::uint8_t, kNumLengthSymbols> m_prevLength{};
 };
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

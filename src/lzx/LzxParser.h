@@ -16,9 +16,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cabinet/lzx/LzxCostModel.h"
+#include "lzx/LzxCostModel.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 struct ParseInput {
     const std::uint8_t* data;         // the block's first byte; the window before it is readable
@@ -37,6 +37,30 @@ public:
                    std::vector<LzxItem>& items);
 
 private:
+    struct Graph;
+    // The node being expanded: where it is, how far a match from it may reach, its cached matches.
+    struct Node {
+        std::uint32_t index;
+        std::uint64_t pos;    // folder position
+        std::uint32_t limit;  // longest match allowed here: frame end, block end, kMaxMatch
+        const std::uint8_t* data;
+        const std::uint32_t* first;  // its cached matches
+        const std::uint32_t* last;
+        const RepState* reps;  // the queue the cheapest way in leaves
+        std::uint32_t base;    // the cost of reaching it
+    };
+
+    void fillLengthCosts(const LzxCosts& costs);
+    Node nodeAt(const ParseInput& input, std::uint32_t i) const;
+    // Relaxes the one long match (or a repeat reaching as far); returns the bytes it covers.
+    std::uint32_t takeLongMatch(const Graph& graph, const Node& node, const LzxCosts& costs) const;
+    // Relaxes the literal, every usable repeat offset and every cached match from the node.
+    void relaxFrom(const Graph& graph, const Node& node, const LzxCosts& costs) const;
+    RepState collectItems(std::uint32_t n, const RepState& start, std::vector<LzxItem>& items) const;
+    std::uint32_t lengthCost(unsigned slot, std::uint32_t length) const {
+        return m_lengthCosts[slot * (kMaxMatch + 1) + length];
+    }
+
     unsigned m_niceLength;
     // Per node, kept apart so the relaxation loops sweep a dense array of costs.
     std::vector<std::uint32_t> m_cost;  // cheapest known cost of reaching the node
@@ -45,4 +69,4 @@ private:
     std::vector<std::uint32_t> m_lengthCosts;
 };
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-namespace corvane::cabinet {
+namespace corvane::codec {
 
 inline constexpr std::size_t kBlockSize = 32768;           // uncompressed bytes per CFDATA block
 inline constexpr std::size_t kMaxCompressedBlock = 38912;  // largest cbData every decoder accepts
@@ -35,4 +35,4 @@ public:
     virtual void finish(std::vector<DataBlock>& out) = 0;
 };
 
-}  // namespace corvane::cabinet
+}  // namespace corvane::codec

@@ -1,11 +1,11 @@
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
 #include <algorithm>
 #include <cassert>
 #include <numeric>
 #include <vector>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -96,4 +96,4 @@ void buildCanonicalCodes(std::span<const std::uint8_t> lens, std::span<std::uint
         codes[s] = lens[s] != 0 ? static_cast<std::uint16_t>(next[lens[s]]++) : 0;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -33,7 +33,7 @@
 // root tables, and the match cache (at most 18 matches per position) and parse graph of one
 // chunk. It does not depend on the input size; small complete folders get smaller tables.
 
-#include "cabinet/lzx/LzxCompressor.h"
+#include "lzx/LzxCompressor.h"
 
 #include <algorithm>
 #include <cassert>
@@ -44,17 +44,15 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/lzx/LzxBlockWriter.h"
-#include "cabinet/lzx/LzxCostModel.h"
-#include "cabinet/lzx/LzxE8.h"
-#include "cabinet/lzx/LzxMatchFinder.h"
-#include "cabinet/lzx/LzxParser.h"
+#include "lzx/LzxBlockWriter.h"
+#include "lzx/LzxCostModel.h"
+#include "lzx/LzxE8.h"
+#include "lzx/LzxMatchFinder.h"
+#include "lzx/LzxParser.h"
 
-namespace corvane::cabinet {
+namespace corvane::lzx {
 
 namespace {
-
-using namespace lzx;
 
 // Frames parsed together: enough for the block splitter to find stretches worth their own
 // codes, few enough that the match cache and the parse graph stay small.
@@ -91,7 +89,7 @@ static_assert(kGreedyLength <= kNiceLength, "a greedy match must be one the find
 static_assert(kFirstChunkPasses >= 1 && kLaterChunkPasses >= 1);
 static_assert(kChunkBytes % kFrameSize == 0, "chunks end on frame boundaries");
 
-class LzxCompressorImpl final : public FolderCompressor {
+class LzxCompressorImpl final : public codec::FolderCompressor {
 public:
     explicit LzxCompressorImpl(const LzxOptions& options)
         : m_options(options),
@@ -100,7 +98,7 @@ public:
           m_parser(kGreedyLength),
           m_writer(options.windowBits, options.e8TranslationSize) {}
 
-    void write(std::span<const std::uint8_t> data, std::vector<DataBlock>& out) override {
+    void write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) override {
         while (!data.empty()) {
             if (m_end - m_base == m_buffer.size()) {
                 if (m_buffer.size() < m_bufferLimit)
@@ -119,7 +117,7 @@ public:
         }
     }
 
-    void finish(std::vector<DataBlock>& out) override {
+    void finish(std::vector<codec::DataBlock>& out) override {
         m_finishing = true;
         if (m_translated < m_end) translateFrame(static_cast<std::uint32_t>(m_end - m_translated));
         while (m_done < m_end)
@@ -160,7 +158,7 @@ private:
             const std::uint8_t* data = at(pos);
             const auto avail =
                 static_cast<std::uint32_t>(std::min<std::uint64_t>(m_translated - pos, kMaxMatch));
-            const auto frameRoom = static_cast<std::uint32_t>((pos / kFrameSize + 1) * kFrameSize - pos);
+            const auto frameRoom = static_cast<std::uint32_t>(frameEnd(pos) - pos);
             m_matchIndex[i] = static_cast<std::uint32_t>(used);
             if (i < skipUntil) {
                 m_matchFinder->skip(data, pos, avail);
@@ -186,12 +184,25 @@ private:
         m_matchIndex[size] = static_cast<std::uint32_t>(used);
     }
 
-    void compressChunk(std::uint32_t size, std::vector<DataBlock>& out) {
+    void compressChunk(std::uint32_t size, std::vector<codec::DataBlock>& out) {
         assert(m_done % kFrameSize == 0 && m_translated >= m_done + size);
         findMatches(size);
-        const ParseInput whole{at(m_done), m_done, size, m_matchIndex.data(), m_matches.data()};
+        parseChunk(size);
+        const std::vector<LzxStats> frameStats = statsPerFrame(size);
+        const std::vector<std::uint32_t> blockStarts = splitIntoBlocks(frameStats, size);
+        writeBlocks(blockStarts, frameStats, size, out);
+        m_done += size;
+    }
 
-        // Whole-chunk passes, from the previous chunk's codes or, at the folder start, from guesses.
+    // Bytes of the chunk in frames [first, last): the chunk's last frame may be short.
+    static std::uint32_t frameBytes(std::uint32_t first, std::uint32_t last, std::uint32_t size) {
+        return std::min(last * kFrameSize, size) - first * kFrameSize;
+    }
+
+    // Whole-chunk passes into m_items, from the previous chunk's codes or, at the folder start,
+    // from guesses.
+    void parseChunk(std::uint32_t size) {
+        const ParseInput whole{at(m_done), m_done, size, m_matchIndex.data(), m_matches.data()};
         LzxCosts costs = m_havePrevious ? costsFromStats(m_previous, m_options.windowBits)
                                         : initialCosts(std::span(at(m_done), size), m_options.windowBits);
         const unsigned passes = m_havePrevious ? kLaterChunkPasses : kFirstChunkPasses;
@@ -203,22 +214,25 @@ private:
             }
             m_parser.parse(whole, costs, m_reps, m_items);
         }
+    }
 
-        // Statistics per frame, then merge neighbours while one set of codes is no dearer.
-        const std::uint32_t frames = (size + kFrameSize - 1) / kFrameSize;
-        std::vector<LzxStats> frameStats(frames);
-        {
-            std::uint64_t pos = 0;
-            for (const LzxItem& item : m_items) {
-                frameStats[pos / kFrameSize].add(item);
-                pos += item.length;
-            }
+    std::vector<LzxStats> statsPerFrame(std::uint32_t size) const {
+        std::vector<LzxStats> frameStats((size + kFrameSize - 1) / kFrameSize);
+        std::uint64_t pos = 0;
+        for (const LzxItem& item : m_items) {
+            frameStats[pos / kFrameSize].add(item);
+            pos += item.length;
         }
-        auto frameBytes = [&](std::uint32_t first, std::uint32_t last) {
-            return std::min(last * kFrameSize, size) - first * kFrameSize;
-        };
+        return frameStats;
+    }
+
+    // Starting from one block per frame, a frame joins the block before it while one set of
+    // codes for both is no dearer than two. Returns the first frame of every block, then the
+    // frame count.
+    std::vector<std::uint32_t> splitIntoBlocks(const std::vector<LzxStats>& frameStats, std::uint32_t size) {
+        const auto frames = static_cast<std::uint32_t>(frameStats.size());
         auto estimate = [&](const LzxStats& stats, std::uint32_t first, std::uint32_t last) {
-            return m_writer.plan(stats, frameBytes(first, last), true).bits;
+            return m_writer.plan(stats, frameBytes(first, last, size), true).bits;
         };
         std::vector<std::uint32_t> blockStarts{0};
         LzxStats current = frameStats[0];
@@ -238,10 +252,14 @@ private:
             }
         }
         blockStarts.push_back(frames);
+        return blockStarts;
+    }
 
-        // Each block takes its stretch of the chunk's parse. That parse assumed the repeat queue
-        // its own earlier items leave; after an uncompressed block the real queue differs, and the
-        // block is parsed again from the real one.
+    // Each block takes its stretch of the chunk's parse. That parse assumed the repeat queue its
+    // own earlier items leave; after an uncompressed block the real queue differs, and the block
+    // is parsed again from the real one.
+    void writeBlocks(const std::vector<std::uint32_t>& blockStarts, const std::vector<LzxStats>& frameStats,
+                     std::uint32_t size, std::vector<codec::DataBlock>& out) {
         m_chunkItems.swap(m_items);
         std::size_t itemAt = 0;
         RepState parsedReps = m_reps;
@@ -249,7 +267,7 @@ private:
         m_havePrevious = true;
         for (std::size_t b = 0; b + 1 < blockStarts.size(); ++b) {
             const std::uint32_t first = blockStarts[b] * kFrameSize;
-            const std::uint32_t bytes = frameBytes(blockStarts[b], blockStarts[b + 1]);
+            const std::uint32_t bytes = frameBytes(blockStarts[b], blockStarts[b + 1], size);
             std::size_t itemEnd = itemAt;
             RepState parsedRepsAfter = parsedReps;
             for (std::uint32_t covered = 0; covered < bytes; ++itemEnd) {
@@ -263,26 +281,37 @@ private:
             if (parsedReps.r == m_reps.r) {
                 m_items.assign(m_chunkItems.begin() + itemAt, m_chunkItems.begin() + itemEnd);
             } else {
-                const ParseInput block{at(m_done + first), m_done + first, bytes, m_matchIndex.data() + first,
-                                       m_matches.data()};
-                reps = m_parser.parse(block, costsFromStats(stats, m_options.windowBits), m_reps, m_items);
+                reps = reparseBlock(first, bytes, stats);
                 stats = LzxStats{};
                 stats.add(m_items);
             }
             itemAt = itemEnd;
             parsedReps = parsedRepsAfter;
             m_previous.add(stats);
-            LzxBlockPlan plan = m_writer.plan(stats, bytes, true);
-            if (plan.type != BlockType::Uncompressed && !m_writer.fitsFrames(plan, m_items))
-                plan.type = BlockType::Uncompressed;
-            if (plan.type == BlockType::Uncompressed) {
-                m_writer.writeUncompressed(std::span(at(m_done + first), bytes), m_reps, out);
-            } else {
-                m_writer.writeCompressed(plan, m_items, out);
-                m_reps = reps;
-            }
+            writeBlock(first, bytes, stats, reps, out);
         }
-        m_done += size;
+    }
+
+    // Parses one block again, from the repeat queue the blocks before it really left.
+    RepState reparseBlock(std::uint32_t first, std::uint32_t bytes, const LzxStats& stats) {
+        const ParseInput block{at(m_done + first), m_done + first, bytes, m_matchIndex.data() + first,
+                               m_matches.data()};
+        return m_parser.parse(block, costsFromStats(stats, m_options.windowBits), m_reps, m_items);
+    }
+
+    // Writes m_items as one block, or the bytes uncompressed when that is smaller or a frame
+    // would not fit its payload; reps is the queue after m_items.
+    void writeBlock(std::uint32_t first, std::uint32_t bytes, const LzxStats& stats, const RepState& reps,
+                    std::vector<codec::DataBlock>& out) {
+        LzxBlockPlan plan = m_writer.plan(stats, bytes, true);
+        if (plan.type != BlockType::Uncompressed && !m_writer.fitsFrames(plan, m_items))
+            plan.type = BlockType::Uncompressed;
+        if (plan.type == BlockType::Uncompressed) {
+            m_writer.writeUncompressed(std::span(at(m_done + first), bytes), m_reps, out);
+        } else {
+            m_writer.writeCompressed(plan, m_items, out);
+            m_reps = reps;
+        }
     }
 
     LzxOptions m_options;
@@ -308,17 +337,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FolderCompressor> makeLzxCompressor(const LzxOptions& options) {
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(const LzxOptions& options) {
     if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
         throw std::invalid_argument("LZX window bits must be 15 to 21, not " +
                                     std::to_string(options.windowBits));
     return std::make_unique<LzxCompressorImpl>(options);
 }
 
-std::unique_ptr<FolderCompressor> makeLzxCompressor(int windowBits) {
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(int windowBits) {
     LzxOptions options;
     options.windowBits = windowBits;
     return makeLzxCompressor(options);
 }
 
-}  // namespace corvane::cabinet
+}  // namespace corvane::lzx

@@ -1,11 +1,11 @@
-#include "cabinet/lzx/LzxBlockWriter.h"
+#include "lzx/LzxBlockWriter.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -171,9 +171,9 @@ LzxBlockPlan LzxBlockWriter::plan(const LzxStats& stats, std::uint32_t size, boo
 std::uint64_t LzxBlockWriter::itemBits(const LzxCodes& codes, bool aligned, const LzxItem& item) const {
     if (item.length == 1) return codes.mainLens[item.value];
     const unsigned slot = slotOf(item.value);
-    const unsigned header = std::min(item.length - kMinMatch, kNumPrimaryLengths);
-    std::uint64_t bits = codes.mainLens[kNumChars + 8 * slot + header];
-    if (header == kNumPrimaryLengths) bits += codes.lengthLens[item.length - kMinMatch - kNumPrimaryLengths];
+    const unsigned header = lengthHeader(item.length);
+    std::uint64_t bits = codes.mainLens[mainSymbol(slot, header)];
+    if (header == kNumPrimaryLengths) bits += codes.lengthLens[lengthSymbol(item.length)];
     if (item.value >= kNumRepeats) {
         const unsigned footer = footerBits(slot);
         bits += aligned && footer >= 3 ? footer - 3 + codes.alignedLens[(item.value - kSlotBase[slot]) & 7]
@@ -187,15 +187,15 @@ bool LzxBlockWriter::fitsFrames(const LzxBlockPlan& plan, std::span<const LzxIte
     std::uint64_t bits = m_bits.bitCount() + (m_started ? 0 : 33) + kBlockHeaderBits + treeBits(plan.codes) +
                          (aligned ? kAlignedTreeBits : 0);
     std::uint64_t pos = m_pos;
-    std::uint64_t frameEnd = (m_pos / kFrameSize + 1) * kFrameSize;
-    constexpr std::uint64_t kLimitBits = 8 * kMaxCompressedBlock;
+    std::uint64_t end = frameEnd(m_pos);
+    constexpr std::uint64_t kLimitBits = 8 * codec::kMaxCompressedBlock;
     for (const LzxItem& item : items) {
         bits += itemBits(plan.codes, aligned, item);
         pos += item.length;
-        if (pos == frameEnd) {
+        if (pos == end) {
             if ((bits + 15) / 16 * 16 > kLimitBits) return false;
             bits = 0;
-            frameEnd += kFrameSize;
+            end += kFrameSize;
         }
     }
     return (bits + 15) / 16 * 16 <= kLimitBits;
@@ -221,7 +221,7 @@ void LzxBlockWriter::writeBlockHeader(BlockType type, std::uint32_t size) {
 }
 
 void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const LzxItem> items,
-                                     std::vector<DataBlock>& out) {
+                                     std::vector<codec::DataBlock>& out) {
     assert(plan.type != BlockType::Uncompressed);
     const bool aligned = plan.type == BlockType::Aligned;
     const LzxCodes& codes = plan.codes;
@@ -251,12 +251,12 @@ void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const L
             m_bits.put(mainCodes[item.value], codes.mainLens[item.value]);
         } else {
             const unsigned slot = slotOf(item.value);
-            const unsigned header = std::min(item.length - kMinMatch, kNumPrimaryLengths);
-            const unsigned symbol = kNumChars + 8 * slot + header;
+            const unsigned header = lengthHeader(item.length);
+            const unsigned symbol = mainSymbol(slot, header);
             assert(codes.mainLens[symbol] != 0);
             m_bits.put(mainCodes[symbol], codes.mainLens[symbol]);
             if (header == kNumPrimaryLengths) {
-                const unsigned ls = item.length - kMinMatch - kNumPrimaryLengths;
+                const unsigned ls = lengthSymbol(item.length);
                 assert(codes.lengthLens[ls] != 0);
                 m_bits.put(lengthCodes[ls], codes.lengthLens[ls]);
             }
@@ -279,7 +279,7 @@ void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const L
 }
 
 void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps,
-                                       std::vector<DataBlock>& out) {
+                                       std::vector<codec::DataBlock>& out) {
     assert(m_pos % kFrameSize == 0 && !data.empty());
     writeBlockHeader(BlockType::Uncompressed, static_cast<std::uint32_t>(data.size()));
     // 1 to 16 pad bits: decoders always consume at least one bit here.
@@ -290,8 +290,8 @@ void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const
     for (const std::uint32_t r : reps.r)
         m_bits.putU32(r);
     while (!data.empty()) {
-        const auto part = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(data.size(), (m_pos / kFrameSize + 1) * kFrameSize - m_pos));
+        const auto part =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(data.size(), frameEnd(m_pos) - m_pos));
         m_bits.putBytes(data.first(part));
         data = data.subspan(part);
         if (data.empty() && (part & 1) != 0) {
@@ -303,24 +303,24 @@ void LzxBlockWriter::writeUncompressed(std::span<const std::uint8_t> data, const
     }
 }
 
-void LzxBlockWriter::advance(std::uint32_t bytes, std::vector<DataBlock>& out) {
+void LzxBlockWriter::advance(std::uint32_t bytes, std::vector<codec::DataBlock>& out) {
     m_pos += bytes;
-    assert(m_pos <= (m_frameStart / kFrameSize + 1) * kFrameSize);
+    assert(m_pos <= frameEnd(m_frameStart));
     if (m_pos - m_frameStart == kFrameSize) endFrame(out);
 }
 
-void LzxBlockWriter::endFrame(std::vector<DataBlock>& out) {
+void LzxBlockWriter::endFrame(std::vector<codec::DataBlock>& out) {
     m_bits.alignTo16();
-    DataBlock block;
+    codec::DataBlock block;
     block.data = m_bits.take();
     block.uncompressedSize = static_cast<std::uint16_t>(m_pos - m_frameStart);
-    assert(block.data.size() <= kMaxCompressedBlock);
+    assert(block.data.size() <= codec::kMaxCompressedBlock);
     out.push_back(std::move(block));
     m_frameStart = m_pos;
 }
 
-void LzxBlockWriter::finish(std::vector<DataBlock>& out) {
+void LzxBlockWriter::finish(std::vector<codec::DataBlock>& out) {
     if (m_pos != m_frameStart) endFrame(out);
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

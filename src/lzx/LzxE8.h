@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <span>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 // Frames from this index on are left alone by every decoder (folder offsets of 1 GiB and more).
 inline constexpr std::uint64_t kE8FrameLimit = 32768;
@@ -22,4 +22,4 @@ inline constexpr std::uint64_t kE8FrameLimit = 32768;
 // Translates one frame in place; frameOffset is the frame's position in the folder stream.
 void translateE8(std::span<std::uint8_t> frame, std::uint64_t frameOffset, std::int32_t translationSize);
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

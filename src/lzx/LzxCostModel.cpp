@@ -1,11 +1,11 @@
-#include "cabinet/lzx/LzxCostModel.h"
+#include "lzx/LzxCostModel.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "cabinet/lzx/LzxHuffman.h"
+#include "lzx/LzxHuffman.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -42,9 +42,9 @@ void LzxStats::add(const LzxItem& item) {
         return;
     }
     const unsigned slot = slotOf(item.value);
-    const unsigned header = std::min(item.length - kMinMatch, kNumPrimaryLengths);
-    ++main[kNumChars + 8 * slot + header];
-    if (header == kNumPrimaryLengths) ++length[item.length - kMinMatch - kNumPrimaryLengths];
+    const unsigned header = lengthHeader(item.length);
+    ++main[mainSymbol(slot, header)];
+    if (header == kNumPrimaryLengths) ++length[lengthSymbol(item.length)];
     if (item.value >= kNumRepeats) {
         const unsigned bits = footerBits(slot);
         footerBitTotal += bits;
@@ -104,4 +104,4 @@ LzxCosts costsFromStats(const LzxStats& stats, int windowBits) {
     return costs;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 class LzxBitWriter {
 public:
@@ -62,4 +62,4 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "cabinet/FolderCompressor.h"
-#include "cabinet/lzx/LzxFormat.h"
+#include "codec/FolderCompressor.h"
+#include "lzx/LzxFormat.h"
 
-namespace corvane::cabinet {
+namespace corvane::lzx {
 
 struct LzxOptions {
     int windowBits = lzx::kMaxWindowBits;  // 15..21
@@ -16,7 +16,7 @@ struct LzxOptions {
 
 // An LZX compressor for one cabinet folder (typeCompress 0x0003 | windowBits << 8), with the
 // E8 translation on. Throws std::invalid_argument for a window outside 15..21.
-std::unique_ptr<FolderCompressor> makeLzxCompressor(int windowBits);
-std::unique_ptr<FolderCompressor> makeLzxCompressor(const LzxOptions& options);
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(int windowBits);
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(const LzxOptions& options);
 
-}  // namespace corvane::cabinet
+}  // namespace corvane::lzx

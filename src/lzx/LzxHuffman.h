@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 // Fills lens with code lengths for freqs, none longer than maxLen. Symbols of frequency 0 get
 // length 0, except the partner of a lone used symbol. With no used symbol all lengths are 0.
@@ -15,4 +15,4 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLen, std
 // Canonical codewords for lens: shorter codes first, ties in symbol order.
 void buildCanonicalCodes(std::span<const std::uint8_t> lens, std::span<std::uint16_t> codes);
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <span>
 
-#include "cabinet/lzx/LzxFormat.h"
+#include "lzx/LzxFormat.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 // Costs are fixed point with this many units per bit, fine enough for the first pass's
 // entropy estimates, coarse enough that sums over a block stay far below 2^32.
@@ -33,7 +33,7 @@ struct RepState {
         if (item.value < kNumRepeats) {
             std::swap(next.r[0], next.r[item.value]);
         } else {
-            next.r = {item.value - 2, r[0], r[1]};
+            next.r = {matchOffset(item.value), r[0], r[1]};
         }
         return next;
     }
@@ -74,4 +74,4 @@ LzxCosts initialCosts(std::span<const std::uint8_t> data, int windowBits);
 // Costs from the codes that the statistics of an earlier parse would get.
 LzxCosts costsFromStats(const LzxStats& stats, int windowBits);
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

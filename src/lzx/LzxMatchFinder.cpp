@@ -1,13 +1,13 @@
-#include "cabinet/lzx/LzxMatchFinder.h"
+#include "lzx/LzxMatchFinder.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 
-#include "cabinet/lzx/LzxFormat.h"
-#include "cabinet/lzx/LzxMatchLength.h"
+#include "lzx/LzxFormat.h"
+#include "lzx/LzxMatchLength.h"
 
-namespace corvane::cabinet::lzx {
+namespace corvane::lzx {
 
 namespace {
 
@@ -183,4 +183,4 @@ unsigned LzxMatchFinder::advance(const std::uint8_t* cur, std::uint64_t pos, std
     return count;
 }
 
-}  // namespace corvane::cabinet::lzx
+}  // namespace corvane::lzx

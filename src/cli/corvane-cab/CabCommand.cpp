@@ -1,4 +1,4 @@
-#include "cli/CabCommand.h"
+#include "cli/corvane-cab/CabCommand.h"
 
 #include <cerrno>
 #include <charconv>
