@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 
 #include <mspack.h>
 
@@ -138,10 +140,18 @@ std::vector<std::string> checkWithOracles(const std::vector<OracleJob>& jobs, co
                              quote(cabinet.filename().string()) + " " + quote(windowsFolder(base / "fdi"));
     }
 
-    const CommandResult wine =
-        runCommand("WINEPREFIX=" + quote(CORVANE_WINE_PREFIX) +
-                   " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' " +
-                   CORVANE_WINE + " " + quote(CORVANE_FDIEXTRACT) + wineArguments);
+    const std::string fdiCommand =
+        "WINEPREFIX=" + quote(CORVANE_WINE_PREFIX) +
+        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' " + CORVANE_WINE + " " +
+        quote(CORVANE_FDIEXTRACT) + wineArguments;
+    CommandResult wine = runCommand(fdiCommand);
+    // The probe reports every failure of its own on stderr. A failure with no word at all is wine
+    // not starting (a client meeting the lingering server as it shuts down, on a busy machine):
+    // that is no verdict on the cabinet, so it is tried again.
+    for (int retry = 0; retry < 2 && wine.exitCode != 0 && wine.output.empty(); ++retry) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        wine = runCommand(fdiCommand);
+    }
     if (wine.exitCode != 0) {
         problems.push_back("fdi: exit " + std::to_string(wine.exitCode) + ": " + wine.output);
         return problems;
