@@ -1,10 +1,10 @@
 #include "Oracles.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -65,16 +65,19 @@ void runOracle(const std::string& oracle, const std::string& command, const Orac
 
 }  // namespace
 
+// Output goes to a file, not a pipe: the first wine run in a fresh server starts wine's services,
+// which inherit the run's output and live until the server ends a minute later. Reading a pipe
+// to its end would wait for them.
 CommandResult runCommand(const std::string& commandLine) {
     CommandResult result;
-    std::FILE* pipe = ::popen((commandLine + " 2>&1").c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    std::size_t count;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        result.output.append(buffer.data(), count);
-    const int status = ::pclose(pipe);
+    char outputPath[] = "/tmp/corvane-oracle-output-XXXXXX";
+    const int output = ::mkstemp(outputPath);
+    if (output < 0) return result;
+    ::close(output);
+    const int status = std::system((commandLine + " >" + quote(outputPath) + " 2>&1 </dev/null").c_str());
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.output = readFile(outputPath);
+    ::unlink(outputPath);
     return result;
 }
 
