@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "CheckableProgram.h"
 #include "model/Project.h"
 
 namespace corvane::builder {
@@ -12,24 +12,12 @@ namespace {
 
 using model::Project;
 
-// A project that passes every check: both bitmaps exist, one language, one file.
 class PreBuildChecks : public ::testing::Test {
 protected:
-    PreBuildChecks() {
-        test::writeFile(m_program / "Languages" / "English.lng", "");
-        test::writeFile(m_program / "Wizard_0.bmp", "BM");
-        test::writeFile(m_program / "Header_0.bmp", "BM");
-        test::writeFile(m_program / "a.exe", "MZ");
-    }
-    Project passingProject() const {
-        Project p(m_program.folder(), "/home/author/Setup.exe");
-        p.setLanguageSelected(0, true);
-        p.rebuildDocumentLists();
-        p.files.push_back({(m_program / "a.exe").string(), "2", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
-        return p;
-    }
+    Project passingProject() const { return m_checkable.passingProject(); }
 
-    test::TempDir m_program;
+    test::CheckableProgram m_checkable;
+    const test::TempDir& m_program = m_checkable.folder();
 };
 
 struct CheckCase {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CheckableProgram.h"
 #include "TargetPathCases.h"
-#include "TestSupport.h"
 #include "builder/PreBuildChecks.h"
 #include "model/Project.h"
 
@@ -14,29 +14,19 @@ namespace {
 
 class TargetPathChecks : public ::testing::Test {
 protected:
-    TargetPathChecks() {
-        test::writeFile(m_program / "Languages" / "English.lng", "");
-        test::writeFile(m_program / "Wizard_0.bmp", "BM");
-        test::writeFile(m_program / "Header_0.bmp", "BM");
-        test::writeFile(m_program / "a.exe", "MZ");
-    }
+    // The passing project with a row in every list that holds an installed path.
     model::Project passingProject() const {
-        model::Project p(m_program.folder(), "/home/author/Setup.exe");
+        model::Project p = m_program.passingProject();
         p.settings.appName = "My: App";
-        p.setLanguageSelected(0, true);
-        p.rebuildDocumentLists();
-        p.files.push_back(row("<InstallDir>\\a.exe"));
         p.shortcuts.push_back({"<ProgramGroup>", "A", "<InstallDir>\\a.exe", "", "", "", "", "0", "Normal"});
         p.ini.push_back({"<WindowsDir>\\a.ini", "S", "K", "V", "Yes", "Yes"});
         p.associations.push_back({"abc", "<InstallDir>\\a.exe"});
         p.dlls.push_back({"<SystemDir>\\a.ocx"});
         return p;
     }
-    model::FileEntry row(const std::string& destination) const {
-        return {(m_program / "a.exe").string(), "2", destination, "Overwrite", "Yes"};
-    }
+    model::FileEntry row(const std::string& destination) const { return m_program.fileRow(destination); }
 
-    test::TempDir m_program;
+    test::CheckableProgram m_program;
 };
 
 // The same table the runtime's logic tests hold Setup.exe to: the build refuses exactly what

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "CheckableProgram.h"
 #include "builder/PreBuildChecks.h"
 #include "model/Project.h"
 
@@ -13,17 +13,8 @@ namespace {
 
 class UncarriedCharacters : public ::testing::Test {
 protected:
-    UncarriedCharacters() {
-        test::writeFile(m_program / "Languages" / "English.lng", "");
-        test::writeFile(m_program / "Wizard_0.bmp", "BM");
-        test::writeFile(m_program / "Header_0.bmp", "BM");
-        test::writeFile(m_program / "a?.exe", "MZ");  // a source path may hold "?" on Linux
-    }
     model::Project passingProject() const {
-        model::Project p(m_program.folder(), "/home/author/Setup.exe");
-        p.setLanguageSelected(0, true);
-        p.rebuildDocumentLists();
-        p.files.push_back({(m_program / "a?.exe").string(), "2", "<InstallDir>\\a.exe", "Overwrite", "Yes"});
+        model::Project p = m_program.passingProject();
         p.shortcuts.push_back(
             {"<Desktop>", "A", "<InstallDir>\\a.exe", "Need help?", "", "", "", "0", "Normal"});
         p.registry.push_back({"HKEY_CURRENT_USER", "S", "N", "String", "https://x/?a=b", "Yes", "No"});
@@ -34,7 +25,7 @@ protected:
         return p;
     }
 
-    test::TempDir m_program;
+    test::CheckableProgram m_program{"a?.exe"};  // a source path may hold "?" on Linux
 };
 
 TEST_F(UncarriedCharacters, WhatTheRowsCarryBuilds) {
