@@ -96,7 +96,12 @@ void GeneralPage::browseSetupFile() {
     QString chosen = m_services.files->saveFile(this, tr("Exe file (*.exe)"), proposed);
     if (chosen.isEmpty()) return;
     // The extension is compared exactly, letter case included: Setup.EXE becomes Setup.EXE.exe.
-    if (!chosen.endsWith(QStringLiteral(".exe"))) chosen += QStringLiteral(".exe");
+    // The chooser asked about the name as typed; with ".exe" added it may name another file, which
+    // the next build would replace.
+    if (!chosen.endsWith(QStringLiteral(".exe"))) {
+        chosen += QStringLiteral(".exe");
+        if (QFileInfo::exists(chosen) && !confirmReplace(m_services, window(), chosen)) return;
+    }
     m_setupFile->setText(chosen);
 }
 

@@ -418,7 +418,8 @@ TForm1::SaveResult TForm1::saveProjectAs() {
     if (chosen.isEmpty()) return SaveResult::Cancelled;
     const std::string path = project::withProjectExtension(chosen.toStdString());
     // The chooser asked about the name as typed; with ".zan" added it may name another file.
-    if (path != chosen.toStdString() && QFileInfo::exists(qs(path)) && !confirmReplace(qs(path)))
+    if (path != chosen.toStdString() && QFileInfo::exists(qs(path)) &&
+        !confirmReplace(m_services, this, qs(path)))
         return SaveResult::Cancelled;
     // Relative paths are read from the project file's folder, so they follow it to its new one.
     std::error_code ec;
@@ -429,13 +430,6 @@ TForm1::SaveResult TForm1::saveProjectAs() {
     m_project.projectPath = path;
     if (project::reexpressRelativePaths(m_project, from, to)) reloadPages();
     return saveProject();
-}
-
-bool TForm1::confirmReplace(const QString& path) {
-    using B = MessageService::Button;
-    const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
-    return m_services.messages->show(this, MessageService::Icon::Question, applicationTitle(), text,
-                                     {B::Yes, B::No}, B::No) == B::Yes;
 }
 
 void TForm1::rebuildReopenMenu() {

@@ -99,8 +99,6 @@ private:
     bool unsavedChangesPrompt();
     SaveResult saveProject();
     SaveResult saveProjectAs();
-    // Asks before Save As replaces an existing file the chooser did not ask about.
-    bool confirmReplace(const QString& path);
     void updateCaption();
     void restoreLayout();
     QRect keepReachable(QRect bounds) const;

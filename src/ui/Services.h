@@ -70,6 +70,9 @@ QString applicationTitle();
 void showWarning(const Services& services, QWidget* parent, const QString& text);
 // An error about a file or a failed check: error icon, the platform's default caption.
 void showError(const Services& services, QWidget* parent, const QString& text);
+// "<name> already exists. Do you want to replace it?" with No the default; true on Yes. For names a
+// chooser did not ask about itself, such as one it returned before an extension was added.
+bool confirmReplace(const Services& services, QWidget* parent, const QString& path);
 // An exception's message as the standard error box shows it: a full stop is appended when the
 // last character sorts after ".", the application title is the caption.
 void showException(const Services& services, QWidget* parent, const QString& message);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -112,6 +113,25 @@ private slots:
         // A name the chooser itself asked about is not asked about twice.
         m_files.answers = {work("Demo.zan")};
         QVERIFY(m_window->saveAs());
+    }
+
+    void setupFileChooserAsksAboutTheNameTheBuildWillReplace() {
+        const fs::path existing = *m_work / "Setup.exe";
+        corvane::test::writeFile(existing, "MZ");
+        auto* edit = widget<QLineEdit>("SetupFileEd");
+        const QString before = edit->text();
+
+        m_files.answers = {work("Setup")};  // typed without the extension
+        m_messages.answers = {Button::No};
+        widget<QPushButton>("SetupFileButton")->click();
+        QCOMPARE(m_messages.asked.last().text,
+                 QStringLiteral("Setup.exe already exists.\nDo you want to replace it?"));
+        QCOMPARE(edit->text(), before);
+
+        m_files.answers = {work("Setup")};
+        m_messages.answers = {Button::Yes};
+        widget<QPushButton>("SetupFileButton")->click();
+        QCOMPARE(edit->text(), work("Setup.exe"));
     }
 
     void saveAsIntoAnotherFolderKeepsEveryPath() {
