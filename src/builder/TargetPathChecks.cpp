@@ -83,19 +83,29 @@ std::optional<CheckFailure> refused(const ListPlace& place, std::size_t row, con
     return CheckFailure{message + problem + ".", place.field, row};
 }
 
-// The text as Setup.exe will read it from the description, checked by its rules.
-std::optional<CheckFailure> check(const ListPlace& place, std::size_t row, const std::string& text,
-                                  const BuildTimeVariables& variables) {
+// What is wrong with the text as Setup.exe will read it from the description, by its rules.
+std::optional<std::string> problemOf(const std::string& text, const BuildTimeVariables& variables) {
     const std::string stored = project::withoutLineBreaks(text);
     const contract::PathCheck<char> result = contract::expandTargetPath(std::string_view(stored), variables);
     if (result.ok()) return std::nullopt;
-    return refused(place, row, text, std::string(contract::describe(result.problem)) + detailOf(result));
+    return std::string(contract::describe(result.problem)) + detailOf(result);
+}
+
+std::optional<CheckFailure> check(const ListPlace& place, std::size_t row, const std::string& text,
+                                  const BuildTimeVariables& variables) {
+    if (auto problem = problemOf(text, variables)) return refused(place, row, text, *problem);
+    return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<CheckFailure> firstRefusedTargetPath(const model::Project& project) {
     const BuildTimeVariables variables(project.settings);
+    // The folder Setup.exe proposes: one it cannot expand leaves a silent installation nowhere to go.
+    const std::string& installDir = project.settings.installDir;
+    if (auto problem = problemOf(installDir, variables))
+        return CheckFailure{"The default installation path \"" + shown(installDir) + "\" " + *problem + ".",
+                            CheckedField::InstallDir};
     const ListPlace files{"Files", "destination", CheckedField::Files};
     for (std::size_t i = 0; i < project.files.size(); ++i) {
         const std::string& destination = project.files[i].installTo;

@@ -122,8 +122,23 @@ TEST_F(TargetPathChecks, ShortcutsIniFilesAssociationsAndDllsAreCheckedToo) {
 
 // <AppName> and its kind are expanded as the setup expands them: what a file name may not hold
 // is dropped, and what is left must still make a valid part.
+TEST_F(TargetPathChecks, TheDefaultInstallationPathComesFirst) {
+    model::Project p = passingProject();
+    p.settings.installDir = "<ProgramFiles>\\..\\Windows";
+    p.files[0].installTo = "<InstallDir>\\CON";
+    const std::optional<CheckFailure> failure = firstFailedCheck(p);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->field, CheckedField::InstallDir);
+    EXPECT_EQ(failure->message,
+              "The default installation path \"<ProgramFiles>\\..\\Windows\" has a \".\" or "
+              "\"..\" part, which would climb out of its folder.");
+    p.settings.installDir = "<ProgramFiles>\\<AppName>";  // "My: App" loses its ":" as in Setup.exe
+    EXPECT_EQ(firstFailedCheck(p)->field, CheckedField::Files);
+}
+
 TEST_F(TargetPathChecks, SettingsInPathsAreTakenAsTheSetupWillTakeThem) {
     model::Project p = passingProject();
+    p.settings.installDir = "<ProgramFiles>\\Tool";  // the names are tried in a Files row
     p.files[0].installTo = "<InstallDir>\\<AppName>.txt";
     p.settings.appName = "CON";
     ASSERT_TRUE(firstFailedCheck(p).has_value());
