@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "builder/MemberSizes.h"
+#include "builder/RowValueChecks.h"
 #include "builder/TargetPathChecks.h"
 #include "builder/UncarriedCharacters.h"
 #include "model/Project.h"
@@ -83,6 +84,7 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
             "Clear \"Include Uninstaller\" and check it again to add the uninstaller.",
             CheckedField::IncludeUninstaller};
     if (auto failure = firstRefusedTargetPath(project)) return failure;
+    if (auto failure = firstRefusedRowValue(project)) return failure;
     if (auto failure = firstOversizedMember(project)) return failure;
     const std::vector<SourceProblem> problems = sourceProblems(project);
     if (!problems.empty())

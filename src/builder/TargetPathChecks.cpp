@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "builder/BuildTimeVariables.h"
 #include "contract/TargetPaths.h"
 #include "model/Project.h"
 #include "project/FormatLimits.h"
@@ -11,30 +12,6 @@
 namespace corvane::builder {
 
 namespace {
-
-// The folders are the end user's; the settings are known now, and a path keeps of them what
-// Setup.exe keeps: the value as the description reads back, cut to what a file name may hold.
-class BuildTimeVariables {
-public:
-    explicit BuildTimeVariables(const model::ProjectSettings& settings) : m_settings(settings) {}
-
-    bool operator()(contract::PathVariable variable, std::string& value) const {
-        const std::optional<contract::Setting> setting = contract::settingOf(variable);
-        if (!setting) {
-            value = contract::builderStandIn(variable);
-            return true;
-        }
-        const std::string& raw = *setting == contract::Setting::AppName      ? m_settings.appName
-                                 : *setting == contract::Setting::AppVersion ? m_settings.appVersion
-                                                                             : m_settings.companyName;
-        const std::string stored = project::withoutLineBreaks(raw);
-        value = contract::fileNamePart(contract::settingValueAsRead(std::string_view(stored)));
-        return true;
-    }
-
-private:
-    const model::ProjectSettings& m_settings;
-};
 
 // A path as the message shows it: control characters made visible.
 std::string shown(std::string_view text) {
@@ -100,7 +77,7 @@ std::optional<CheckFailure> check(const ListPlace& place, std::size_t row, const
 }  // namespace
 
 std::optional<CheckFailure> firstRefusedTargetPath(const model::Project& project) {
-    const BuildTimeVariables variables(project.settings);
+    const BuildTimeVariables variables(project.settings, BuildTimeVariables::ForPaths);
     // The folder Setup.exe proposes: one it cannot expand leaves a silent installation nowhere to go.
     const std::string& installDir = project.settings.installDir;
     if (auto problem = problemOf(installDir, variables))

@@ -12,6 +12,7 @@
 #include "PathExpander.h"
 #include "Registry.h"
 #include "Text.h"
+#include "contract/RowValues.h"
 #include "contract/TargetPaths.h"
 
 namespace corvane::rt {
@@ -42,15 +43,6 @@ std::wstring systemError(DWORD code) {
     std::wstring out = text ? trimmed(text) : L"error " + decimal(code);
     if (text) LocalFree(text);
     return out;
-}
-
-std::wstring cleanSubkey(const std::wstring& subkey) {
-    std::wstring s = trimmed(subkey);
-    while (!s.empty() && s.front() == L'\\')
-        s.erase(s.begin());
-    while (!s.empty() && s.back() == L'\\')
-        s.pop_back();
-    return s;
 }
 
 // The machine type of a PE file: 0x8664 for x64, 0x14C for x86, 0 when unknown.
@@ -174,7 +166,7 @@ bool Installer::prepareValues(std::wstring& error) {
         if (!v.expandText(r.subkey, subkey, error) || !v.expandText(r.valueName, p.name, error) ||
             !v.expandText(r.data, p.data, error))
             return false;
-        p.subkey = cleanSubkey(subkey);
+        p.subkey = std::wstring(contract::cleanSubkey(std::wstring_view(subkey)));
         if (p.subkey.empty()) {
             error = L"A registry value has no subkey: " + r.rootKey + L"\\" + r.subkey;
             return false;
@@ -215,10 +207,7 @@ bool Installer::prepareAssociations(std::wstring& error) {
         PreparedAssociation p{};
         p.extension = a.extension;
         if (!p.extension.empty() && p.extension[0] != L'.') p.extension = L'.' + p.extension;
-        bool valid = p.extension.size() > 1;
-        for (const wchar_t c : p.extension)
-            valid = valid && c > 32 && !wcschr(L"\\/:*?\"<>|", c);
-        if (!valid) {
+        if (!contract::isUsableExtension(std::wstring_view(p.extension))) {
             error = L"Not a valid file extension: " + a.extension;
             return false;
         }

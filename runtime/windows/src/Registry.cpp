@@ -1,15 +1,23 @@
 #include "Registry.h"
 
 #include "Text.h"
+#include "contract/RowValues.h"
 
 namespace corvane::rt {
 
 HKEY rootKeyFromName(std::wstring_view name) {
-    const std::wstring n = trimmed(name);
-    if (equalsNoCase(n, L"HKEY_CLASSES_ROOT") || equalsNoCase(n, L"HKCR")) return HKEY_CLASSES_ROOT;
-    if (equalsNoCase(n, L"HKEY_CURRENT_USER") || equalsNoCase(n, L"HKCU")) return HKEY_CURRENT_USER;
-    if (equalsNoCase(n, L"HKEY_LOCAL_MACHINE") || equalsNoCase(n, L"HKLM")) return HKEY_LOCAL_MACHINE;
-    if (equalsNoCase(n, L"HKEY_USERS") || equalsNoCase(n, L"HKU")) return HKEY_USERS;
+    const std::optional<contract::RegistryRoot> root = contract::registryRootNamed(name);
+    if (!root) return nullptr;
+    switch (*root) {
+        case contract::RegistryRoot::ClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case contract::RegistryRoot::CurrentUser:
+            return HKEY_CURRENT_USER;
+        case contract::RegistryRoot::LocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case contract::RegistryRoot::Users:
+            return HKEY_USERS;
+    }
     return nullptr;
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "contract/RowValues.h"
+
 namespace corvane::rt {
 
 std::wstring fromUtf8(std::string_view bytes) {
@@ -71,34 +73,7 @@ bool parseUnsigned(std::wstring_view text, std::uint64_t& value) {
 }
 
 bool parseDword(std::wstring_view text, std::uint32_t& value) {
-    const std::wstring t = trimmed(text);
-    std::wstring_view v = t;
-    if (v.size() > 2 && v[0] == L'0' && (v[1] == L'x' || v[1] == L'X')) {
-        v.remove_prefix(2);
-        if (v.empty() || v.size() > 8) return false;
-        std::uint32_t r = 0;
-        for (const wchar_t c : v) {
-            int d;
-            if (c >= L'0' && c <= L'9')
-                d = c - L'0';
-            else if (c >= L'a' && c <= L'f')
-                d = c - L'a' + 10;
-            else if (c >= L'A' && c <= L'F')
-                d = c - L'A' + 10;
-            else
-                return false;
-            r = r * 16 + std::uint32_t(d);
-        }
-        value = r;
-        return true;
-    }
-    const bool negative = !v.empty() && v[0] == L'-';
-    if (negative) v.remove_prefix(1);
-    std::uint64_t n = 0;
-    if (!parseUnsigned(v, n)) return false;
-    if (negative ? n > 0x80000000ull : n > 0xFFFFFFFFull) return false;
-    value = negative ? std::uint32_t(0u - std::uint32_t(n)) : std::uint32_t(n);
-    return true;
+    return contract::parseDword(text, value);
 }
 
 std::wstring decimal(std::uint64_t value) {

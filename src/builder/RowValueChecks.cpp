@@ -1,0 +1,78 @@
+#include "builder/RowValueChecks.h"
+
+#include <string>
+#include <string_view>
+
+#include "builder/BuildTimeVariables.h"
+#include "contract/RowValues.h"
+#include "model/Project.h"
+
+namespace corvane::builder {
+
+namespace {
+
+// A text as Setup.exe sees it: read back from the description, its variables expanded (an
+// unknown "<name>" stays as written in a value).
+std::string asSetupSees(const std::string& text, const BuildTimeVariables& variables) {
+    const std::string stored = project::withoutLineBreaks(text);
+    std::string expanded, unknown;
+    contract::expandVariables(std::string_view(stored), variables, true, expanded, unknown);
+    return expanded;
+}
+
+bool isBlankText(std::string_view text) {
+    return contract::trimBlanks(text).empty();
+}
+
+CheckFailure refused(const char* list, CheckedField field, std::size_t row, const std::string& what) {
+    return CheckFailure{std::string(list) + " row " + std::to_string(row + 1) + ": " + what + ".", field,
+                        row};
+}
+
+std::optional<CheckFailure> refusedRegistryValue(const model::RegistryEntry& r, std::size_t row,
+                                                 const BuildTimeVariables& variables) {
+    auto fail = [&](const std::string& what) {
+        return refused("Registry", CheckedField::Registry, row, what);
+    };
+    if (!contract::registryRootNamed(std::string_view(r.rootKey)))
+        return fail("the root key \"" + r.rootKey +
+                    "\" is none of HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS");
+    if (contract::cleanSubkey(std::string_view(asSetupSees(r.subkey, variables))).empty())
+        return fail("the subkey is empty");
+    const std::string_view type = contract::trimBlanks(std::string_view(r.valueType));
+    const bool dword = contract::rows::equalsAsciiNoCase(type, "Dword");
+    if (!dword && !contract::rows::equalsAsciiNoCase(type, "String"))
+        return fail("the type \"" + r.valueType + "\" is neither String nor Dword");
+    std::uint32_t number = 0;
+    if (dword && !contract::parseDword(std::string_view(asSetupSees(r.valueData, variables)), number))
+        return fail("the value data \"" + r.valueData +
+                    "\" is no Dword: a whole number from -2147483648 to 4294967295, or 0x and up to "
+                    "eight hexadecimal digits");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CheckFailure> firstRefusedRowValue(const model::Project& project) {
+    const BuildTimeVariables variables(project.settings, BuildTimeVariables::ForValues);
+    for (std::size_t i = 0; i < project.registry.size(); ++i)
+        if (auto failure = refusedRegistryValue(project.registry[i], i, variables)) return failure;
+    for (std::size_t i = 0; i < project.ini.size(); ++i) {
+        const model::IniEntry& e = project.ini[i];
+        if (isBlankText(asSetupSees(e.section, variables)))
+            return refused("INI Files", CheckedField::IniValues, i, "the section is empty");
+        if (isBlankText(asSetupSees(e.key, variables)))
+            return refused("INI Files", CheckedField::IniValues, i, "the key is empty");
+    }
+    for (std::size_t i = 0; i < project.associations.size(); ++i) {
+        const std::string& extension = project.associations[i].extension;
+        if (!contract::isUsableExtension(std::string_view(project::withoutLineBreaks(extension))))
+            return refused("File Associations", CheckedField::Associations, i,
+                           "the extension \"" + extension +
+                               "\" is no file extension: it needs a character after the dot and no "
+                               "blank or any of \\ / : * ? \" < > |");
+    }
+    return std::nullopt;
+}
+
+}  // namespace corvane::builder
