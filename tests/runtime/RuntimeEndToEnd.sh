@@ -8,14 +8,7 @@
 set -euo pipefail
 
 scenario=${1:?scenario}
-base=${CORVANE_WINE_DIR:?}
-export WINEPREFIX=$base/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Wine links Desktop and Documents into $HOME: keep them inside the build tree.
-export HOME=$base/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
-drive_c=$WINEPREFIX/drive_c
+. "$(dirname "$0")/WineEnvironment.sh"
 work=$base/$scenario
 
 failures=0

@@ -7,13 +7,7 @@
 # Environment as for RuntimeEndToEnd.sh: CORVANE_PROGRAM_DIR, CORVANE_BUILD, CORVANE_WINE_DIR.
 set -euo pipefail
 
-base=${CORVANE_WINE_DIR:?}
-export WINEPREFIX=$base/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export HOME=$base/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
-drive_c=$WINEPREFIX/drive_c
+. "$(dirname "$0")/WineEnvironment.sh"
 work=$base/signed
 for tool in osslsigncode openssl; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
