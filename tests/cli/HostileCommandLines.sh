@@ -4,7 +4,6 @@
 #     interrupt  SIGINT and SIGTERM at a random moment of a build end it, leaving nothing behind
 #     killed     a SIGKILLed build leaves its work folder and partial setup; the next build
 #                removes them and succeeds
-#     fifo       a FIFO as license, source or bitmap fails at once, naming the file
 #     full-disk  a small tmpfs fills up: the previous setup and cabinet stay (root only)
 # Environment (set by CMake): CORVANE_BUILD, CORVANE_CAB, CORVANE_SOURCE_DIR. The seed of the
 # random moments is CORVANE_SEED when set; it is printed.
@@ -117,24 +116,6 @@ killed)
     [ "$(leftovers)" = "$(printf '%s\n' "$TMPDIR/corvane-build-1-live" "$setup.part-1-live" "$setup.part-$pid" | sort)" ] ||
         fail "after the next build: $(leftovers)"
     cmp -s <(head -c 2 "$setup") <(printf MZ) || fail "the next build wrote no setup"
-    ;;
-fifo)
-    for place in "$demo/docs/license-de.txt" "$demo/payload/readme.txt" "$demo/art/wizard.bmp"; do
-        cp "$place" "$root/kept"
-        rm "$place"
-        mkfifo "$place"
-        set +e
-        timeout 60 "$CORVANE_BUILD" "$demo/Demo.zan" -o "$setup" >/dev/null 2>"$root/err"
-        rc=$?
-        set -e
-        rm "$place"
-        mv "$root/kept" "$place"
-        echo "FIFO $place: exit $rc: $(cat "$root/err")"
-        [ "$rc" -eq 1 ] || fail "FIFO $place: exit $rc"
-        grep -qF "$place" "$root/err" || fail "FIFO $place is not named"
-        [ "$(cat "$setup")" = "the previous setup" ] || fail "FIFO $place: the previous setup changed"
-        [ -z "$(leftovers)" ] || fail "FIFO $place left: $(leftovers)"
-    done
     ;;
 full-disk)
     if [ "$(id -u)" -ne 0 ] || ! unshare -m true 2>/dev/null; then
