@@ -31,6 +31,20 @@ bool installsUninstaller(const model::Project& project) {
     return false;
 }
 
+// Two checked languages of one name (English.lng and English.US.lng are both English) would be
+// packed as the same member, English.lng, and the setup would keep only one of them.
+std::optional<CheckFailure> languageNamedTwice(const model::Project& project) {
+    const std::vector<model::LanguageFile> languages = project.selectedLanguageFiles();
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        for (std::size_t j = i + 1; j < languages.size(); ++j)
+            if (platform::equalsIgnoringCase(languages[i].name, languages[j].name))
+                return CheckFailure{"Two checked languages are both named " + languages[i].name + " (" +
+                                        languages[i].fileName + " and " + languages[j].fileName +
+                                        "); a setup carries one language of a name. Uncheck one of them.",
+                                    CheckedField::Languages};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string SourceProblem::message() const {
@@ -60,6 +74,7 @@ std::optional<CheckFailure> firstFailedCheck(const model::Project& project) {
         return CheckFailure{"Header Bitmap must be specified.", CheckedField::Header};
     if (project.defaultLanguageName().empty())
         return CheckFailure{"Default Language must be specified.", CheckedField::DefaultLanguage};
+    if (auto failure = languageNamedTwice(project)) return failure;
     if (s.license && defaultDocumentMissing(project.licenses))
         return CheckFailure{"License File for (Default) language must be specified.",
                             CheckedField::LicenseFiles};

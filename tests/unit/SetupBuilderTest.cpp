@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "TestSupport.h"
+#include "builder/PreBuildChecks.h"
 #include "model/Project.h"
 #include "platform/ProfileFile.h"
 #include "project/RowFields.h"
@@ -191,6 +192,27 @@ TEST_F(SetupBuilderTest, LanguageFileWithMoreDotsIsPackedUnderTheCataloguesName)
     EXPECT_FALSE(fs::exists(m_scratch / "description" / "English.US.lng"));
     EXPECT_EQ(test::readFile(m_scratch / "description" / "LEnglish.rtf"), "Read me.\r\n");
     EXPECT_EQ(layout.description.readString("Settings", "DefaultLanguage"), "English");
+}
+
+TEST_F(SetupBuilderTest, TwoCheckedLanguagesOfOneNameAreRefusedBeforeTheBuild) {
+    // English.lng and english.UK.lng both list as English: packed, both would be English.lng.
+    test::writeFile(m_program / "Languages" / "english.UK.lng", "[Language]\r\nName=English (UK)\r\n");
+    Project p = makeProject();
+    ASSERT_EQ(p.languageCatalogue(), (std::vector<std::string>{"Deutsch", "English", "english"}));
+    EXPECT_FALSE(firstFailedCheck(p).has_value()) << "one of them checked builds as before";
+
+    p.setLanguageSelected(2, true);
+    p.rebuildDocumentLists();
+    p.licenses[0].file = (m_payload / "license.txt").string();
+    const std::optional<CheckFailure> failure = firstFailedCheck(p);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->field, CheckedField::Languages);
+    EXPECT_NE(failure->message.find("English.lng and english.UK.lng"), std::string::npos) << failure->message;
+
+    p.setLanguageSelected(1, false);
+    p.rebuildDocumentLists();
+    p.licenses[0].file = (m_payload / "license.txt").string();
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
 }
 
 TEST_F(SetupBuilderTest, ReplacesAnExistingSetupAndCreatesMissingFolders) {
