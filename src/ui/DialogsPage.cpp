@@ -205,7 +205,10 @@ void DialogsPage::specifyDocument(DocumentTab& tab) {
     const int row = selectedRow(tab);
     if (row < 0) return;
     model::LanguageDocEntry& entry = (*tab.rows)[static_cast<std::size_t>(row)];
-    const QString initial = entry.file.empty() ? QDir::homePath() : qs(entry.file);
+    // A stored path may be relative to the project's folder, not to where the editor was started.
+    const QString initial = entry.file.empty()
+                                ? QDir::homePath()
+                                : QString::fromStdString(m_project.resolvePath(entry.file).string());
     const QString chosen =
         m_services.files->openFile(this, tr("Text Files, RTF Files (*.txt *.rtf);;Any Files (*)"), initial);
     if (chosen.isEmpty()) return;

@@ -185,6 +185,14 @@ private slots:
         emit list->itemDoubleClicked(list->topLevelItem(1), 0);
         QCOMPARE(project().licenses[1].file, work("license.rtf").toStdString());
 
+        // A document stored relative to the project opens the chooser in the project's folder.
+        project().projectPath = work("Languages.zan").toStdString();
+        project().licenses[1].file = "docs/license.rtf";
+        specify("ListLicense", 1, QString());
+        QCOMPARE(m_files.initialPaths.last(), work("docs/license.rtf"));
+        QCOMPARE(project().licenses[1].file, std::string("docs/license.rtf"));
+        project().licenses[1].file = work("license.rtf").toStdString();
+
         project().clearModified();
         widget<QPushButton>("ListLicenseEdit")->click();
         QCOMPARE(m_shell.edited, QStringList{work("license.rtf")});
