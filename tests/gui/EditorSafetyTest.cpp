@@ -140,6 +140,20 @@ private slots:
         QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
 
+    // The choosers of the General group open at the files a relative path names beside the
+    // project, not in the folder the editor was started from.
+    void choosersStartBesideTheProject() {
+        const fs::path demo = openDemoCopy().parent_path();
+        m_window->showPage(1);
+        m_files.answers = {QString(), QString()};  // both cancelled
+        widget<QPushButton>("WizardButton")->click();
+        widget<QPushButton>("SetupFileButton")->click();
+        QCOMPARE(m_files.initialPaths.value(0), QString::fromStdString((demo / "art/wizard.bmp").string()));
+        QCOMPARE(m_files.initialPaths.value(1),
+                 QString::fromStdString((demo / "out/Corvane Demo 1.0 Setup.exe").string()));
+        QCOMPARE(m_window->project().settings.wizard, std::string("art/wizard.bmp"));
+    }
+
     // A FIFO in the license's place fails the editor's build at once, with the cabinet's error
     // and then the file; the previous setup stays, and Cancel closes the dialog as after any
     // failure.
