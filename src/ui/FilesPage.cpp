@@ -30,6 +30,7 @@
 #include "ui/FilesListModel.h"
 #include "ui/FormLayoutHelpers.h"
 #include "ui/Services.h"
+#include "ui/WrappingCheckBox.h"
 
 namespace corvane::ui {
 
@@ -356,10 +357,11 @@ void FilesPage::rowsChanged() {
 void FilesPage::buildUninstallTab() {
     QWidget* tab = addPage(tr("Uninstall"), QStringLiteral("TabUninstall"));
     auto* form = new QFormLayout(tab);
-    m_showPrograms = makeCheckBox(tab, tr("Show program on Add/Remove Programs dialog"),
-                                  QStringLiteral("ShowProgramsCheck"));
-    m_uninstallPage =
-        makeCheckBox(tab, tr("Visit product uninstall web page"), QStringLiteral("UninstallPageCheck"));
+    // The longest options of the editor: at the window's smallest size they break between words.
+    m_showPrograms = new WrappingCheckBox(tr("Show program on Add/Remove Programs dialog"), tab);
+    m_showPrograms->setObjectName(QStringLiteral("ShowProgramsCheck"));
+    m_uninstallPage = new WrappingCheckBox(tr("Visit product uninstall web page"), tab);
+    m_uninstallPage->setObjectName(QStringLiteral("UninstallPageCheck"));
     m_uninstallAddress = makeLineEdit(tab, QStringLiteral("UninstallAddressEd"));
     form->addRow(m_showPrograms);
     form->addRow(m_uninstallPage);

@@ -90,10 +90,8 @@ void GeneralPage::buildBitmapsTab() {
 }
 
 void GeneralPage::browseSetupFile() {
-    // A bare proposed name starts in the home folder, where a new project puts its setup.
-    QString proposed = m_setupFile->text();
-    if (QFileInfo(proposed).isRelative()) proposed = QDir::home().filePath(proposed);
-    QString chosen = m_services.files->saveFile(this, tr("Exe file (*.exe)"), proposed);
+    QString chosen =
+        m_services.files->saveFile(this, tr("Exe file (*.exe)"), chooserStart(m_setupFile->text()));
     if (chosen.isEmpty()) return;
     // The extension is compared exactly, letter case included: Setup.EXE becomes Setup.EXE.exe.
     // The chooser asked about the name as typed; with ".exe" added it may name another file, which
@@ -106,8 +104,16 @@ void GeneralPage::browseSetupFile() {
 }
 
 void GeneralPage::browseBitmap(QLineEdit* edit, const QString& filter) {
-    const QString chosen = m_services.files->openPicture(this, filter, edit->text());
+    const QString chosen = m_services.files->openPicture(this, filter, chooserStart(edit->text()));
     if (!chosen.isEmpty()) edit->setText(chosen);
+}
+
+// A relative path is read from the project file's folder, as the build reads it, so the chooser
+// opens at that file and not in whatever folder the editor was started from. A project never
+// saved has no folder: its bare names start in the home folder, where a new project's setup goes.
+QString GeneralPage::chooserStart(const QString& text) const {
+    const QString path = QString::fromStdString(m_project.resolvePath(text.toStdString()).string());
+    return QFileInfo(path).isRelative() ? QDir::home().filePath(path) : path;
 }
 
 void GeneralPage::loadFromProject() {

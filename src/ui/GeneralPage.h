@@ -22,6 +22,7 @@ private:
     void buildBitmapsTab();
     void browseSetupFile();
     void browseBitmap(QLineEdit* edit, const QString& filter);
+    QString chooserStart(const QString& text) const;
 
     QLineEdit* m_appName = nullptr;
     QLineEdit* m_appVersion = nullptr;

@@ -94,7 +94,7 @@ QString QtFileDialogService::openPicture(QWidget* parent, const QString& filter,
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
     preview->setFixedSize(kPreviewSize);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+    const auto showPicture = [preview](const QString& path) {
         const QPixmap picture(path);
         if (picture.isNull()) {
             preview->setPixmap({});
@@ -106,7 +106,10 @@ QString QtFileDialogService::openPicture(QWidget* parent, const QString& filter,
                                ? picture
                                : picture.scaled(kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         preview->setToolTip(QStringLiteral("%1 x %2").arg(picture.width()).arg(picture.height()));
-    });
+    };
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, showPicture);
+    // The picture the field names now shows before the author moves through the list.
+    if (QFileInfo(initialPath).isFile()) showPicture(initialPath);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
     if (dialog.exec() != QDialog::Accepted) return {};

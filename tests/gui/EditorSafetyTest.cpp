@@ -6,12 +6,14 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -158,6 +160,20 @@ private slots:
         QVERIFY(fs::is_regular_file(demo.parent_path() / "out" / "Corvane Demo 1.0 Setup.exe"));
     }
 
+    // The choosers of the General group open at the files a relative path names beside the
+    // project, not in the folder the editor was started from.
+    void choosersStartBesideTheProject() {
+        const fs::path demo = openDemoCopy().parent_path();
+        m_window->showPage(1);
+        m_files.answers = {QString(), QString()};  // both cancelled
+        widget<QPushButton>("WizardButton")->click();
+        widget<QPushButton>("SetupFileButton")->click();
+        QCOMPARE(m_files.initialPaths.value(0), QString::fromStdString((demo / "art/wizard.bmp").string()));
+        QCOMPARE(m_files.initialPaths.value(1),
+                 QString::fromStdString((demo / "out/Corvane Demo 1.0 Setup.exe").string()));
+        QCOMPARE(m_window->project().settings.wizard, std::string("art/wizard.bmp"));
+    }
+
     // A FIFO in the license's place fails the editor's build at once, with the cabinet's error
     // and then the file; the previous setup stays, and Cancel closes the dialog as after any
     // failure.
@@ -287,6 +303,43 @@ private slots:
             for (int t = 0; t < bar->count(); ++t)
                 QVERIFY2(bar->rect().contains(bar->tabRect(t)), qPrintable(bar->tabText(t)));
         }
+    }
+
+    // At the smallest size the window allows, every label and check box on every tab still shows
+    // its whole text: in one line, or broken between words with the height the lines need.
+    void noLabelIsCutAtTheMinimumSize() {
+        m_window->resize(m_window->minimumSize());
+        const char* groups[] = {"PageGeneral", "PageDialogs", "PageFiles", "PageSystem", "PageFinish"};
+        QStringList cut;
+        for (int g = 1; g <= 5; ++g) {
+            m_window->showPage(g);
+            auto* group = widget<QTabWidget>(groups[g - 1]);
+            for (int t = 0; t < group->count(); ++t) {
+                group->setCurrentIndex(t);
+                QTRY_VERIFY(group->currentWidget()->isVisible());
+                QApplication::processEvents();
+                QList<QWidget*> texts;
+                for (QLabel* label : group->currentWidget()->findChildren<QLabel*>())
+                    if (!label->wordWrap() && !label->text().isEmpty()) texts << label;
+                for (QCheckBox* box : group->currentWidget()->findChildren<QCheckBox*>())
+                    texts << box;
+                for (QWidget* text : texts) {
+                    if (!text->isVisible()) continue;
+                    const QSize needs = text->hasHeightForWidth() ? QSize(text->minimumSizeHint().width(),
+                                                                          text->heightForWidth(text->width()))
+                                                                  : text->sizeHint();
+                    if (text->width() < needs.width() || text->height() < needs.height())
+                        cut << QStringLiteral("%1 / %2: %3 (%4 x %5, needs %6 x %7)")
+                                   .arg(group->tabText(t), text->objectName(),
+                                        text->property("text").toString())
+                                   .arg(text->width())
+                                   .arg(text->height())
+                                   .arg(needs.width())
+                                   .arg(needs.height());
+                }
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 
     void reopenIsDisabledWhileNoProjectIsListed() {
