@@ -894,13 +894,13 @@ EOT
         local file=$1 offset=$2; shift 2
         printf "$(printf '\\%03o' "$@")" | dd of="$file" bs=1 seek="$offset" conv=notrunc 2>/dev/null
     }
-    expect_refused() {  # expect_refused NAME PATTERN
+    expect_refused() {  # expect_refused NAME PATTERN [EXIT-CODE, 2 unless given]
         set +e
         err=$(timeout 60 wine "$work/$1.exe" /S 2>&1 >/dev/null)
         rc=$?
         set -e
         wineserver -k || true
-        check "$1: refused with exit code 2 within a minute (was $rc)" [ "$rc" -eq 2 ]
+        check "$1: refused with exit code ${3:-2} within a minute (was $rc)" [ "$rc" -eq "${3:-2}" ]
         check "$1: message '$2' (was: $err)" grep -q "$2" <<<"$err"
         check "$1: nothing installed" [ ! -e "$udir" ]
     }
@@ -915,6 +915,28 @@ EOT
     poke "$work/zero.exe" "$block" 0 0 0 0
     poke "$work/zero.exe" $((block + 8 + 100)) $(( $(od -An -tu1 -j $((block + 108)) -N1 "$work/good.exe") ^ 0x40 ))
     expect_refused zero "checksum does not match"
+    # Forged checksums let anything reach the system's decoder: here a deflate stream that unpacks
+    # to far more than a block may hold, which makes wine's decoder write past its buffer. The
+    # decoder's fault must end the run as a failure, rolled back, not a crash or a hang.
+    cp "$work/good.exe" "$work/forged.exe"
+    python3 - "$work/forged.exe" "$block" <<'EOT'
+import struct, sys, zlib
+path, pos = sys.argv[1], int(sys.argv[2])
+b = bytearray(open(path, 'rb').read())
+def checksum(data, s=0):
+    n = len(data) // 4
+    for i in range(n): s ^= struct.unpack_from('<I', data, 4 * i)[0]
+    t = 0
+    for k, byte in enumerate(data[4 * n:]): t |= byte << (8 * (len(data) - 4 * n - 1 - k))
+    return s ^ t
+size, = struct.unpack_from('<H', b, pos + 4)
+z = zlib.compressobj(9, zlib.DEFLATED, -15)
+bomb = b'CK' + z.compress(b'A' * 1000000) + z.flush()
+b[pos + 8:pos + 8 + size] = bomb + bytes(size - len(bomb))
+struct.pack_into('<I', b, pos, checksum(bytes(b[pos + 4:pos + 8]), checksum(bytes(b[pos + 8:pos + 8 + size]))))
+open(path, 'wb').write(b)
+EOT
+    expect_refused forged "decoder failed" 3
     run_setup "$work/good.exe" /S
     check "the untouched setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
     finish

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <fdi.h>
 
+#include <new>
+
 #include "Text.h"
 #include "contract/DescriptionLimits.h"
 
@@ -12,6 +14,13 @@ namespace {
 
 // A description member larger than this is not a description: refuse rather than exhaust memory.
 constexpr std::uint32_t kMaxMemberSize = contract::kMaxDescriptionMemberBytes;
+// The decoder never sees data whose checksums fail, but checksums can be forged, and a system
+// decoder fed forged data may fault (wine's MSZIP decoder writes past its buffer) or loop. It
+// therefore runs on a thread of its own with a heap of its own: a fault ends that thread only,
+// a decoder that has neither read nor written for this long is given up, and either way the
+// extraction fails like any damaged cabinet and the caller rolls back.
+constexpr DWORD kStallLimitMs = 20000;
+constexpr DWORD kPollMs = 200;
 
 enum class Kind { Source, FileOut, MemoryOut };
 
@@ -28,6 +37,14 @@ struct OpenFile {
 struct Extraction {
     const SetupFile* setup;
     ByteRange range;
+    // The decoder's thread: its private heap, the output file it may leave open when it dies,
+    // and a count of its reads and writes that shows it is still moving.
+    HANDLE heap = nullptr;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    volatile LONG activity = 0;
+    volatile bool faulted = false;
+    BOOL copied = FALSE;
+    ERF erf{};
     // File output
     std::wstring destination;
     std::wstring temporary;
@@ -41,28 +58,47 @@ struct Extraction {
     std::wstring failure;
 };
 
-// FDI's open callback carries no user pointer: the extraction in progress is kept here. The
-// runtime extracts one cabinet at a time.
+// FDI's open and alloc callbacks carry no user pointer: the extraction in progress is kept
+// here. The runtime extracts one cabinet at a time.
 Extraction* g_current = nullptr;
+DWORD g_decoderThread = 0;
 
+// Everything the decoder's thread allocates lives in the extraction's own heap, so a decoder
+// that writes past its buffers cannot damage the rest of the setup, and a thread that had to be
+// given up leaves nothing behind once the heap is destroyed.
 FNALLOC(fdiAlloc) {
-    return HeapAlloc(GetProcessHeap(), 0, cb);
+    return HeapAlloc(g_current->heap, 0, cb);
 }
 FNFREE(fdiFree) {
-    HeapFree(GetProcessHeap(), 0, pv);
+    HeapFree(g_current->heap, 0, pv);
+}
+
+OpenFile* newOpenFile(Kind kind) {
+    void* place = HeapAlloc(g_current->heap, HEAP_ZERO_MEMORY, sizeof(OpenFile));
+    return place ? new (place) OpenFile{kind} : nullptr;
+}
+void deleteOpenFile(OpenFile* f) {
+    f->~OpenFile();
+    HeapFree(g_current->heap, 0, f);
+}
+
+void moved() {
+    if (g_current) InterlockedIncrement(&g_current->activity);
 }
 
 FNOPEN(fdiOpen) {
     (void)oflag;
     (void)pmode;
     if (!g_current || pszFile[0] != '*') return -1;
-    auto* f = new OpenFile{Kind::Source};
+    auto* f = newOpenFile(Kind::Source);
+    if (!f) return -1;
     f->setup = g_current->setup;
     f->range = g_current->range;
     return reinterpret_cast<INT_PTR>(f);
 }
 
 FNREAD(fdiRead) {
+    moved();
     auto* f = reinterpret_cast<OpenFile*>(hf);
     if (f->kind != Kind::Source) return UINT(-1);
     const std::uint64_t left = f->pos < f->range.length ? f->range.length - f->pos : 0;
@@ -73,6 +109,7 @@ FNREAD(fdiRead) {
 }
 
 FNWRITE(fdiWrite) {
+    moved();
     auto* f = reinterpret_cast<OpenFile*>(hf);
     if (f->kind == Kind::MemoryOut) {
         if (f->buffer->size() + cb > kMaxMemberSize) return UINT(-1);
@@ -94,16 +131,23 @@ FNWRITE(fdiWrite) {
     return cb;
 }
 
+void closeOutput(OpenFile* f) {
+    if (f->handle != INVALID_HANDLE_VALUE) CloseHandle(f->handle);
+    f->handle = INVALID_HANDLE_VALUE;
+    if (g_current) g_current->output = INVALID_HANDLE_VALUE;
+}
+
 FNCLOSE(fdiClose) {
     auto* f = reinterpret_cast<OpenFile*>(hf);
-    if (f->kind == Kind::FileOut && f->handle != INVALID_HANDLE_VALUE) CloseHandle(f->handle);
-    delete f;
+    if (f->kind == Kind::FileOut) closeOutput(f);
+    deleteOpenFile(f);
     return 0;
 }
 
 // Positions are the pseudo-file's own, never the setup file's: FDI remembers a position from
 // seek(0, SEEK_CUR) and returns to it later.
 FNSEEK(fdiSeek) {
+    moved();
     auto* f = reinterpret_cast<OpenFile*>(hf);
     if (f->kind != Kind::Source) return -1;
     std::int64_t base = 0;
@@ -146,7 +190,8 @@ FNFDINOTIFY(fdiNotify) {
                     return -1;
                 }
                 x->members->push_back({memberName(pfdin), {}});
-                auto* f = new OpenFile{Kind::MemoryOut};
+                auto* f = newOpenFile(Kind::MemoryOut);
+                if (!f) return -1;
                 f->buffer = &x->members->back().bytes;
                 return reinterpret_cast<INT_PTR>(f);
             }
@@ -159,8 +204,13 @@ FNFDINOTIFY(fdiNotify) {
                 x->failure = L"Cannot create " + x->temporary + L" (error " + decimal(GetLastError()) + L")";
                 return -1;
             }
-            auto* f = new OpenFile{Kind::FileOut};
+            auto* f = newOpenFile(Kind::FileOut);
+            if (!f) {
+                CloseHandle(h);
+                return -1;
+            }
             f->handle = h;
+            x->output = h;
             return reinterpret_cast<INT_PTR>(f);
         }
         case fdintCLOSE_FILE_INFO: {
@@ -170,10 +220,11 @@ FNFDINOTIFY(fdiNotify) {
                 applyTimes(f->handle, pfdin->date, pfdin->time);
                 const bool closed = CloseHandle(f->handle);
                 f->handle = INVALID_HANDLE_VALUE;
+                x->output = INVALID_HANDLE_VALUE;
                 if (x->written != x->expectedSize) {
                     x->failure = L"The setup file is damaged: " + x->destination +
                                  L" unpacks to another size than its own";
-                    delete f;
+                    deleteOpenFile(f);
                     return FALSE;
                 }
                 const DWORD old = GetFileAttributesW(x->destination.c_str());
@@ -183,7 +234,7 @@ FNFDINOTIFY(fdiNotify) {
                     !MoveFileExW(x->temporary.c_str(), x->destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
                     x->failure =
                         L"Cannot write " + x->destination + L" (error " + decimal(GetLastError()) + L")";
-                    delete f;
+                    deleteOpenFile(f);
                     return FALSE;
                 }
                 const DWORD keep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -191,7 +242,7 @@ FNFDINOTIFY(fdiNotify) {
                 if (pfdin->attribs & keep) SetFileAttributesW(x->destination.c_str(), pfdin->attribs & keep);
                 x->fileDone = true;
             }
-            delete f;
+            deleteOpenFile(f);
             return TRUE;
         }
         case fdintPARTIAL_FILE:
@@ -229,21 +280,82 @@ const wchar_t* fdiErrorText(int oper) {
     }
 }
 
-bool run(Extraction& x, std::wstring& error) {
-    ERF erf{};
-    HFDI fdi = FDICreate(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &erf);
+// A fault on the decoder's thread ends that thread alone; the extraction then fails.
+LONG WINAPI decoderFault(EXCEPTION_POINTERS*) {
+    if (GetCurrentThreadId() != g_decoderThread || !g_current) return EXCEPTION_CONTINUE_SEARCH;
+    g_current->faulted = true;
+    ExitThread(1);
+}
+
+DWORD WINAPI decode(void* parameter) {
+    auto& x = *static_cast<Extraction*>(parameter);
+    HFDI fdi =
+        FDICreate(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &x.erf);
     if (!fdi) {
-        error = L"The system's cabinet decoder could not be started.";
+        x.failure = L"The system's cabinet decoder could not be started";
+        return 0;
+    }
+    char name[] = "*";
+    char path[] = "";
+    x.copied = FDICopy(fdi, name, path, 0, fdiNotify, nullptr, &x);
+    FDIDestroy(fdi);
+    return 0;
+}
+
+// What a failing extraction was about, for its message.
+std::wstring what(const Extraction& x) {
+    return (x.destination.empty() ? L"the setup's description" : x.destination) + L" (cabinet at offset " +
+           decimal(x.range.offset) + L")";
+}
+
+// Runs the decoder on its own thread and waits while it keeps reading or writing.
+void decodeWatched(Extraction& x) {
+    DWORD id = 0;
+    const HANDLE thread = CreateThread(nullptr, 0, decode, &x, CREATE_SUSPENDED, &id);
+    if (!thread) {
+        x.failure = L"The system's cabinet decoder could not be started";
+        return;
+    }
+    g_decoderThread = id;
+    const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(decoderFault);
+    ResumeThread(thread);
+    LONG seen = -1;
+    DWORD still = 0;
+    while (WaitForSingleObject(thread, kPollMs) == WAIT_TIMEOUT) {
+        const LONG now = x.activity;
+        if (now != seen) {
+            seen = now;
+            still = 0;
+        } else if ((still += kPollMs) >= kStallLimitMs) {
+            TerminateThread(thread, 2);
+            WaitForSingleObject(thread, INFINITE);
+            x.failure = L"The setup file is damaged: the cabinet decoder stopped on " + what(x);
+            break;
+        }
+    }
+    SetUnhandledExceptionFilter(previous);
+    g_decoderThread = 0;
+    CloseHandle(thread);
+    if (x.faulted) x.failure = L"The setup file is damaged: the cabinet decoder failed on " + what(x);
+    if (x.faulted || !x.failure.empty()) x.copied = FALSE;
+    // A decoder that died or was given up may leave its output open.
+    if (x.output != INVALID_HANDLE_VALUE) CloseHandle(x.output);
+    x.output = INVALID_HANDLE_VALUE;
+}
+
+bool run(Extraction& x, std::wstring& error) {
+    x.heap = HeapCreate(0, 0, 0);
+    if (!x.heap) {
+        error = L"Not enough memory to unpack the setup.";
         return false;
     }
     g_current = &x;
-    char name[] = "*";
-    char path[] = "";
-    const BOOL ok = FDICopy(fdi, name, path, 0, fdiNotify, nullptr, &x);
+    decodeWatched(x);
     g_current = nullptr;
-    FDIDestroy(fdi);
-    if (ok && x.failure.empty()) return true;
-    error = x.failure.empty() ? std::wstring(L"The setup file is damaged: ") + fdiErrorText(erf.erfOper) +
+    HeapDestroy(x.heap);
+    x.heap = nullptr;
+    if (x.copied && x.failure.empty()) return true;
+    error = x.failure.empty() ? std::wstring(L"The setup file is damaged: ") + fdiErrorText(x.erf.erfOper) +
                                     L" at offset " + decimal(x.range.offset) + L"."
                               : x.failure + L".";
     return false;

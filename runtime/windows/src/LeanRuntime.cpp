@@ -35,3 +35,26 @@ namespace std {
     ExitProcess(255);
 }
 }  // namespace std
+
+// The library's operator new throws std::bad_alloc, which links the whole exception machinery
+// (unwinder, personality routine, emergency pool: about 10 KB). Running out of memory ends the
+// setup programs at once instead, as the throw helpers above do.
+void* operator new(std::size_t size) {
+    if (void* p = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return p;
+    ExitProcess(255);
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    if (p) HeapFree(GetProcessHeap(), 0, p);
+}
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}

@@ -58,6 +58,9 @@ struct Wizard {
     HBITMAP panel = nullptr;
     SIZE panelSize{};
     HBRUSH white = nullptr;
+    // Where the finish page's four offers stand in its template; the ones shown fill them from
+    // the top, so no gap is left where an offer is not made.
+    std::array<POINT, 4> offerSlots{};
 
     std::wstring t(const wchar_t* key) const { return formatText(session.text(key), {appName, appVersion}); }
     const wchar_t* keep(std::wstring text) { return texts.keep(std::move(text)); }
@@ -522,6 +525,13 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_INITDIALOG) {
         Wizard* w = initPage(page, lParam);
         SendDlgItemMessageW(page, IDC_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(w->titleFont), FALSE);
+        const int slots[] = {IDC_RESTART, IDC_LAUNCH, IDC_VIEWREADME, IDC_VISITSITE};
+        for (std::size_t i = 0; i < w->offerSlots.size(); ++i) {
+            RECT r;
+            GetWindowRect(GetDlgItem(page, slots[i]), &r);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+            w->offerSlots[i] = {r.left, r.top};
+        }
         return TRUE;
     }
     if (message != WM_NOTIFY) return FALSE;
@@ -549,7 +559,7 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
          d.flag(Setting::VisitSiteChecked), L"FinishSite"},
     };
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE:
+        case PSN_SETACTIVE: {
             setButtons(page, w, PSWIZB_FINISH);
             EnableWindow(GetDlgItem(GetParent(page), IDCANCEL), FALSE);
             SetDlgItemTextW(page, IDC_TITLE, w->t(w->failed ? L"FailedTitle" : L"FinishTitle").c_str());
@@ -557,14 +567,21 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
                             w->failed
                                 ? formatText(w->session.text(L"FailedText"), {w->appName, w->error}).c_str()
                                 : w->t(L"FinishText").c_str());
+            std::size_t slot = 0;
             for (const Offer& o : offers) {
                 const bool show = o.offered && !w->failed;
+                if (show) {
+                    const POINT at = w->offerSlots[slot++];
+                    SetWindowPos(GetDlgItem(page, o.id), nullptr, at.x, at.y, 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                }
                 SetDlgItemTextW(page, o.id, w->t(o.key).c_str());
                 ShowWindow(GetDlgItem(page, o.id), show ? SW_SHOW : SW_HIDE);
                 CheckDlgButton(page, o.id, show && o.checked ? BST_CHECKED : BST_UNCHECKED);
             }
             focusDefaultButton(page, kFinishButton);
             return result(page, 0);
+        }
         case PSN_QUERYCANCEL:
             return result(page, FALSE);
         case PSN_WIZFINISH: {
@@ -587,13 +604,21 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
     return FALSE;
 }
 
+// The setup's icon: its header picture, for the language dialog and the wizard.
+HICON g_icon = nullptr;
+
 INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* session = reinterpret_cast<SetupSession*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
     if (message == WM_INITDIALOG) {
         session = reinterpret_cast<SetupSession*>(lParam);
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-        // The first window of the setup: in front, so the keyboard works without a click.
+        // The first window of the setup: in front, so the keyboard works without a click, and
+        // with the setup's icon, as the wizard after it.
         SetForegroundWindow(dialog);
+        if (g_icon) {
+            SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_icon));
+            SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_icon));
+        }
         SetWindowTextW(dialog, session->text(L"LanguageTitle").c_str());
         SetDlgItemTextW(dialog, IDC_TEXT, session->text(L"LanguagePrompt").c_str());
         SetDlgItemTextW(dialog, IDOK, session->text(L"ButtonOK").c_str());
@@ -622,7 +647,6 @@ INT_PTR CALLBACK languageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 // The sheet as a main window: centred on the screen, minimisable, with the setup's picture as
 // its icon, and in front with the keyboard focus.
-HICON g_icon = nullptr;
 
 int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM) {
     if (message != PSCB_INITIALIZED) return 0;
@@ -661,6 +685,8 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
               std::vector<std::wstring>& report) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
+    const HBITMAP header = bitmapFrom(session.member(contract::member::kHeaderBitmap));
+    g_icon = iconFrom(header);
     if (session.languages().size() > 1 && options.language.empty() &&
         DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LANGUAGE), nullptr, languageProc,
                         reinterpret_cast<LPARAM>(&session)) != IDOK)
@@ -717,9 +743,7 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     sheet.pfnCallback = sheetCallback;
     w.white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     w.wizardPicture = bitmapFrom(session.member(contract::member::kWizardBitmap));
-    const HBITMAP header = bitmapFrom(session.member(contract::member::kHeaderBitmap));
     sheet.hbmHeader = fitted(header, scaled(kHeaderSide), scaled(kHeaderSide));
-    g_icon = iconFrom(header);
     sheet.nPages = count;
     sheet.phpage = pages.data();
     sheet.pszCaption = caption;
