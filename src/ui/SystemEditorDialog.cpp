@@ -102,6 +102,14 @@ void SystemEditorDialog::setInstalledFiles(const QStringList& files) {
     }
 }
 
+// A loaded text longer than its field shows its beginning ("Software\\<CompanyName>..."), not
+// its end, as a field the author is about to read should.
+void SystemEditorDialog::showEvent(QShowEvent* event) {
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->setCursorPosition(0);
+    QDialog::showEvent(event);
+}
+
 void SystemEditorDialog::showHelp() {
     openHelpTopic(m_services, m_programFolder.toStdString(), m_helpTopic);
 }

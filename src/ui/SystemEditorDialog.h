@@ -17,6 +17,7 @@ class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 
 namespace corvane::ui {
 
@@ -48,6 +49,8 @@ protected:
     QLineEdit* makeEdit(const QString& objectName);
     // The keyboard order: these fields top to bottom, then "OK", "Cancel" and "Help".
     void setFieldOrder(std::initializer_list<QWidget*> fields);
+
+    void showEvent(QShowEvent* event) override;
 
     // The kind's checks; false keeps the dialog open (the check has focused the field).
     virtual bool checksPass() = 0;

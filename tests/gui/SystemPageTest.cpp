@@ -352,10 +352,15 @@ private slots:
     }
 
     void anUnknownRootKeyIsKept() {
-        m_project->registry = {{"HKLM", "S", "N", "String", "x", "Yes", "Yes"}};
+        const std::string longSubkey = "Software\\Brennic Example Software\\Corvane Demo\\Settings\\Window";
+        m_project->registry = {{"HKLM", longSubkey, "N", "String", "x", "Yes", "Yes"}};
         m_page->loadFromProject();
         selectRows(list("RegistryList"), {0});
-        whenShown(m_page->registryDialog(), [] {});
+        whenShown(m_page->registryDialog(), [this] {
+            // A path longer than its field opens showing its beginning.
+            QCOMPARE(child<QLineEdit>(m_page->registryDialog(), QStringLiteral("SubkeyEd"))->cursorPosition(),
+                     0);
+        });
         button(QStringLiteral("RegistryEditButton"))->click();
         QCOMPARE(m_project->registry[0].rootKey, std::string("HKLM"));
     }
