@@ -78,11 +78,25 @@ std::optional<CheckFailure> check(const ListPlace& place, std::size_t row, const
 
 std::optional<CheckFailure> firstRefusedTargetPath(const model::Project& project) {
     const BuildTimeVariables variables(project.settings, BuildTimeVariables::ForPaths);
+    const model::ProjectSettings& s = project.settings;
     // The folder Setup.exe proposes: one it cannot expand leaves a silent installation nowhere to go.
-    const std::string& installDir = project.settings.installDir;
-    if (auto problem = problemOf(installDir, variables))
-        return CheckFailure{"The default installation path \"" + shown(installDir) + "\" " + *problem + ".",
-                            CheckedField::InstallDir};
+    // The finish page's offers: one it cannot expand does nothing when the user takes it.
+    const struct {
+        bool used;
+        const std::string& path;
+        const char* subject;
+        CheckedField field;
+    } settingPaths[] = {
+        {true, s.installDir, "The default installation path", CheckedField::InstallDir},
+        {s.launchFile && !s.restart, s.launchFileName, "The program to launch", CheckedField::LaunchFileName},
+        {s.viewReadme && !s.restart, s.viewReadmeFileName, "The readme to view",
+         CheckedField::ViewReadmeFileName},
+    };
+    for (const auto& setting : settingPaths)
+        if (auto problem = setting.used ? problemOf(setting.path, variables) : std::nullopt)
+            return CheckFailure{
+                std::string(setting.subject) + " \"" + shown(setting.path) + "\" " + *problem + ".",
+                setting.field};
     const ListPlace files{"Files", "destination", CheckedField::Files};
     for (std::size_t i = 0; i < project.files.size(); ++i) {
         const std::string& destination = project.files[i].installTo;

@@ -122,7 +122,7 @@ TEST_F(TargetPathChecks, ShortcutsIniFilesAssociationsAndDllsAreCheckedToo) {
 
 // <AppName> and its kind are expanded as the setup expands them: what a file name may not hold
 // is dropped, and what is left must still make a valid part.
-TEST_F(TargetPathChecks, TheDefaultInstallationPathComesFirst) {
+TEST_F(TargetPathChecks, PathsInTheSettingsComeFirst) {
     model::Project p = passingProject();
     p.settings.installDir = "<ProgramFiles>\\..\\Windows";
     p.files[0].installTo = "<InstallDir>\\CON";
@@ -134,6 +134,23 @@ TEST_F(TargetPathChecks, TheDefaultInstallationPathComesFirst) {
               "\"..\" part, which would climb out of its folder.");
     p.settings.installDir = "<ProgramFiles>\\<AppName>";  // "My: App" loses its ":" as in Setup.exe
     EXPECT_EQ(firstFailedCheck(p)->field, CheckedField::Files);
+    p.files[0].installTo = "<InstallDir>\\a.exe";
+
+    // The finish page's offers, when made: a path Setup.exe cannot expand would do nothing.
+    p.settings.launchFile = true;
+    p.settings.launchFileName = "a.exe";
+    ASSERT_TRUE(firstFailedCheck(p).has_value());
+    EXPECT_EQ(firstFailedCheck(p)->message,
+              "The program to launch \"a.exe\" is not a full path; begin it with a "
+              "path variable such as <InstallDir>, or a drive.");
+    p.settings.restart = true;  // a setup that restarts makes no offers
+    EXPECT_FALSE(firstFailedCheck(p).has_value());
+    p.settings.restart = false;
+    p.settings.launchFileName = "<InstallDir>\\a.exe";
+    p.settings.viewReadme = true;
+    p.settings.viewReadmeFileName = "<AppDir>\\readme.txt";
+    ASSERT_TRUE(firstFailedCheck(p).has_value());
+    EXPECT_EQ(firstFailedCheck(p)->field, CheckedField::ViewReadmeFileName);
 }
 
 TEST_F(TargetPathChecks, SettingsInPathsAreTakenAsTheSetupWillTakeThem) {
