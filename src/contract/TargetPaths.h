@@ -15,7 +15,8 @@
 //    hold no control character, tab or any of : * ? " < > | (":" would name a stream), do not end
 //    in "." or a blank (Windows drops those, so the part would name another file), and are not
 //    a device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, with or
-//    without an extension), which Windows opens as the device instead of a file.
+//    without an extension), which Windows opens as the device instead of a file;
+//  - within Windows' length limits: 259 characters, 247 for the folder it lies in.
 // "/" counts as "\", repeated separators collapse, and blanks around the whole path are dropped.
 //
 // The builder does not know the end user's folders: it resolves each folder variable to a
@@ -45,6 +46,7 @@ enum class PathProblem : unsigned char {
     ForbiddenCharacter,  // detail: the character
     TrailingDotOrBlank,  // detail: the part
     DeviceName,          // detail: the part
+    TooLong,             // past kMaxPathLength, or its folder past kMaxFolderLength
 };
 
 // What is wrong, as a phrase that follows the path or its name: 'the destination "x" is empty'.
@@ -68,6 +70,8 @@ constexpr std::string_view describe(PathProblem problem) {
             return "has a part ending in \".\" or a blank, which Windows drops";
         case PathProblem::DeviceName:
             return "has a part that Windows reserves for a device";
+        case PathProblem::TooLong:
+            return "is longer than Windows allows: 259 characters for a path, 247 for its folder";
     }
     return "is not valid";
 }
@@ -156,6 +160,28 @@ std::basic_string<Char> fileNamePart(std::basic_string_view<Char> text) {
 
 // Checks an absolute path and gives it in its normal form: "\" separators, no repeated ones,
 // no trailing one but after a bare drive ("C:\").
+// Windows' limits for programs that do not declare long-path support, as Setup.exe does not (the
+// shell's shortcuts and the profile functions have no such support at all): a path of at most
+// 259 characters (MAX_PATH less its end) in a folder of at most 247 (room left for an 8.3 name).
+inline constexpr std::size_t kMaxPathLength = 259;
+inline constexpr std::size_t kMaxFolderLength = 247;
+
+// A text's length as Windows counts it, in UTF-16 units (the host's UTF-8 counted so).
+template <class Char>
+constexpr std::size_t windowsLength(std::basic_string_view<Char> text) {
+    if constexpr (sizeof(Char) > 1) {
+        return text.size();
+    } else {
+        std::size_t units = 0;
+        for (const Char c : text) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            if ((byte & 0xC0) != 0x80) ++units;  // not a continuation byte
+            if (byte >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
+        }
+        return units;
+    }
+}
+
 template <class Char>
 PathCheck<Char> normaliseTargetPath(std::basic_string_view<Char> text) {
     using String = std::basic_string<Char>;
@@ -212,6 +238,14 @@ PathCheck<Char> normaliseTargetPath(std::basic_string_view<Char> text) {
         return check;
     }
     if (parts == 0) check.path += Char('\\');
+    const std::basic_string_view<Char> path(check.path);
+    const std::size_t folderEnd = path.rfind(Char('\\'));
+    if (windowsLength(path) > kMaxPathLength ||
+        (folderEnd != std::basic_string_view<Char>::npos &&
+         windowsLength(path.substr(0, folderEnd)) > kMaxFolderLength)) {
+        check.problem = PathProblem::TooLong;
+        check.path.clear();
+    }
     return check;
 }
 

@@ -6,6 +6,16 @@
 //
 // The setups these rows come from have AppName "My: App" and install to C:\Apps\Mine.
 
+// Long names, spelled out so the table stays constant.
+#define CORVANE_TEXT_10 "aaaaaaaaaa"
+#define CORVANE_TEXT_50 CORVANE_TEXT_10 CORVANE_TEXT_10 CORVANE_TEXT_10 CORVANE_TEXT_10 CORVANE_TEXT_10
+#define CORVANE_TEXT_200 CORVANE_TEXT_50 CORVANE_TEXT_50 CORVANE_TEXT_50 CORVANE_TEXT_50
+#define CORVANE_TEXT_250 CORVANE_TEXT_200 CORVANE_TEXT_50
+#define CORVANE_UMLAUTS_10 "\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC"
+#define CORVANE_UMLAUTS_50 \
+    CORVANE_UMLAUTS_10 CORVANE_UMLAUTS_10 CORVANE_UMLAUTS_10 CORVANE_UMLAUTS_10 CORVANE_UMLAUTS_10
+#define CORVANE_UMLAUTS_200 CORVANE_UMLAUTS_50 CORVANE_UMLAUTS_50 CORVANE_UMLAUTS_50 CORVANE_UMLAUTS_50
+
 namespace corvane::test {
 
 struct TargetPathCase {
@@ -31,6 +41,8 @@ inline constexpr TargetPathCase kTargetPathCases[] = {
     {"<InstallDir>\\a<b.txt", false},
     {"\\\\server", false},
     {"C:x.txt", false},
+    // Over Windows' limits in any installation folder: a 259-character folder.
+    {"<InstallDir>\\" CORVANE_TEXT_250 "bbbbbbbbb\\x.txt", false},
     // What the setup installs must still build.
     {"<InstallDir>\\a=b.txt", true},
     {"<InstallDir>\\console.txt", true},
@@ -41,6 +53,9 @@ inline constexpr TargetPathCase kTargetPathCases[] = {
     {"<ProgramFiles>\\<AppName>\\x.dll", true},  // ":" is dropped from a name in a path
     {"<SystemDrive>\\x.txt", true},
     {"  <InstallDir>\\padded.txt  ", true},
+    {"<InstallDir>\\" CORVANE_TEXT_200 "\\x.txt", true},
+    // 200 two-byte letters: 200 characters for Windows, though 400 bytes of UTF-8.
+    {"<InstallDir>\\" CORVANE_UMLAUTS_200 ".txt", true},
     {"<InstallDir>\\\xC3\x9C"
      "ber \xC3\xA4.txt",
      true},
