@@ -845,6 +845,10 @@ EOT
     check "log: replaced file" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
     check "log: skipped file" grep -qx 'Skipped (already there): C:\\Corvane Report\\settings.ini' <<<"$log"
     check "log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 0" ]
+    # A log that cannot be written is said on standard error; the installation's exit code stays.
+    run_setup "$work/report.exe" /S '/LOG=C:\No Such Folder\report.log' '/D=C:\Corvane Report'
+    check "an unwritable log: still installed (rc $rc)" [ "$rc" -eq 0 ]
+    check "an unwritable log is named ($err)" grep -q 'cannot write the log C:\\No Such Folder\\report.log' <<<"$err"
     total=0
     for f in "$work/payload/sub/data.bin" "$work/payload/readme.txt" "$work/payload/settings.ini" "$CORVANE_PROGRAM_DIR/Uninstall.exe"; do
         total=$((total + $(stat -c %s "$f")))

@@ -35,16 +35,6 @@ std::wstring fileNameOf(const std::wstring& path) {
     return path.substr(path.rfind(L'\\') + 1);
 }
 
-std::wstring systemError(DWORD code) {
-    wchar_t* text = nullptr;
-    FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring out = text ? trimmed(text) : L"error " + decimal(code);
-    if (text) LocalFree(text);
-    return out;
-}
-
 // The machine type of a PE file: 0x8664 for x64, 0x14C for x86, 0 when unknown.
 WORD machineOf(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -92,6 +82,16 @@ bool isAscii(const std::wstring& s) {
 }
 
 }  // namespace
+
+std::wstring systemError(DWORD code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = text ? trimmed(text) : L"error " + decimal(code);
+    if (text) LocalFree(text);
+    return out;
+}
 
 Installer::Installer(const SetupFile& setup, const Description& description,
                      const std::vector<ByteRange>& cabinets, const std::vector<std::uint64_t>& fileSizes,

@@ -20,6 +20,9 @@ namespace corvane::rt {
 class LanguageStrings;
 class PathExpander;
 
+// The system's text for an error code (GetLastError, an HRESULT), else "error <code>".
+std::wstring systemError(DWORD code);
+
 class InstallObserver {
 public:
     virtual ~InstallObserver() = default;

@@ -35,6 +35,8 @@ constexpr wchar_t kUsage[] =
 // Every message of the run, for /LOG=.
 std::vector<std::wstring>* g_report = nullptr;
 
+// A log that was asked for and cannot be written is said on standard error, where a script that
+// asked for it looks, with the system's reason; the exit code stays the installation's.
 void writeReport(const std::wstring& path, const std::vector<std::wstring>& lines, int exitCode) {
     std::string text;
     for (const std::wstring& line : lines)
@@ -42,10 +44,20 @@ void writeReport(const std::wstring& path, const std::vector<std::wstring>& line
     text += "Exit code: " + std::to_string(exitCode) + "\r\n";
     HANDLE h =
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr);
-    CloseHandle(h);
+    bool ok = h != INVALID_HANDLE_VALUE;
+    DWORD failure = ok ? ERROR_SUCCESS : GetLastError();
+    if (ok) {
+        ok = WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+        if (!ok) failure = GetLastError();
+        ok = CloseHandle(h) && ok;
+    }
+    if (ok) return;
+    const std::string message =
+        toUtf8(L"Setup: cannot write the log " + path + L": " + systemError(failure) + L"\r\n");
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err && err != INVALID_HANDLE_VALUE)
+        WriteFile(err, message.data(), DWORD(message.size()), &written, nullptr);
 }
 
 class SilentObserver : public InstallObserver {
