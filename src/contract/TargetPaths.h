@@ -158,8 +158,6 @@ std::basic_string<Char> fileNamePart(std::basic_string_view<Char> text) {
     return std::basic_string<Char>(trimBlanks(std::basic_string_view<Char>(out)));
 }
 
-// Checks an absolute path and gives it in its normal form: "\" separators, no repeated ones,
-// no trailing one but after a bare drive ("C:\").
 // Windows' limits for programs that do not declare long-path support, as Setup.exe does not (the
 // shell's shortcuts and the profile functions have no such support at all): a path of at most
 // 259 characters (MAX_PATH less its end) in a folder of at most 247 (room left for an 8.3 name).
@@ -182,6 +180,8 @@ constexpr std::size_t windowsLength(std::basic_string_view<Char> text) {
     }
 }
 
+// Checks an absolute path and gives it in its normal form: "\" separators, no repeated ones,
+// no trailing one but after a bare drive ("C:\").
 template <class Char>
 PathCheck<Char> normaliseTargetPath(std::basic_string_view<Char> text) {
     using String = std::basic_string<Char>;
