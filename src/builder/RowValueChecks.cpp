@@ -39,12 +39,12 @@ std::optional<CheckFailure> refusedRegistryValue(const model::RegistryEntry& r, 
                     "\" is none of HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS");
     if (contract::cleanSubkey(std::string_view(asSetupSees(r.subkey, variables))).empty())
         return fail("the subkey is empty");
-    const std::string_view type = contract::trimBlanks(std::string_view(r.valueType));
-    const bool dword = contract::rows::equalsAsciiNoCase(type, "Dword");
-    if (!dword && !contract::rows::equalsAsciiNoCase(type, "String"))
-        return fail("the type \"" + r.valueType + "\" is neither String nor Dword");
+    const std::optional<contract::RegistryType> type =
+        contract::registryTypeNamed(std::string_view(project::withoutLineBreaks(r.valueType)));
+    if (!type) return fail("the type \"" + r.valueType + "\" is neither String nor Dword");
     std::uint32_t number = 0;
-    if (dword && !contract::parseDword(std::string_view(asSetupSees(r.valueData, variables)), number))
+    if (*type == contract::RegistryType::Dword &&
+        !contract::parseDword(std::string_view(asSetupSees(r.valueData, variables)), number))
         return fail("the value data \"" + r.valueData +
                     "\" is no Dword: a whole number from -2147483648 to 4294967295, or 0x and up to "
                     "eight hexadecimal digits");

@@ -6,6 +6,7 @@
 // over the character type, and every character the rules look at is ASCII.
 //  - A registry root is one of HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
 //    HKEY_USERS or their short forms HKCR, HKCU, HKLM, HKU, in any letter case, blanks around.
+//  - A type is String or Dword, in any letter case.
 //  - A subkey keeps something once blanks and "\" at its ends are dropped.
 //  - Dword data is a whole number: decimal from -2147483648 to 4294967295, or "0x" and one to
 //    eight hexadecimal digits; blanks around. "1.5", "2E3" and "16h" are not.
@@ -19,27 +20,12 @@
 #include <type_traits>
 
 #include "contract/Blanks.h"
+#include "contract/DescriptionKeys.h"
 
 namespace corvane::contract {
 
 enum class RegistryRoot : unsigned char { ClassesRoot, CurrentUser, LocalMachine, Users };
-
-namespace rows {
-
-template <class Char>
-constexpr bool equalsAsciiNoCase(std::basic_string_view<Char> text, std::string_view ascii) {
-    if (text.size() != ascii.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        Char c = text[i];
-        if (c >= Char('a') && c <= Char('z')) c = Char(c - Char('a') + Char('A'));
-        char a = ascii[i];
-        if (a >= 'a' && a <= 'z') a = char(a - 'a' + 'A');
-        if (c != Char(a)) return false;
-    }
-    return true;
-}
-
-}  // namespace rows
+enum class RegistryType : unsigned char { String, Dword };
 
 template <class Char>
 constexpr std::optional<RegistryRoot> registryRootNamed(std::basic_string_view<Char> name) {
@@ -53,8 +39,16 @@ constexpr std::optional<RegistryRoot> registryRootNamed(std::basic_string_view<C
                                 {"HKEY_LOCAL_MACHINE", "HKLM", RegistryRoot::LocalMachine},
                                 {"HKEY_USERS", "HKU", RegistryRoot::Users}};
     for (const Named& n : kRoots)
-        if (rows::equalsAsciiNoCase(name, n.longName) || rows::equalsAsciiNoCase(name, n.shortName))
-            return n.root;
+        if (equalsAsciiNoCase(name, n.longName) || equalsAsciiNoCase(name, n.shortName)) return n.root;
+    return std::nullopt;
+}
+
+// "String" or "Dword", in any letter case, blanks around.
+template <class Char>
+constexpr std::optional<RegistryType> registryTypeNamed(std::basic_string_view<Char> name) {
+    name = trimBlanks(name);
+    if (equalsAsciiNoCase(name, "String")) return RegistryType::String;
+    if (equalsAsciiNoCase(name, "Dword")) return RegistryType::Dword;
     return std::nullopt;
 }
 

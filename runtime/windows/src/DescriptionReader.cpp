@@ -4,6 +4,7 @@
 
 #include "Text.h"
 #include "contract/DescriptionKeys.h"
+#include "contract/RowValues.h"
 #include "project/RowSplit.h"
 
 namespace corvane::rt {
@@ -99,9 +100,10 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
                 return bad(line, L"a registry value has seven fields");
             const auto f = rows::splitRow(row, rows::kRegistryLineFields, rows::kRegistryLineFree);
             RegistryLine r{f[0], f[1], f[2], f[4]};
-            r.isDword = equalsNoCase(trimmed(f[3]), L"Dword");
-            if (!r.isDword && !equalsNoCase(trimmed(f[3]), L"String"))
-                return bad(line, L"the type is neither String nor Dword");
+            const std::optional<contract::RegistryType> type =
+                contract::registryTypeNamed(std::wstring_view(f[3]));
+            if (!type) return bad(line, L"the type is neither String nor Dword");
+            r.isDword = *type == contract::RegistryType::Dword;
             r.overwrite = yes(f[5]);
             r.uninstall = yes(f[6]);
             registry.push_back(r);
