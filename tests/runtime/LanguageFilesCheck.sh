@@ -18,7 +18,8 @@ while IFS=$'\t' read -r key value; do english[$key]=$(placeholders "$value"); do
 for file in "$dir"/*.lng; do
     name=$(basename "$file" .lng)
     [ "$(keys "$file")" = "$reference" ] || { echo "FAIL: $name: keys differ from English.lng"; diff <(echo "$reference") <(keys "$file") || true; failures=$((failures+1)); }
-    got=$(tr -d '\r' < "$file" | awk -F= '$1=="Name"{print $2; exit}')
+    # awk reads to the end: leaving early could end tr with SIGPIPE, which pipefail would report.
+    got=$(tr -d '\r' < "$file" | awk -F= '$1=="Name" && !seen {print $2; seen=1}')
     [ "$got" = "$name" ] || { echo "FAIL: $name: Name=$got"; failures=$((failures+1)); }
     while IFS=$'\t' read -r key value; do
         [ -n "$value" ] || { echo "FAIL: $name: $key is empty"; failures=$((failures+1)); }
