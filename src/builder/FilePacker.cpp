@@ -82,8 +82,11 @@ void addMemberNamingErrors(cabinet::TSTCabWriter& writer, const fs::path& file, 
 }
 
 FilePacker::FilePacker(std::vector<PackRequest> requests, PackSettings settings)
-    : m_requests(std::move(requests)), m_settings(std::move(settings)), m_rows(m_requests.size()) {
-    const std::size_t threads = std::min<std::size_t>(std::max(m_settings.jobs, 1u), m_requests.size());
+    : m_requests(std::move(requests)),
+      m_settings(std::move(settings)),
+      m_rows(m_requests.size()),
+      m_jobs(std::max(m_settings.jobs, 1u)) {
+    const std::size_t threads = m_requests.empty() ? 0 : m_jobs.threads();
     try {
         for (std::size_t i = 0; i < threads; ++i)
             m_workers.emplace_back([this] { work(); });
@@ -103,33 +106,50 @@ void FilePacker::stop() {
         m_stopping = true;
     }
     m_changed.notify_all();
+    m_jobs.cancel();
+    m_jobs.close();
     for (std::thread& worker : m_workers)
         if (worker.joinable()) worker.join();
 }
 
 void FilePacker::work() {
     for (;;) {
-        std::size_t k = 0;
-        {
-            const std::lock_guard lock(m_mutex);
-            // Past a failed row nothing more is needed: the build ends there.
-            if (m_stopping || m_next == m_rows.size() || m_next > m_firstFailure) return;
-            k = m_next++;
+        // Jobs first: they finish rows already under way.
+        if (m_jobs.runOne()) continue;
+        if (const std::optional<std::size_t> k = takeRow()) {
+            std::exception_ptr failure;
+            try {
+                pack(*k);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            bool allDone = false;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_rows[*k].done = true;
+                m_rows[*k].failure = failure;
+                if (failure) m_firstFailure = std::min(m_firstFailure, *k);
+                allDone = --m_packing == 0 && !takesMoreRows();
+            }
+            m_changed.notify_all();
+            if (allDone) m_jobs.close();
+            continue;
         }
-        std::exception_ptr failure;
-        try {
-            pack(k);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        {
-            const std::lock_guard lock(m_mutex);
-            m_rows[k].done = true;
-            m_rows[k].failure = failure;
-            if (failure) m_firstFailure = std::min(m_firstFailure, k);
-        }
-        m_changed.notify_all();
+        // No row to start: help the rows still packing until the last of them is done.
+        if (!m_jobs.awaitWork()) return;
     }
+}
+
+bool FilePacker::takesMoreRows() const {
+    // Past a failed row nothing more is needed: the build ends there.
+    return !m_stopping && m_next < m_rows.size() && m_next <= m_firstFailure;
+}
+
+std::optional<std::size_t> FilePacker::takeRow() {
+    const std::lock_guard lock(m_mutex);
+    if (!takesMoreRows()) return std::nullopt;
+    ++m_packing;
+    return m_next++;
 }
 
 void FilePacker::pack(std::size_t k) {
@@ -142,6 +162,7 @@ void FilePacker::pack(std::size_t k) {
     const fs::path packed = request.sign ? signedCopy(request, k, m_settings) : request.source;
 
     cabinet::TSTCabWriter writer;
+    writer.setJobQueue(&m_jobs);
     writer.setCompressionType(static_cast<cabinet::TSTCabCompressionType>(m_settings.compressionType));
     writer.setCompressionLzxLevel(m_settings.lzxLevel);
     writer.OnFileStatus = [this, k](cabinet::TSTCabWriter&, std::uint32_t, std::uint32_t, bool& abort) {

@@ -8,8 +8,14 @@
 // progress positions, the description's lines, a cancel, the first failing row) is therefore
 // what one thread shows; only the wait is shorter, and every cabinet's bytes are the same.
 //
-// Memory: at most `jobs` rows are compressed at a time, each streaming its source in blocks;
-// finished cabinets wait on disk, as they always have until the setup is assembled.
+// A large file's compressor splits it into jobs of its own (codec/JobQueue.h); the workers run
+// those first, between rows, and once no row is left to start, so the one large file most
+// payloads carry keeps every core busy. The jobs are cut the same for any number of workers,
+// so the cabinet's bytes are too.
+//
+// Memory: at most `jobs` rows are compressed at a time, each streaming its source in blocks,
+// and the compressors' jobs in flight are bounded by the workers; finished cabinets wait on
+// disk, as they always have until the setup is assembled.
 //
 // A source must not change while it is packed: each one's size and modification time are taken
 // before and after, and a difference fails its row naming the file, since the cabinet may then
@@ -21,6 +27,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +35,8 @@
 namespace corvane::cabinet {
 class TSTCabWriter;
 }
+
+#include "codec/JobQueue.h"
 
 namespace corvane::builder {
 
@@ -79,6 +88,8 @@ private:
     };
 
     void work();
+    bool takesMoreRows() const;  // under m_mutex
+    std::optional<std::size_t> takeRow();
     void pack(std::size_t k);
     void stop();
 
@@ -88,8 +99,10 @@ private:
     std::condition_variable m_changed;
     std::vector<RowState> m_rows;
     std::size_t m_next = 0;
+    std::size_t m_packing = 0;  // rows taken and not yet done
     std::size_t m_firstFailure = static_cast<std::size_t>(-1);
     bool m_stopping = false;
+    codec::JobQueue m_jobs;
     std::vector<std::thread> m_workers;
 };
 

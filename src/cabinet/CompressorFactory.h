@@ -4,10 +4,13 @@
 #include <memory>
 
 #include "codec/FolderCompressor.h"
+#include "codec/JobQueue.h"
 
 namespace corvane::cabinet {
 
 // The compressor for a CFFOLDER.typeCompress value, or nullptr when Corvane cannot write it.
-std::unique_ptr<codec::FolderCompressor> makeFolderCompressor(std::uint16_t typeCompress);
+// Large folders lend jobs to `jobs` when given.
+std::unique_ptr<codec::FolderCompressor> makeFolderCompressor(std::uint16_t typeCompress,
+                                                              codec::JobQueue* jobs = nullptr);
 
 }  // namespace corvane::cabinet

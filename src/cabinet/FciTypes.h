@@ -11,6 +11,7 @@
 
 namespace corvane::codec {
 class FolderCompressor;
+class JobQueue;
 }  // namespace corvane::codec
 
 namespace corvane::cabinet {

@@ -17,11 +17,11 @@
 // compress). On setup payloads this saves about 0.2 per cent for a fifth more time; also trying
 // four blocks saved another 0.1 per cent but cost a further quarter, more than the build can give.
 //
-// Records depend only on their own and the previous record's uncompressed bytes, so a batch of
-// records is compressed on several threads at once; the output does not depend on the thread
-// count. Data that does not compress is stored as one deflate stored block, so a record never
-// grows beyond its input plus 7 bytes; zlib's own stored fallback may split into several stored
-// blocks and pass the 32780-byte cap of the format.
+// Records depend only on their own and the previous record's uncompressed bytes, so batches of
+// records are jobs that the build's threads run side by side (codec/JobQueue.h); the output
+// does not depend on the thread count. Data that does not compress is stored as one deflate stored block, so
+// a record never grows beyond its input plus 7 bytes; zlib's own stored fallback may split into several
+// stored blocks and pass the 32780-byte cap of the format.
 
 #include "cabinet/MsZipCompressor.h"
 
@@ -29,10 +29,7 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <new>
-#include <system_error>
-#include <thread>
 
 namespace corvane::cabinet {
 
@@ -52,8 +49,13 @@ constexpr Search kFinalSearch = {32, 258, 258, 256};
 constexpr Search kProbeSearch = {4, 4, 16, 16};
 // Deflate block cuts tried per record, in bytes per block; 0 is the record whole.
 constexpr std::array<std::size_t, 2> kCuts = {0, codec::kBlockSize / 2};
-constexpr std::size_t kBatchBlocks = 16;  // records compressed in parallel: 512 KiB of input
-constexpr unsigned kMaxWorkers = 4;       // setups are built on desktops; more cores gain little
+// Records in one job: 512 KiB of input, long enough that posting it costs nothing, short
+// enough that a file of a few megabytes is spread over every core.
+constexpr std::size_t kBatchBlocks = 16;
+// Batches one compressor keeps posted beyond the threads, and batches in flight across the
+// queue per thread: the memory of many large files packed at once follows the threads.
+constexpr std::size_t kSpareBatches = 1;
+constexpr std::size_t kBatchesPerThread = 2;
 
 constexpr std::size_t kSignatureSize = 2;                    // "CK"
 constexpr std::size_t kStoredOverhead = kSignatureSize + 5;  // "CK", block header byte, LEN, NLEN
@@ -61,9 +63,8 @@ constexpr std::size_t kMaxPayload = 32780;                   // the largest reco
 static_assert(codec::kBlockSize + kStoredOverhead <= kMaxPayload, "a stored record always fits");
 static_assert(kMaxPayload <= codec::kMaxCompressedBlock);
 
-}  // namespace
-
-class MsZipCompressor::Stream {
+// A deflate stream with its buffers, set up once per thread and reset for each record.
+class Stream {
 public:
     Stream() {
         if (deflateInit2(&m_z, kLevel, Z_DEFLATED, kWindowBits, kMemLevel, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -143,75 +144,86 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
-MsZipCompressor::MsZipCompressor() {
-    m_streams.push_back(std::make_unique<Stream>());
+}  // namespace
+
+// Records compressed as one job: a copy of their bytes and of the record before them.
+class MsZipCompressor::Batch final : public codec::Job {
+public:
+    Batch(std::vector<std::uint8_t> input, std::vector<std::uint8_t> history)
+        : m_input(std::move(input)), m_history(std::move(history)) {}
+
+    std::vector<codec::DataBlock>& blocks() { return m_blocks; }
+
+private:
+    void run(const codec::JobQueue& queue) override {
+        thread_local std::unique_ptr<Stream> stream;
+        if (!stream) stream = std::make_unique<Stream>();
+        const std::span<const std::uint8_t> input(m_input);
+        for (std::size_t start = 0; start < input.size(); start += codec::kBlockSize) {
+            if (queue.cancelled()) throw codec::JobsCancelled();
+            const auto history = start == 0 ? std::span<const std::uint8_t>(m_history)
+                                            : input.subspan(start - codec::kBlockSize, codec::kBlockSize);
+            m_blocks.push_back(stream->compress(
+                input.subspan(start, std::min(codec::kBlockSize, input.size() - start)), history));
+        }
+    }
+
+    std::vector<std::uint8_t> m_input;
+    std::vector<std::uint8_t> m_history;
+    std::vector<codec::DataBlock> m_blocks;
+};
+
+MsZipCompressor::MsZipCompressor(codec::JobQueue* jobs)
+    : m_ownQueue(jobs == nullptr ? std::make_unique<codec::JobQueue>(1) : nullptr),
+      m_queue(jobs != nullptr ? *jobs : *m_ownQueue) {
     m_batch.reserve(kBatchBlocks * codec::kBlockSize);
 }
 
-MsZipCompressor::~MsZipCompressor() = default;
+MsZipCompressor::~MsZipCompressor() {
+    // A folder abandoned halfway: nobody needs its pending batches any more.
+    for (const std::shared_ptr<Batch>& batch : m_inFlight)
+        m_queue.withdraw(*batch);
+}
 
 void MsZipCompressor::write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) {
     while (!data.empty()) {
         const std::size_t take = std::min(kBatchBlocks * codec::kBlockSize - m_batch.size(), data.size());
         m_batch.insert(m_batch.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
-        if (m_batch.size() == kBatchBlocks * codec::kBlockSize) compressBatch(out);
+        if (m_batch.size() == kBatchBlocks * codec::kBlockSize) post(out);
     }
+    while (!m_inFlight.empty() && m_queue.finished(*m_inFlight.front()))
+        writeFirstBatch(out);
 }
 
 void MsZipCompressor::finish(std::vector<codec::DataBlock>& out) {
-    if (!m_batch.empty()) compressBatch(out);
+    if (!m_batch.empty()) post(out);
+    while (!m_inFlight.empty())
+        writeFirstBatch(out);
 }
 
-void MsZipCompressor::compressBatch(std::vector<codec::DataBlock>& out) {
-    const std::span<const std::uint8_t> batch(m_batch);
-    const std::size_t count = (batch.size() + codec::kBlockSize - 1) / codec::kBlockSize;
-    std::vector<codec::DataBlock> blocks(count);
-    const auto compressOne = [&](Stream& stream, std::size_t index) {
-        const std::size_t start = index * codec::kBlockSize;
-        const auto input = batch.subspan(start, std::min(codec::kBlockSize, batch.size() - start));
-        const auto history = index == 0 ? std::span<const std::uint8_t>(m_history)
-                                        : batch.subspan(start - codec::kBlockSize, codec::kBlockSize);
-        blocks[index] = stream.compress(input, history);
-    };
+void MsZipCompressor::post(std::vector<codec::DataBlock>& out) {
+    const std::size_t threads = m_queue.threads();
+    while (!m_inFlight.empty() && (m_inFlight.size() >= threads + kSpareBatches ||
+                                   m_queue.unfinished() >= kBatchesPerThread * threads))
+        writeFirstBatch(out);
+    const std::size_t lastStart = (m_batch.size() - 1) / codec::kBlockSize * codec::kBlockSize;
+    std::vector<std::uint8_t> history(m_batch.begin() + static_cast<std::ptrdiff_t>(lastStart),
+                                      m_batch.end());
+    auto batch = std::make_shared<Batch>(std::move(m_batch), std::move(m_history));
+    m_history = std::move(history);
+    m_batch = {};
+    m_batch.reserve(kBatchBlocks * codec::kBlockSize);
+    m_queue.post(batch);
+    m_inFlight.push_back(std::move(batch));
+}
 
-    const unsigned workers = static_cast<unsigned>(
-        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), kMaxWorkers, count}));
-    while (m_streams.size() < workers)
-        m_streams.push_back(std::make_unique<Stream>());
-    // A worker that cannot start leaves its records to this thread; a failure inside a worker is
-    // raised here once all have ended.
-    std::vector<std::thread> threads;
-    std::vector<std::exception_ptr> failures(workers);
-    std::vector<unsigned> leftOver;
-    const auto work = [&](unsigned worker) {
-        try {
-            for (std::size_t index = worker; index < count; index += workers)
-                compressOne(*m_streams[worker], index);
-        } catch (...) {
-            failures[worker] = std::current_exception();
-        }
-    };
-    for (unsigned worker = 1; worker < workers; ++worker) {
-        try {
-            threads.emplace_back(work, worker);
-        } catch (const std::system_error&) {
-            leftOver.push_back(worker);
-        }
-    }
-    work(0);
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const unsigned worker : leftOver)
-        work(worker);
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
-
-    for (codec::DataBlock& block : blocks)
+void MsZipCompressor::writeFirstBatch(std::vector<codec::DataBlock>& out) {
+    const std::shared_ptr<Batch> batch = m_inFlight.front();
+    m_queue.wait(*batch);
+    m_inFlight.pop_front();
+    for (codec::DataBlock& block : batch->blocks())
         out.push_back(std::move(block));
-    const std::size_t lastStart = (count - 1) * codec::kBlockSize;
-    m_history.assign(m_batch.begin() + static_cast<std::ptrdiff_t>(lastStart), m_batch.end());
-    m_batch.clear();
 }
 
 }  // namespace corvane::cabinet

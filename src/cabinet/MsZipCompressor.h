@@ -1,9 +1,11 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <vector>
 
 #include "codec/FolderCompressor.h"
+#include "codec/JobQueue.h"
 
 namespace corvane::cabinet {
 
@@ -11,18 +13,22 @@ namespace corvane::cabinet {
 // back into the previous record's bytes. See MsZipCompressor.cpp.
 class MsZipCompressor final : public codec::FolderCompressor {
 public:
-    MsZipCompressor();
+    // Batches of records run on `jobs` when given, else here.
+    explicit MsZipCompressor(codec::JobQueue* jobs = nullptr);
     ~MsZipCompressor() override;
     void write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) override;
     void finish(std::vector<codec::DataBlock>& out) override;
 
 private:
-    class Stream;
-    void compressBatch(std::vector<codec::DataBlock>& out);
+    class Batch;
+    void post(std::vector<codec::DataBlock>& out);
+    void writeFirstBatch(std::vector<codec::DataBlock>& out);
 
-    std::vector<std::unique_ptr<Stream>> m_streams;  // one per worker
-    std::vector<std::uint8_t> m_batch;               // uncompressed bytes of the records to compress next
-    std::vector<std::uint8_t> m_history;             // the uncompressed bytes of the record before them
+    std::unique_ptr<codec::JobQueue> m_ownQueue;  // when no queue is lent: every batch runs here
+    codec::JobQueue& m_queue;
+    std::deque<std::shared_ptr<Batch>> m_inFlight;  // posted, not yet written, in stream order
+    std::vector<std::uint8_t> m_batch;              // uncompressed bytes of the records to post next
+    std::vector<std::uint8_t> m_history;            // the uncompressed bytes of the record before them
 };
 
 }  // namespace corvane::cabinet

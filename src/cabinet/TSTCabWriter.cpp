@@ -9,6 +9,7 @@
 #include "cabinet/ByteSink.h"
 #include "cabinet/CabinetEngine.h"
 #include "cabinet/CabinetFormat.h"
+#include "cabinet/CompressorFactory.h"
 #include "cabinet/DosDateTime.h"
 #include "cabinet/ESTCabinet.h"
 
@@ -178,6 +179,10 @@ void TSTCabWriter::Open(const std::string& cabinetPath) {
         return FileSink::create(path, error);
     };
     callbacks.makeCompressor = m_compressorFactory;
+    if (!callbacks.makeCompressor && m_jobs != nullptr)
+        callbacks.makeCompressor = [jobs = m_jobs](std::uint16_t type) {
+            return makeFolderCompressor(type, jobs);
+        };
     m_engine = CabinetEngine::create(m_erf, std::move(callbacks), m_ccab);
     if (!m_engine) raise();
 }

@@ -93,6 +93,9 @@ public:
     using CompressorFactory =
         std::function<std::unique_ptr<codec::FolderCompressor>(std::uint16_t typeCompress)>;
     void setCompressorFactory(CompressorFactory factory) { m_compressorFactory = std::move(factory); }
+    // Threads the built-in compressors may lend a large file's jobs to; the cabinet's bytes are
+    // the same with or without. The queue must outlive the writer's Close.
+    void setJobQueue(codec::JobQueue* jobs) { m_jobs = jobs; }
 
 private:
     void recomputeCompressionCode();
@@ -127,6 +130,7 @@ private:
     int m_progressCountdown = 0;
     SinkFactory m_sinkFactory;
     CompressorFactory m_compressorFactory;
+    codec::JobQueue* m_jobs = nullptr;
 };
 
 }  // namespace corvane::cabinet

@@ -274,6 +274,10 @@ void LzxBlockWriter::writeCompressed(const LzxBlockPlan& plan, std::span<const L
         }
         advance(item.length, out);
     }
+    assumeWritten(codes);
+}
+
+void LzxBlockWriter::assumeWritten(const LzxCodes& codes) {
     std::copy(codes.mainLens.begin(), codes.mainLens.end(), m_prevMain.begin());
     m_prevLength = codes.lengthLens;
 }

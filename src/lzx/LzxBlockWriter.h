@@ -54,6 +54,9 @@ public:
     void writeUncompressed(std::span<const std::uint8_t> data, const RepState& reps,
                            std::vector<codec::DataBlock>& out);
 
+    // Prices the next plans against these trees, as if a block coded with them was written.
+    void assumeWritten(const LzxCodes& codes);
+
     // Ends the folder: the last, possibly short, frame goes out.
     void finish(std::vector<codec::DataBlock>& out);
 

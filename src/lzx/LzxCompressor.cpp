@@ -9,17 +9,22 @@
 // into absolute addresses (LzxE8.h). The trees, the repeat offsets and the window persist
 // through the folder.
 //
-// Algorithm. Input is buffered and handled in chunks of a few frames:
-//  1. Every complete frame is E8-translated as soon as it arrives.
-//  2. The binary-tree match finder (LzxMatchFinder) runs once over the chunk and caches, for
-//     each position, its matches of increasing length; positions covered by a long match are
-//     only inserted, not searched.
-//  3. The near-optimal parser (LzxParser) runs over the whole chunk with the costs of the codes
-//     the previous chunk got. A folder's first chunk has none: it is parsed with costs guessed
+// Algorithm. Input is buffered, E8-translated frame by frame as it arrives, and cut into jobs
+// of a fixed length (LzxJob.h), which run on the build's threads when it lends them
+// (codec/JobQueue.h) and here otherwise. Each job, over chunks of a few frames:
+//  1. The binary-tree match finder (LzxMatchFinder) is fed the window before the job, then
+//     runs once over the chunk and caches, for each position, its matches of increasing
+//     length; positions covered by a long match are only inserted, not searched.
+//  2. The near-optimal parser (LzxParser) runs over the whole chunk with the costs of the codes
+//     the previous chunk got. A job's first chunk has none: it is parsed with costs guessed
 //     from its byte histogram, then again with the costs of that result.
-//  4. Block splitting works on frames: starting from one block per frame, a neighbouring frame
+//  3. Block splitting works on frames: starting from one block per frame, a neighbouring frame
 //     joins the current block when one set of codes for both is no dearer than two. The same
 //     estimate picks uncompressed blocks for incompressible frames.
+// Here, in stream order, every block then meets the state the stream really has:
+//  4. A job parsed from a fresh repeat queue, and a block after an uncompressed one was parsed
+//     from the queue its own items leave; its matches are recoded against the real queue
+//     (settleRepeats), which changes the first few at most.
 //  5. Each block gets codes built from its own statistics and is written as verbatim, aligned
 //     or uncompressed, whichever is smallest (LzxBlockWriter). A frame that would still exceed
 //     the payload limit decoders accept turns its block uncompressed.
@@ -28,18 +33,23 @@
 // half a percent short of a second pass per block) at half the parse time; the match cache lets
 // the first chunk parse twice without searching twice. Blocks start on frame boundaries: finer
 // splits would gain little on installer payloads, and this keeps the uncompressed-block padding
-// rules trivial. Memory is the window twice over for the buffer and two 4-byte links per window
-// position for the tree (10 bytes per window byte), plus under 20 MiB whatever the window: the
-// root tables, and the match cache (at most 18 matches per position) and parse graph of one
-// chunk. It does not depend on the input size; small complete folders get smaller tables.
+// rules trivial. Jobs of a fixed length give the same stream for any number of threads, at
+// about a tenth of a percent in size for the fresh start of each.
+//
+// Memory does not depend on the input size. Jobs posted and not yet written are bounded by
+// the threads (twice their number across the build): each holds a copy of its stretch and its
+// history (under 5 MiB) and, once parsed, its items (at most 8 bytes per byte of its stretch,
+// far fewer on anything compressible). A running job adds its match finder, two 4-byte links
+// per window position and the root tables, and the match cache and parse graph of one chunk:
+// under 40 MiB with the largest window. Small folders get smaller tables.
 
 #include "lzx/LzxCompressor.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <deque>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -47,56 +57,36 @@
 #include "lzx/LzxBlockWriter.h"
 #include "lzx/LzxCostModel.h"
 #include "lzx/LzxE8.h"
-#include "lzx/LzxMatchFinder.h"
-#include "lzx/LzxParser.h"
+#include "lzx/LzxJob.h"
 
 namespace corvane::lzx {
 
 namespace {
 
-// Frames parsed together: enough for the block splitter to find stretches worth their own
-// codes, few enough that the match cache and the parse graph stay small.
-inline constexpr std::uint32_t kChunkFrames = 4;
-inline constexpr std::uint32_t kChunkBytes = kChunkFrames * kFrameSize;
-// The match finder stops walking a tree once a match this long turns up (it is then extended
-// to the frame's limit); longer nice lengths find longer matches at rising cost.
-inline constexpr unsigned kNiceLength = 96;
-// Matches this long are taken without weighing alternatives, and the positions they cover are
-// not searched. At 48 the parse loses a third of a percent on text; at 257 it spends twice the
-// time on long repetitions (bitmaps, padding) for a tenth of a percent more.
-inline constexpr unsigned kGreedyLength = 96;
-// Tree nodes visited per searched position: beyond 16 the gain is a few hundredths of a
-// percent while the time grows with every cache miss.
-inline constexpr unsigned kMaxSearchDepth = 16;
-// Tree nodes visited when a position inside a long match is only inserted: the region was just
-// matched, so its strings mostly sit at the top of their trees already.
-inline constexpr unsigned kSkipDepth = 4;
-// Parses of a whole chunk before it is split. A folder's first chunk has no statistics yet: a
-// pass with guessed costs, then one with the costs of its result (a third gains 0.2 % on small
-// text files for half again the time). Later chunks start from the codes of the chunk before,
-// which fit well enough that one pass suffices.
-inline constexpr unsigned kFirstChunkPasses = 2;
-inline constexpr unsigned kLaterChunkPasses = 1;
-// Bytes the match finder may read past a chunk: the next frame must be translated before the
-// chunk is searched, as matches compare up to the nice length beyond a position.
-inline constexpr std::uint32_t kLookahead = kFrameSize;
 // The input buffer starts this small and doubles up to its limit, so small folders stay cheap.
 inline constexpr std::size_t kInitialBuffer = std::size_t{1} << 18;
-
-static_assert(kNiceLength <= kMaxMatch && kNiceLength <= kLookahead, "the finder reads nice bytes ahead");
-static_assert(kSkipDepth <= kMaxSearchDepth);
-static_assert(kGreedyLength <= kNiceLength, "a greedy match must be one the finder reports whole");
-static_assert(kFirstChunkPasses >= 1 && kLaterChunkPasses >= 1);
-static_assert(kChunkBytes % kFrameSize == 0, "chunks end on frame boundaries");
+// Jobs one compressor keeps posted beyond the threads, so a thread that finishes one finds the
+// next; and jobs in flight across the whole queue per thread, which bounds the memory of many
+// large files packed at once.
+inline constexpr std::size_t kSpareJobs = 1;
+inline constexpr std::size_t kJobsPerThread = 2;
 
 class LzxCompressorImpl final : public codec::FolderCompressor {
 public:
     explicit LzxCompressorImpl(const LzxOptions& options)
         : m_options(options),
-          m_windowSize(std::uint32_t{1} << options.windowBits),
-          m_bufferLimit(2 * static_cast<std::size_t>(m_windowSize) + kChunkBytes + 2 * kLookahead),
-          m_parser(kGreedyLength),
+          m_history(std::min<std::uint32_t>(kMaxJobHistory, std::uint32_t{1} << options.windowBits)),
+          m_jobBytes(options.jobBytes != 0 ? options.jobBytes : kJobBytes),
+          m_bufferLimit(static_cast<std::size_t>(m_history) + m_jobBytes + 2 * kLookahead),
+          m_ownQueue(options.jobs == nullptr ? std::make_unique<codec::JobQueue>(1) : nullptr),
+          m_queue(options.jobs != nullptr ? *options.jobs : *m_ownQueue),
           m_writer(options.windowBits, options.e8TranslationSize) {}
+
+    ~LzxCompressorImpl() override {
+        // A folder abandoned halfway: nobody needs its pending jobs any more.
+        for (const std::shared_ptr<LzxJob>& job : m_inFlight)
+            m_queue.withdraw(*job);
+    }
 
     void write(std::span<const std::uint8_t> data, std::vector<codec::DataBlock>& out) override {
         while (!data.empty()) {
@@ -112,17 +102,18 @@ public:
             data = data.subspan(n);
             while (m_translated + kFrameSize <= m_end)
                 translateFrame(kFrameSize);
-            while (m_translated >= m_done + kChunkBytes + kLookahead)
-                compressChunk(kChunkBytes, out);
+            while (m_translated >= m_posted + m_jobBytes + kLookahead)
+                post(m_posted + m_jobBytes, out);
         }
+        writeFinishedJobs(out);
     }
 
     void finish(std::vector<codec::DataBlock>& out) override {
-        m_finishing = true;
         if (m_translated < m_end) translateFrame(static_cast<std::uint32_t>(m_end - m_translated));
-        while (m_done < m_end)
-            compressChunk(static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkBytes, m_end - m_done)),
-                          out);
+        while (m_posted < m_end)
+            post(std::min(m_posted + m_jobBytes, m_end), out);
+        while (!m_inFlight.empty())
+            writeFirstJob(out);
         m_writer.finish(out);
     }
 
@@ -130,8 +121,8 @@ private:
     std::uint8_t* at(std::uint64_t pos) { return m_buffer.data() + (pos - m_base); }
 
     void makeRoom() {
-        // Keep the window before the first unprocessed byte; older bytes are out of reach.
-        const std::uint64_t keep = std::max(m_base, m_done > m_windowSize ? m_done - m_windowSize : 0);
+        // Keep the history of the next job; older bytes are out of reach.
+        const std::uint64_t keep = std::max(m_base, m_posted > m_history ? m_posted - m_history : 0);
         std::memmove(m_buffer.data(), at(keep), m_end - keep);
         m_base = keep;
         assert(m_end - m_base < m_buffer.size());
@@ -143,196 +134,77 @@ private:
         m_translated += size;
     }
 
-    void findMatches(std::uint32_t size) {
-        m_matchIndex.resize(static_cast<std::size_t>(size) + 1);
-        if (!m_matchFinder) {
-            // Made at the first chunk: a folder that is already complete then tells its size.
-            m_matchFinder.emplace(m_options.windowBits, kNiceLength, kMaxSearchDepth, kSkipDepth,
-                                  m_finishing ? m_end : UINT64_MAX);
+    // Posts the job that codes [m_posted, end). It sees the history before it and the
+    // look-ahead after it, cut the same way whenever it is posted.
+    void post(std::uint64_t end, std::vector<codec::DataBlock>& out) {
+        const std::uint64_t begin = m_posted;
+        const std::uint64_t dataStart = begin > m_history ? begin - m_history : 0;
+        const std::uint64_t dataEnd = std::min<std::uint64_t>(end + kLookahead, m_end);
+        assert(dataStart >= m_base && dataEnd <= m_translated);
+        std::vector<std::uint8_t> data(at(dataStart), at(dataEnd));
+        auto job = std::make_shared<LzxJob>(m_options.windowBits, std::move(data), dataStart, begin, end);
+        const std::size_t threads = m_queue.threads();
+        while (!m_inFlight.empty() && (m_inFlight.size() >= threads + kSpareJobs ||
+                                       m_queue.unfinished() >= kJobsPerThread * threads))
+            writeFirstJob(out);
+        m_queue.post(job);
+        m_inFlight.push_back(std::move(job));
+        m_posted = end;
+    }
+
+    void writeFinishedJobs(std::vector<codec::DataBlock>& out) {
+        while (!m_inFlight.empty() && m_queue.finished(*m_inFlight.front()))
+            writeFirstJob(out);
+    }
+
+    void writeFirstJob(std::vector<codec::DataBlock>& out) {
+        const std::shared_ptr<LzxJob> job = m_inFlight.front();
+        m_queue.wait(*job);
+        m_inFlight.pop_front();
+        for (LzxParsedBlock& block : job->blocks())
+            writeBlock(*job, block, out);
+    }
+
+    // Writes the block as parsed, its matches recoded when the queue it was parsed from is not
+    // the stream's; or its bytes uncompressed when that is smaller or a frame would not fit
+    // its payload.
+    void writeBlock(const LzxJob& job, LzxParsedBlock& block, std::vector<codec::DataBlock>& out) {
+        const std::span<LzxItem> items(block.items);
+        LzxStats stats = block.stats;
+        RepState after = m_reps;
+        if (block.repsBefore.r != m_reps.r) {
+            after = settleRepeats(items, block.repsBefore, m_reps);
+            stats = LzxStats{};
+            stats.add(items);
+        } else {
+            for (const LzxItem& item : items)
+                after = after.after(item);
         }
-        const unsigned perPosition = m_matchFinder->maxMatchesPerPosition();
-        std::size_t used = 0;
-        std::uint32_t skipUntil = 0;
-        for (std::uint32_t i = 0; i < size; ++i) {
-            const std::uint64_t pos = m_done + i;
-            const std::uint8_t* data = at(pos);
-            const auto avail =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(m_translated - pos, kMaxMatch));
-            const auto frameRoom = static_cast<std::uint32_t>(frameEnd(pos) - pos);
-            m_matchIndex[i] = static_cast<std::uint32_t>(used);
-            if (i < skipUntil) {
-                m_matchFinder->skip(data, pos, avail);
-                continue;
-            }
-            if (m_matches.size() < used + perPosition) m_matches.resize(2 * (used + perPosition));
-            const unsigned count = m_matchFinder->findMatches(
-                data, pos, avail, std::min(kMaxMatch, frameRoom), m_matches.data() + used);
-#ifndef NDEBUG
-            for (unsigned k = 0; k < count; ++k) {
-                const std::uint32_t m = m_matches[used + k];
-                assert(PackedMatch::offset(m) <= pos &&
-                       PackedMatch::offset(m) <= maxOffset(m_options.windowBits));
-                assert(std::memcmp(data, data - PackedMatch::offset(m), PackedMatch::length(m)) == 0);
-            }
-#endif
-            if (count != 0) {
-                const std::uint32_t longest = PackedMatch::length(m_matches[used + count - 1]);
-                if (longest >= kGreedyLength) skipUntil = i + std::min(longest, frameRoom);
-            }
-            used += count;
-        }
-        m_matchIndex[size] = static_cast<std::uint32_t>(used);
-    }
-
-    void compressChunk(std::uint32_t size, std::vector<codec::DataBlock>& out) {
-        assert(m_done % kFrameSize == 0 && m_translated >= m_done + size);
-        findMatches(size);
-        parseChunk(size);
-        const std::vector<LzxStats> frameStats = statsPerFrame(size);
-        const std::vector<std::uint32_t> blockStarts = splitIntoBlocks(frameStats, size);
-        writeBlocks(blockStarts, frameStats, size, out);
-        m_done += size;
-    }
-
-    // Bytes of the chunk in frames [first, last): the chunk's last frame may be short.
-    static std::uint32_t frameBytes(std::uint32_t first, std::uint32_t last, std::uint32_t size) {
-        return std::min(last * kFrameSize, size) - first * kFrameSize;
-    }
-
-    // Whole-chunk passes into m_items, from the previous chunk's codes or, at the folder start,
-    // from guesses.
-    void parseChunk(std::uint32_t size) {
-        const ParseInput whole{at(m_done), m_done, size, m_matchIndex.data(), m_matches.data()};
-        LzxCosts costs = m_havePrevious ? costsFromStats(m_previous, m_options.windowBits)
-                                        : initialCosts(std::span(at(m_done), size), m_options.windowBits);
-        const unsigned passes = m_havePrevious ? kLaterChunkPasses : kFirstChunkPasses;
-        for (unsigned pass = 0; pass < passes; ++pass) {
-            if (pass != 0) {
-                LzxStats stats;
-                stats.add(m_items);
-                costs = costsFromStats(stats, m_options.windowBits);
-            }
-            m_parser.parse(whole, costs, m_reps, m_items);
-        }
-    }
-
-    std::vector<LzxStats> statsPerFrame(std::uint32_t size) const {
-        std::vector<LzxStats> frameStats((size + kFrameSize - 1) / kFrameSize);
-        std::uint64_t pos = 0;
-        for (const LzxItem& item : m_items) {
-            frameStats[pos / kFrameSize].add(item);
-            pos += item.length;
-        }
-        return frameStats;
-    }
-
-    // Starting from one block per frame, a frame joins the block before it while one set of
-    // codes for both is no dearer than two. Returns the first frame of every block, then the
-    // frame count.
-    std::vector<std::uint32_t> splitIntoBlocks(const std::vector<LzxStats>& frameStats, std::uint32_t size) {
-        const auto frames = static_cast<std::uint32_t>(frameStats.size());
-        auto estimate = [&](const LzxStats& stats, std::uint32_t first, std::uint32_t last) {
-            return m_writer.plan(stats, frameBytes(first, last, size), true).bits;
-        };
-        std::vector<std::uint32_t> blockStarts{0};
-        LzxStats current = frameStats[0];
-        std::uint64_t currentBits = estimate(current, 0, 1);
-        for (std::uint32_t f = 1; f < frames; ++f) {
-            LzxStats merged = current;
-            merged.add(frameStats[f]);
-            const std::uint64_t mergedBits = estimate(merged, blockStarts.back(), f + 1);
-            const std::uint64_t aloneBits = estimate(frameStats[f], f, f + 1);
-            if (mergedBits <= currentBits + aloneBits) {
-                current = merged;
-                currentBits = mergedBits;
-            } else {
-                blockStarts.push_back(f);
-                current = frameStats[f];
-                currentBits = aloneBits;
-            }
-        }
-        blockStarts.push_back(frames);
-        return blockStarts;
-    }
-
-    // Each block takes its stretch of the chunk's parse. That parse assumed the repeat queue its
-    // own earlier items leave; after an uncompressed block the real queue differs, and the block
-    // is parsed again from the real one.
-    void writeBlocks(const std::vector<std::uint32_t>& blockStarts, const std::vector<LzxStats>& frameStats,
-                     std::uint32_t size, std::vector<codec::DataBlock>& out) {
-        m_chunkItems.swap(m_items);
-        std::size_t itemAt = 0;
-        RepState parsedReps = m_reps;
-        m_previous = LzxStats{};
-        m_havePrevious = true;
-        for (std::size_t b = 0; b + 1 < blockStarts.size(); ++b) {
-            const std::uint32_t first = blockStarts[b] * kFrameSize;
-            const std::uint32_t bytes = frameBytes(blockStarts[b], blockStarts[b + 1], size);
-            std::size_t itemEnd = itemAt;
-            RepState parsedRepsAfter = parsedReps;
-            for (std::uint32_t covered = 0; covered < bytes; ++itemEnd) {
-                covered += m_chunkItems[itemEnd].length;
-                parsedRepsAfter = parsedRepsAfter.after(m_chunkItems[itemEnd]);
-            }
-            LzxStats stats;
-            for (std::uint32_t f = blockStarts[b]; f < blockStarts[b + 1]; ++f)
-                stats.add(frameStats[f]);
-            RepState reps = parsedRepsAfter;
-            if (parsedReps.r == m_reps.r) {
-                m_items.assign(m_chunkItems.begin() + itemAt, m_chunkItems.begin() + itemEnd);
-            } else {
-                reps = reparseBlock(first, bytes, stats);
-                stats = LzxStats{};
-                stats.add(m_items);
-            }
-            itemAt = itemEnd;
-            parsedReps = parsedRepsAfter;
-            m_previous.add(stats);
-            writeBlock(first, bytes, stats, reps, out);
-        }
-    }
-
-    // Parses one block again, from the repeat queue the blocks before it really left.
-    RepState reparseBlock(std::uint32_t first, std::uint32_t bytes, const LzxStats& stats) {
-        const ParseInput block{at(m_done + first), m_done + first, bytes, m_matchIndex.data() + first,
-                               m_matches.data()};
-        return m_parser.parse(block, costsFromStats(stats, m_options.windowBits), m_reps, m_items);
-    }
-
-    // Writes m_items as one block, or the bytes uncompressed when that is smaller or a frame
-    // would not fit its payload; reps is the queue after m_items.
-    void writeBlock(std::uint32_t first, std::uint32_t bytes, const LzxStats& stats, const RepState& reps,
-                    std::vector<codec::DataBlock>& out) {
-        LzxBlockPlan plan = m_writer.plan(stats, bytes, true);
-        if (plan.type != BlockType::Uncompressed && !m_writer.fitsFrames(plan, m_items))
+        LzxBlockPlan plan = m_writer.plan(stats, block.size, true);
+        if (plan.type != BlockType::Uncompressed && !m_writer.fitsFrames(plan, items))
             plan.type = BlockType::Uncompressed;
         if (plan.type == BlockType::Uncompressed) {
-            m_writer.writeUncompressed(std::span(at(m_done + first), bytes), m_reps, out);
+            m_writer.writeUncompressed(std::span(job.at(block.begin), block.size), m_reps, out);
         } else {
-            m_writer.writeCompressed(plan, m_items, out);
-            m_reps = reps;
+            m_writer.writeCompressed(plan, items, out);
+            m_reps = after;
         }
     }
 
     LzxOptions m_options;
-    std::uint32_t m_windowSize;
+    std::uint32_t m_history;  // bytes before a job that its matches may reach
+    std::uint32_t m_jobBytes;
     std::size_t m_bufferLimit;  // the buffer grows to this, then slides
     std::vector<std::uint8_t> m_buffer;
-    std::uint64_t m_base = 0;        // folder position of m_buffer[0]
-    std::uint64_t m_end = 0;         // folder position after the last byte received
-    std::uint64_t m_translated = 0;  // bytes before this position are E8-translated and final
-    std::uint64_t m_done = 0;        // bytes before this position are compressed
-    bool m_finishing = false;
-    std::optional<LzxMatchFinder> m_matchFinder;
-    LzxParser m_parser;
+    std::uint64_t m_base = 0;                     // folder position of m_buffer[0]
+    std::uint64_t m_end = 0;                      // folder position after the last byte received
+    std::uint64_t m_translated = 0;               // bytes before this position are E8-translated and final
+    std::uint64_t m_posted = 0;                   // bytes before this position belong to posted jobs
+    std::unique_ptr<codec::JobQueue> m_ownQueue;  // when no queue is lent: every job runs here
+    codec::JobQueue& m_queue;
+    std::deque<std::shared_ptr<LzxJob>> m_inFlight;  // posted, not yet written, in stream order
     LzxBlockWriter m_writer;
-    RepState m_reps;
-    LzxStats m_previous;  // statistics of the last chunk, the next chunk's first cost model
-    bool m_havePrevious = false;
-    std::vector<std::uint32_t> m_matchIndex;
-    std::vector<std::uint32_t> m_matches;
-    std::vector<LzxItem> m_items;
-    std::vector<LzxItem> m_chunkItems;
+    RepState m_reps;  // the queue the stream written so far leaves
 };
 
 }  // namespace
@@ -341,12 +213,16 @@ std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(const LzxOptions& opt
     if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
         throw std::invalid_argument("LZX window bits must be 15 to 21, not " +
                                     std::to_string(options.windowBits));
+    if (options.jobBytes % kChunkBytes != 0)
+        throw std::invalid_argument("An LZX job must cover a multiple of " + std::to_string(kChunkBytes) +
+                                    " bytes, not " + std::to_string(options.jobBytes));
     return std::make_unique<LzxCompressorImpl>(options);
 }
 
-std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(int windowBits) {
+std::unique_ptr<codec::FolderCompressor> makeLzxCompressor(int windowBits, codec::JobQueue* jobs) {
     LzxOptions options;
     options.windowBits = windowBits;
+    options.jobs = jobs;
     return makeLzxCompressor(options);
 }
 

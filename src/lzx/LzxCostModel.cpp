@@ -36,6 +36,26 @@ void priceCode(std::span<const std::uint32_t> freqs, unsigned maxLen, std::span<
 
 }  // namespace
 
+RepState settleRepeats(std::span<LzxItem> items, RepState parsed, RepState real) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (parsed.r == real.r) {
+            for (; i < items.size(); ++i)
+                real = real.after(items[i]);
+            break;
+        }
+        LzxItem& item = items[i];
+        if (item.length == 1) continue;
+        const std::uint32_t offset =
+            item.value < kNumRepeats ? parsed.r[item.value] : matchOffset(item.value);
+        parsed = parsed.after(item);
+        const auto slot =
+            static_cast<std::uint32_t>(std::find(real.r.begin(), real.r.end(), offset) - real.r.begin());
+        item.value = slot < kNumRepeats ? slot : formattedOffset(offset);
+        real = real.after(item);
+    }
+    return real;
+}
+
 void LzxStats::add(const LzxItem& item) {
     if (item.length == 1) {
         ++main[item.value];

@@ -39,6 +39,12 @@ struct RepState {
     }
 };
 
+// Items parsed from the queue `parsed` are to follow the queue `real` instead (a job's first
+// block, a block after an uncompressed one). Each match keeps its offset and is coded against
+// the real queue: a repeat slot when the offset is in it, else explicitly. Returns the real
+// queue after the items; once both queues agree the rest is left as it is.
+RepState settleRepeats(std::span<LzxItem> items, RepState parsed, RepState real);
+
 struct LzxStats {
     std::array<std::uint32_t, kMaxMainSymbols> main{};
     std::array<std::uint32_t, kNumLengthSymbols> length{};

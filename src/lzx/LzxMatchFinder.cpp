@@ -42,31 +42,36 @@ unsigned hash4BitsFor(int windowBits, std::uint64_t sizeHint) {
 
 }  // namespace
 
-LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth,
-                               std::uint64_t sizeHint)
+LzxMatchFinder::LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth)
+    : m_windowBits(windowBits), m_niceLength(niceLength), m_maxDepth(maxDepth), m_skipDepth(skipDepth) {
+    assert(niceLength >= 4 && niceLength <= kMaxMatch);
+}
+
+void LzxMatchFinder::restart(std::uint64_t first, std::uint64_t sizeHint) {
     // Offsets stay below the cyclic size, which keeps them within the window minus 3, and
     // within the input when its size is known.
-    : m_cyclicSize(static_cast<std::uint32_t>(std::min<std::uint64_t>(maxOffset(windowBits), sizeHint) + 1)),
-      m_niceLength(niceLength),
-      m_maxDepth(maxDepth),
-      m_skipDepth(skipDepth),
-      m_hash4Bits(hash4BitsFor(windowBits, sizeHint)),
-      m_pos(m_cyclicSize),
-      m_hash2(1u << 16),
-      m_hash3(1u << kHash3Bits),
-      m_hash4(std::size_t{1} << m_hash4Bits),
-      m_tree(2 * static_cast<std::size_t>(m_cyclicSize)) {
-    assert(niceLength >= 4 && niceLength <= kMaxMatch);
+    m_cyclicSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(maxOffset(m_windowBits), sizeHint) + 1);
+    m_hash4Bits = hash4BitsFor(m_windowBits, sizeHint);
+    m_hash2.reserve(1u << 16);
+    m_hash3.reserve(1u << kHash3Bits);
+    m_hash4.reserve(std::size_t{1} << m_hash4Bits);
+    m_tree.reserve(2 * static_cast<std::size_t>(m_cyclicSize));
+    m_hash2.zero(1u << 16);
+    m_hash3.zero(1u << kHash3Bits);
+    m_hash4.zero(std::size_t{1} << m_hash4Bits);
+    m_next = first;
+    m_pos = m_cyclicSize;
+    m_cyclicPos = 0;
 }
 
 void LzxMatchFinder::rebase() {
     // Links older than the window are dead; shift the rest so the newest stay far from overflow.
     const std::uint32_t shift = m_pos - m_cyclicSize;
     auto fix = [shift](std::uint32_t& v) { v = v > shift ? v - shift : 0; };
-    std::for_each(m_hash2.begin(), m_hash2.end(), fix);
-    std::for_each(m_hash3.begin(), m_hash3.end(), fix);
-    std::for_each(m_hash4.begin(), m_hash4.end(), fix);
-    std::for_each(m_tree.begin(), m_tree.end(), fix);
+    std::for_each(m_hash2.data(), m_hash2.data() + (1u << 16), fix);
+    std::for_each(m_hash3.data(), m_hash3.data() + (1u << kHash3Bits), fix);
+    std::for_each(m_hash4.data(), m_hash4.data() + (std::size_t{1} << m_hash4Bits), fix);
+    std::for_each(m_tree.data(), m_tree.data() + 2 * static_cast<std::size_t>(m_cyclicSize), fix);
     m_pos -= shift;
 }
 

@@ -13,6 +13,11 @@
 // Positions are folder positions; the caller hands in a pointer to the byte at each position
 // and guarantees that the window before it is readable. Each position is visited exactly once,
 // in order, either by findMatches or by skip.
+//
+// The roots and the direct tables are cleared at every start; the tree is not. A position's
+// links are written when it is inserted, before any walk can reach it, and links to positions
+// a cycle old are recognised by their distance; so what a previous use left there is never
+// read, and a finder restarted on its old tables finds exactly what a new one would.
 
 #include <algorithm>
 #include <cstdint>
@@ -32,32 +37,38 @@ struct PackedMatch {
     static constexpr std::uint32_t offset(std::uint32_t m) { return m & ((1u << kOffsetBits) - 1); }
 };
 
-// A zero-filled array from calloc: large ones come straight from fresh pages, so a compressor
-// made for a small file touches only the parts it uses.
-class ZeroedTable {
+// A table of links whose memory is kept from one use to the next: fresh pages cost a fault
+// each, which a thread that compresses many files or jobs should pay once.
+class LinkTable {
 public:
-    explicit ZeroedTable(std::size_t size)
-        : m_data(static_cast<std::uint32_t*>(std::calloc(size, sizeof(std::uint32_t)))), m_size(size) {
-        if (m_data == nullptr) throw std::bad_alloc();
+    // Makes room for `size` entries; their contents are undefined until written.
+    void reserve(std::size_t size) {
+        if (size <= m_size) return;
+        auto* data = static_cast<std::uint32_t*>(std::malloc(size * sizeof(std::uint32_t)));
+        if (data == nullptr) throw std::bad_alloc();
+        m_data.reset(data);
+        m_size = size;
     }
+    void zero(std::size_t count) { std::fill(m_data.get(), m_data.get() + count, 0u); }
     std::uint32_t& operator[](std::size_t i) { return m_data.get()[i]; }
-    std::uint32_t* begin() { return m_data.get(); }
-    std::uint32_t* end() { return m_data.get() + m_size; }
+    std::uint32_t* data() { return m_data.get(); }
 
 private:
     struct Free {
         void operator()(std::uint32_t* p) const { std::free(p); }
     };
     std::unique_ptr<std::uint32_t, Free> m_data;
-    std::size_t m_size;
+    std::size_t m_size = 0;
 };
 
 class LzxMatchFinder {
 public:
-    // maxDepth bounds the tree walk of findMatches, skipDepth that of skip; sizeHint, when the
-    // input's whole length is known, lets short inputs use a smaller root table.
-    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth,
-                   std::uint64_t sizeHint = UINT64_MAX);
+    // maxDepth bounds the tree walk of findMatches, skipDepth that of skip.
+    LzxMatchFinder(int windowBits, unsigned niceLength, unsigned maxDepth, unsigned skipDepth);
+
+    // Starts over at folder position `first`. sizeHint, the number of positions from `first` on
+    // that may be visited, lets short inputs use smaller tables; the tables themselves are kept.
+    void restart(std::uint64_t first, std::uint64_t sizeHint);
 
     // Matches at `pos` (data points at its byte, `avail` bytes readable from there). Appends them
     // to out with strictly increasing lengths and returns how many. A match that reaches the nice
@@ -72,24 +83,27 @@ public:
     // most one per tree node visited.
     unsigned maxMatchesPerPosition() const { return std::min(m_niceLength, m_maxDepth) + 2; }
 
+    int windowBits() const { return m_windowBits; }
+
 private:
     template <bool kReport>
     unsigned advance(const std::uint8_t* data, std::uint64_t pos, std::uint32_t avail,
                      std::uint32_t maxLength, std::uint32_t* out);
     void rebase();
 
-    std::uint32_t m_cyclicSize;
+    int m_windowBits;
     unsigned m_niceLength;
     unsigned m_maxDepth;
     unsigned m_skipDepth;
-    unsigned m_hash4Bits;
+    std::uint32_t m_cyclicSize = 0;
+    unsigned m_hash4Bits = 0;
     std::uint64_t m_next = 0;       // folder position expected next
-    std::uint32_t m_pos;            // internal position of m_next; empty links are 0
+    std::uint32_t m_pos = 0;        // internal position of m_next; empty links are 0
     std::uint32_t m_cyclicPos = 0;  // m_pos modulo m_cyclicSize
-    ZeroedTable m_hash2;
-    ZeroedTable m_hash3;
-    ZeroedTable m_hash4;
-    ZeroedTable m_tree;  // two links per cyclic position: smaller, greater
+    LinkTable m_hash2;
+    LinkTable m_hash3;
+    LinkTable m_hash4;
+    LinkTable m_tree;  // two links per cyclic position: smaller, greater
 };
 
 }  // namespace corvane::lzx
