@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "LzxCabinet.h"
 #include "LzxTestData.h"
 #include "Oracles.h"
 #include "TestSupport.h"
+#include "codec/JobQueue.h"
 #include "lzx/LzxCompressor.h"
 
 namespace corvane::test {
@@ -126,6 +129,42 @@ TEST_P(LzxWindow, LargeInputCrossingManyFrames) {
     }
     data.resize(size);
     expectRoundTrip(data, options(), "large", 1 << 20);
+}
+
+// A folder cut into many short jobs: matches reach back across job boundaries, every job's first
+// block starts from a fresh repeat queue that must be recoded against the stream's, and the
+// cabinet must be the same on one thread or several, however the input arrives.
+TEST_P(LzxWindow, JobsGiveOneStreamForAnyNumberOfThreads) {
+    Bytes data;
+    for (std::uint32_t seed = 60; data.size() < 700000; ++seed) {
+        const Bytes part = seed % 3 == 0   ? makeX86(90000, seed)
+                           : seed % 3 == 1 ? makeText(70000, seed % 5)
+                                           : makeRepeats(60000, 12);
+        data.insert(data.end(), part.begin(), part.end());
+    }
+    lzx::LzxOptions o = options();
+    o.jobBytes = 128 * 1024;
+    const auto pack = [&](unsigned threads, std::size_t feed) {
+        codec::JobQueue queue(threads);
+        std::vector<std::thread> helpers;
+        for (unsigned i = 1; i < threads; ++i)
+            helpers.emplace_back([&queue] { queue.serve(); });
+        lzx::LzxOptions withQueue = o;
+        withQueue.jobs = &queue;
+        TempDir dir;
+        const LzxCabinet packed = writeLzxCabinet(data, withQueue, dir.path(), "jobs.cab", feed);
+        queue.close();
+        for (std::thread& helper : helpers)
+            helper.join();
+        Bytes stream;  // the cabinet's time stamps would differ
+        for (const codec::DataBlock& block : packed.blocks)
+            stream.insert(stream.end(), block.data.begin(), block.data.end());
+        return stream;
+    };
+    const Bytes one = pack(1, 1 << 20);
+    EXPECT_TRUE(pack(2, 4099) == one) << "two threads changed the stream";
+    EXPECT_TRUE(pack(3, 65536) == one) << "three threads changed the stream";
+    expectRoundTrip(data, o, "jobs", 30011);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllWindows, LzxWindow, ::testing::Range(15, 22),

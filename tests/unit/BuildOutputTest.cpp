@@ -86,8 +86,12 @@ protected:
         test::writeFile(m_program / "Wizard_0.bmp", "BM wizard");
         test::writeFile(m_program / "Header_0.bmp", "BM header");
         test::writeFile(m_payload / "license.txt", "License text");
+        // File 4 is long enough to be compressed as several jobs, by LZX and by MSZIP.
         for (unsigned k = 0; k < 6; ++k)
-            test::writeFile(source(k), compressible(k % 2 == 0 ? 150000 : 3000 + k, k + 1));
+            test::writeFile(source(k), compressible(k == 4       ? 2300000
+                                                    : k % 2 == 0 ? 150000
+                                                                 : 3000 + k,
+                                                    k + 1));
         // Every input is old, one of them the newest: a stamp taken from the clock shows.
         std::time_t moment = kNewestInput - 1000;
         for (const auto& entry : fs::recursive_directory_iterator(m_program.path()))
