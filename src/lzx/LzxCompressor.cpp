@@ -33,12 +33,12 @@
 // half a percent short of a second pass per block) at half the parse time; the match cache lets
 // the first chunk parse twice without searching twice. Blocks start on frame boundaries: finer
 // splits would gain little on installer payloads, and this keeps the uncompressed-block padding
-// rules trivial. Jobs of a fixed length give the same stream for any number of threads, at
-// about a tenth of a percent in size for the fresh start of each.
+// rules trivial. Jobs of a fixed length give the same stream for any number of threads; what
+// a job costs beyond its own bytes is feeding its history to the match finder (LzxJob.h).
 //
 // Memory does not depend on the input size. Jobs posted and not yet written are bounded by
 // the threads (twice their number across the build): each holds a copy of its stretch and its
-// history (under 5 MiB) and, once parsed, its items (at most 8 bytes per byte of its stretch,
+// history (about 6 MiB) and, once parsed, its items (at most 8 bytes per byte of its stretch,
 // far fewer on anything compressible). A running job adds its match finder, two 4-byte links
 // per window position and the root tables, and the match cache and parse graph of one chunk:
 // under 40 MiB with the largest window. Small folders get smaller tables.
