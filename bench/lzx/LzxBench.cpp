@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "codec/JobQueue.h"
@@ -41,9 +40,7 @@ int main(int argc, char** argv) {
     }
     const fs::path out = keep.empty() ? fs::temp_directory_path() : fs::path(keep);
     corvane::codec::JobQueue queue(jobs);
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < jobs; ++i)
-        helpers.emplace_back([&queue] { queue.serve(); });
+    const corvane::codec::ServingThreads helpers(queue);
     std::uint64_t totalIn = 0, totalCab = 0;
     double totalSeconds = 0;
     for (const std::string& file : files) {
@@ -69,9 +66,6 @@ int main(int argc, char** argv) {
             writer.Close(true);
         } catch (const corvane::cabinet::ESTCabinet& error) {
             std::fprintf(stderr, "%s: %s\n", file.c_str(), error.what());
-            queue.close();
-            for (std::thread& helper : helpers)
-                helper.join();
             return 1;
         }
         const double seconds =
@@ -84,9 +78,6 @@ int main(int argc, char** argv) {
         totalCab += cabSize;
         totalSeconds += seconds;
     }
-    queue.close();
-    for (std::thread& helper : helpers)
-        helper.join();
     std::printf("TOTAL %llu %llu %.3f\n", static_cast<unsigned long long>(totalIn),
                 static_cast<unsigned long long>(totalCab), totalSeconds);
     return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <system_error>
 
 namespace corvane::codec {
 
@@ -119,6 +120,23 @@ void JobQueue::cancel() {
         m_pending.clear();
     }
     m_changed.notify_all();
+}
+
+ServingThreads::ServingThreads(JobQueue& queue) : m_queue(queue) {
+    // A thread that cannot start leaves its share to the others and to the waiting thread.
+    for (unsigned i = 1; i < queue.threads(); ++i) {
+        try {
+            m_threads.emplace_back([&queue] { queue.serve(); });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+}
+
+ServingThreads::~ServingThreads() {
+    m_queue.close();
+    for (std::thread& thread : m_threads)
+        thread.join();
 }
 
 }  // namespace corvane::codec

@@ -22,6 +22,8 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 namespace corvane::codec {
 
@@ -88,6 +90,20 @@ private:
     std::size_t m_unfinished = 0;
     bool m_closed = false;
     std::atomic<bool> m_cancelled{false};
+};
+
+// Threads that do nothing but serve a queue, for a tool with no workers of its own: the queue's
+// threads less the caller's. Closing the queue and joining them happens on destruction.
+class ServingThreads {
+public:
+    explicit ServingThreads(JobQueue& queue);
+    ~ServingThreads();
+    ServingThreads(const ServingThreads&) = delete;
+    ServingThreads& operator=(const ServingThreads&) = delete;
+
+private:
+    JobQueue& m_queue;
+    std::vector<std::thread> m_threads;
 };
 
 }  // namespace corvane::codec

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "LzxCabinet.h"
 #include "LzxTestData.h"
 #include "Oracles.h"
@@ -146,16 +144,11 @@ TEST_P(LzxWindow, JobsGiveOneStreamForAnyNumberOfThreads) {
     o.jobBytes = 128 * 1024;
     const auto pack = [&](unsigned threads, std::size_t feed) {
         codec::JobQueue queue(threads);
-        std::vector<std::thread> helpers;
-        for (unsigned i = 1; i < threads; ++i)
-            helpers.emplace_back([&queue] { queue.serve(); });
+        const codec::ServingThreads helpers(queue);
         lzx::LzxOptions withQueue = o;
         withQueue.jobs = &queue;
         TempDir dir;
         const LzxCabinet packed = writeLzxCabinet(data, withQueue, dir.path(), "jobs.cab", feed);
-        queue.close();
-        for (std::thread& helper : helpers)
-            helper.join();
         Bytes stream;  // the cabinet's time stamps would differ
         for (const codec::DataBlock& block : packed.blocks)
             stream.insert(stream.end(), block.data.begin(), block.data.end());

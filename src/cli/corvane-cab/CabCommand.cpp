@@ -1,5 +1,6 @@
 #include "cli/corvane-cab/CabCommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -7,10 +8,12 @@
 #include <map>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ESTCabinet.h"
 #include "cabinet/TSTCabWriter.h"
+#include "codec/JobQueue.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileProbe.h"
 #include "platform/Leftovers.h"
@@ -26,9 +29,11 @@ using cabinet::TSTCabWriter;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr unsigned kMaxJobs = 256;
 
 constexpr const char* kUsage =
-    "Usage: corvane-cab [-z none|mszip|lzx[:15-21]] [--max-files N] [--max-size BYTES] OUT.cab FILE...\n"
+    "Usage: corvane-cab [-z none|mszip|lzx[:15-21]] [-j N] [--max-files N] [--max-size BYTES] OUT.cab\n"
+    "                   FILE...\n"
     "\n"
     "Writes the files into the cabinet OUT.cab, one folder, names as given with \"\\\" separators\n"
     "(absolute paths and paths with \"..\" keep only their file name).\n"
@@ -36,6 +41,8 @@ constexpr const char* kUsage =
     "Options:\n"
     "  -z, --compression TYPE  none, mszip (the default) or lzx with an optional window size\n"
     "                          (lzx:15 to lzx:21, 21 when left out)\n"
+    "  -j, --jobs N            compress a large file on N threads (default: one per core); the\n"
+    "                          cabinet is the same for any N\n"
     "  --max-files N           start a new cabinet of the set after every N files\n"
     "  --max-size BYTES        start a new cabinet before one grows past BYTES; a file may\n"
     "                          continue from one cabinet into the next\n"
@@ -50,6 +57,7 @@ struct Options {
     bool help = false;
     cabinet::TSTCabCompressionType type = cabinet::cctMsZip;
     int lzxLevel = cabinet::kLzxMaxWindowBits;
+    unsigned jobs = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
     std::uint32_t maxFiles = 0;
     std::uint32_t maxSize = 0;
     std::string output;
@@ -104,6 +112,16 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
                     << " (none, mszip, lzx or lzx:15 to lzx:21)\n";
                 return std::nullopt;
             }
+        } else if (arg == "-j" || arg == "--jobs") {
+            const std::string* text = value();
+            if (!text) return std::nullopt;
+            const auto number = parseNumber(*text);
+            if (!number || *number == 0 || *number > kMaxJobs) {
+                err << "corvane-cab: " << arg << " takes a number of jobs from 1 to " << kMaxJobs << ", not "
+                    << *text << "\n";
+                return std::nullopt;
+            }
+            options.jobs = *number;
         } else if (arg == "--max-files" || arg == "--max-size") {
             const std::string* text = value();
             if (!text) return std::nullopt;
@@ -257,7 +275,10 @@ int runCabCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return kExitFailed;
     }
 
+    codec::JobQueue jobs(options->jobs);
+    const codec::ServingThreads helpers(jobs);
     TSTCabWriter writer;
+    writer.setJobQueue(&jobs);
     writer.setCompressionType(options->type);
     writer.setCompressionLzxLevel(options->lzxLevel);
     writer.setCabinetFileCountThreshold(options->maxFiles);
