@@ -193,9 +193,12 @@ TEST_F(BuildOutputTest, AMalformedSourceDateEpochStopsTheBuild) {
 }
 
 TEST_F(BuildOutputTest, JobsChangeNeitherTheBytesNorWhatTheAuthorSees) {
+    // One file long enough to be compressed in several parts, by LZX and by MSZIP.
+    test::writeFile(source(6), compressible(4300000, 7));
     for (const int compression : {model::kNormalCompression, model::kMaximalCompression}) {
         SCOPED_TRACE(compression);
-        const Project p = makeProject(compression);
+        Project p = makeProject(compression);
+        p.files.push_back({source(6).string(), "", "<InstallDir>\\large.txt", "Overwrite", "Yes"});
         const auto run = [&](unsigned jobs, std::string& log) {
             BuildCallbacks callbacks;
             callbacks.status = [&](const std::string& text) { log += "status " + text + "\n"; };
