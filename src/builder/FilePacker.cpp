@@ -183,11 +183,20 @@ void FilePacker::pack(std::size_t k) {
         throw std::runtime_error("File changed while it was packed: " + request.source.string());
 }
 
-void FilePacker::awaitRow(std::size_t k, const std::function<void()>& onBlock) {
+void FilePacker::awaitRow(std::size_t k, const std::function<void()>& onBlock,
+                          const std::function<void()>& whileWaiting) {
     std::size_t replayed = 0;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [&] { return m_rows[k].blocks > replayed || m_rows[k].done; });
+        const auto ready = [&] { return m_rows[k].blocks > replayed || m_rows[k].done; };
+        if (!m_changed.wait_for(lock, kWaitingInterval, ready)) {
+            if (whileWaiting) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+            }
+            continue;
+        }
         if (m_rows[k].blocks > replayed) {
             ++replayed;
             lock.unlock();

@@ -21,6 +21,7 @@
 // before and after, and a difference fails its row naming the file, since the cabinet may then
 // hold neither version.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -76,9 +77,11 @@ public:
     FilePacker& operator=(const FilePacker&) = delete;
 
     // Waits until row k is packed. onBlock runs on the calling thread once for each block the
-    // row's writer compressed, in order, also while the row is still being packed; whatever it
-    // throws passes through. Throws the row's own failure.
-    void awaitRow(std::size_t k, const std::function<void()>& onBlock);
+    // row's writer compressed, in order, also while the row is still being packed; whileWaiting
+    // runs whenever no block has come for kWaitingInterval (a large file's blocks come a job
+    // at a time). Whatever they throw passes through. Throws the row's own failure.
+    void awaitRow(std::size_t k, const std::function<void()>& onBlock,
+                  const std::function<void()>& whileWaiting = {});
 
 private:
     struct RowState {
@@ -109,6 +112,8 @@ private:
 // The number of rows a build compresses at a time when not told: CORVANE_JOBS when it holds a
 // usable number, else the number of cores.
 unsigned defaultJobs();
+// How often a build waiting for a large file's next block hears its Cancel.
+inline constexpr std::chrono::milliseconds kWaitingInterval{50};
 // "N" as a number of jobs, 1 to kMaxJobs; 0 when the text is not one.
 unsigned parseJobs(const std::string& text);
 inline constexpr unsigned kMaxJobs = 256;

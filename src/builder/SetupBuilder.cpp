@@ -186,11 +186,15 @@ private:
                 checkCancel();
                 status(fs::path(row.source).filename().string());
                 pump();
-                // Each compressed block of the row is a chance for the author's Cancel to be heard.
-                packer.awaitRow(k, [this] {
-                    pump();
-                    checkCancel();
-                });
+                // Each compressed block of the row is a chance for the author's Cancel to be heard,
+                // and so is every pause between them.
+                packer.awaitRow(
+                    k,
+                    [this] {
+                        pump();
+                        checkCancel();
+                    },
+                    [this] { checkCancel(); });
                 pump();
                 progress(progressPosition(k, n, 0));
                 description.writeFileLine(row, fs::file_size(fileCabinet(k)));

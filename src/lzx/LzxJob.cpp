@@ -71,9 +71,11 @@ public:
         m_havePrevious = false;
     }
 
-    void addHistory(std::uint64_t until) {
-        for (std::uint64_t pos = m_dataStart; pos < until; ++pos)
+    void addHistory(std::uint64_t until, const codec::JobQueue& queue) {
+        for (std::uint64_t pos = m_dataStart; pos < until; ++pos) {
+            if (pos % kChunkBytes == 0 && queue.cancelled()) throw codec::JobsCancelled();
             m_finder.skip(at(pos), pos, avail(pos));
+        }
     }
 
     void parseChunk(std::uint64_t begin, std::uint32_t size, std::vector<LzxParsedBlock>& blocks) {
@@ -242,7 +244,7 @@ void LzxJob::run(const codec::JobQueue& queue) {
     }
     JobParser& parser = *kept;
     parser.start(m_data.data(), m_dataStart, m_dataStart + m_data.size(), m_end);
-    parser.addHistory(m_begin);
+    parser.addHistory(m_begin, queue);
     for (std::uint64_t chunk = m_begin; chunk < m_end; chunk += kChunkBytes) {
         if (queue.cancelled()) throw codec::JobsCancelled();
         const auto size = static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkBytes, m_end - chunk));

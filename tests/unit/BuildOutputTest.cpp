@@ -214,9 +214,18 @@ TEST_F(BuildOutputTest, JobsChangeNeitherTheBytesNorWhatTheAuthorSees) {
         const std::string one = run(1, oneLog);
         const std::string four = run(4, fourLog);
         EXPECT_TRUE(one == four) << "-j1 and -j4 setups differ";
-        EXPECT_EQ(oneLog, fourLog);
         EXPECT_GT(std::count(oneLog.begin(), oneLog.end(), '?'), 30)
             << "a cancel check for every compressed block";
+        // The author sees the same; how often Cancel is polled while a part is compressed
+        // depends on the clock.
+        const auto seen = [](const std::string& log) {
+            std::string kept;
+            std::istringstream lines(log);
+            for (std::string line; std::getline(lines, line);)
+                if (line != "cancel?") kept += line + "\n";
+            return kept;
+        };
+        EXPECT_EQ(seen(oneLog), seen(fourLog));
     }
 }
 
