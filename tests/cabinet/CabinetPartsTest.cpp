@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <stdexcept>
 
 #include "TestData.h"
 #include "cabinet/Checksum.h"
@@ -10,6 +12,7 @@
 #include "cabinet/FciTypes.h"
 #include "cabinet/MsZipCompressor.h"
 #include "cabinet/NoneCompressor.h"
+#include "codec/JobQueue.h"
 
 namespace corvane::cabinet {
 namespace {
@@ -57,6 +60,69 @@ TEST(MsZipCompressor, UsesThePreviousBlockAsHistory) {
     compressor.finish(blocks);
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_LT(blocks[1].data.size(), 1000u);  // a copy of the block before
+}
+
+// Records are compressed in batches on the build's threads; the first record of a batch still
+// refers back into the last one of the batch before, and threads change no byte.
+TEST(MsZipCompressor, BatchesOnSeveralThreadsKeepTheHistoryAndTheBytes) {
+    constexpr std::size_t kRecords = 40;  // more than two batches
+    // Every record opens with the second half of the one before: 16 KiB back, within reach.
+    std::vector<std::uint8_t> bytes = test::randomBytes(kBlockSize / 2, 10);
+    for (std::size_t r = 0; r < kRecords; ++r) {
+        const std::vector<std::uint8_t> half =
+            test::randomBytes(kBlockSize / 2, static_cast<unsigned>(11 + r));
+        bytes.insert(bytes.end(), half.begin(), half.end());
+        if (r + 1 < kRecords) bytes.insert(bytes.end(), half.begin(), half.end());
+    }
+    bytes.resize(kRecords * kBlockSize);
+    const auto compress = [&](codec::JobQueue* jobs) {
+        MsZipCompressor compressor(jobs);
+        std::vector<DataBlock> blocks;
+        compressor.write(bytes, blocks);
+        compressor.finish(blocks);
+        return blocks;
+    };
+    const std::vector<DataBlock> alone = compress(nullptr);
+    ASSERT_EQ(alone.size(), kRecords);
+    for (std::size_t r = 1; r < kRecords; ++r)
+        EXPECT_LT(alone[r].data.size(), kBlockSize / 2 + 1000) << "record " << r << " missed the one before";
+    codec::JobQueue queue(3);
+    const codec::ServingThreads helpers(queue);
+    const std::vector<DataBlock> shared = compress(&queue);
+    ASSERT_EQ(shared.size(), alone.size());
+    for (std::size_t r = 0; r < kRecords; ++r)
+        EXPECT_TRUE(shared[r].data == alone[r].data) << "record " << r;
+}
+
+// What a job throws reaches the thread that waits for it, wherever the job ran; a cancel
+// drops the jobs nobody has taken, and waiting for one of them says so.
+TEST(JobQueue, FailuresReachTheWaiterAndACancelDropsWhatIsPending) {
+    struct Failing final : codec::Job {
+        void run(const codec::JobQueue&) override { throw std::runtime_error("disk full"); }
+    };
+    struct Counting final : codec::Job {
+        int* runs;
+        explicit Counting(int* r) : runs(r) {}
+        void run(const codec::JobQueue&) override { ++*runs; }
+    };
+    codec::JobQueue queue(2);
+    const auto failing = std::make_shared<Failing>();
+    queue.post(failing);
+    EXPECT_TRUE(queue.runOne());  // another thread ran it
+    try {
+        queue.wait(*failing);
+        ADD_FAILURE() << "the failure was lost";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "disk full");
+    }
+    int runs = 0;
+    const auto pending = std::make_shared<Counting>(&runs);
+    queue.post(pending);
+    queue.cancel();
+    EXPECT_TRUE(queue.cancelled());
+    EXPECT_THROW(queue.wait(*pending), codec::JobsCancelled);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(queue.unfinished(), 0u);
 }
 
 TEST(NoneCompressor, CutsTheStreamIntoFullBlocks) {
