@@ -37,9 +37,9 @@
 // a job costs beyond its own bytes is feeding its history to the match finder (LzxJob.h).
 //
 // Memory does not depend on the input size. Jobs posted and not yet written are bounded by
-// the threads (twice their number across the build): each holds a copy of its stretch and its
-// history (about 6 MiB) and, once parsed, its items (at most 8 bytes per byte of its stretch,
-// far fewer on anything compressible). A running job adds its match finder, two 4-byte links
+// the threads (three times their number across the build): each holds a copy of its stretch
+// and its history (about 6 MiB) and, once parsed, its items (at most 8 bytes per byte of its
+// stretch, far fewer on anything compressible). A running job adds its match finder, two 4-byte links
 // per window position and the root tables, and the match cache and parse graph of one chunk:
 // under 40 MiB with the largest window. Small folders get smaller tables.
 
@@ -66,10 +66,10 @@ namespace {
 // The input buffer starts this small and doubles up to its limit, so small folders stay cheap.
 inline constexpr std::size_t kInitialBuffer = std::size_t{1} << 18;
 // Jobs one compressor keeps posted beyond the threads, so a thread that finishes one finds the
-// next; and jobs in flight across the whole queue per thread, which bounds the memory of many
-// large files packed at once.
-inline constexpr std::size_t kSpareJobs = 1;
-inline constexpr std::size_t kJobsPerThread = 2;
+// next while this one writes or runs a job itself; and jobs in flight across the whole queue
+// per thread, which bounds the memory of many large files packed at once.
+inline constexpr std::size_t kSpareJobs = 2;
+inline constexpr std::size_t kJobsPerThread = 3;
 
 class LzxCompressorImpl final : public codec::FolderCompressor {
 public:
