@@ -4,8 +4,12 @@
 #include <string_view>
 
 #include "builder/BuildTimeVariables.h"
+#include "builder/SetupDescription.h"
+#include "contract/RowFormat.h"
 #include "contract/RowValues.h"
 #include "model/Project.h"
+#include "project/FormatLimits.h"
+#include "project/RowFields.h"
 
 namespace corvane::builder {
 
@@ -51,6 +55,40 @@ std::optional<CheckFailure> refusedRegistryValue(const model::RegistryEntry& r, 
     return std::nullopt;
 }
 
+// Setup.exe reads its description line by line as the profile reader does
+// (contract/RowFormat.h): a row whose line begins with "[" and holds "]" would read as the heading
+// of a section, and this row and every row after it in its list would be lost to the setup.
+template <class Entry, class Line>
+std::optional<CheckFailure> unreadableLine(const std::vector<Entry>& rows, const char* list,
+                                           CheckedField field, const Line& lineOf) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string line = lineOf(rows[i]);
+        if (!contract::readsBackAsRow(std::string_view(line)))
+            return refused(list, field, i,
+                           "the setup would read its line, \"" + line +
+                               "\", as a section heading (it begins with \"[\" and holds \"]\"), "
+                               "not as this row");
+    }
+    return std::nullopt;
+}
+
+std::optional<CheckFailure> firstUnreadableLine(const model::Project& project) {
+    const auto joined = [](const auto& row) { return project::withoutLineBreaks(project::joinRow(row)); };
+    if (auto f = unreadableLine(project.files, "Files", CheckedField::Files, [](const model::FileEntry& row) {
+            return SetupDescriptionWriter::fileLine(row, 0);
+        }))
+        return f;
+    if (auto f = unreadableLine(project.shortcuts, "Shortcuts", CheckedField::Shortcuts,
+                                &SetupDescriptionWriter::shortcutLine))
+        return f;
+    if (auto f = unreadableLine(project.registry, "Registry", CheckedField::Registry, joined)) return f;
+    if (auto f = unreadableLine(project.ini, "INI Files", CheckedField::IniValues, joined)) return f;
+    if (auto f =
+            unreadableLine(project.associations, "File Associations", CheckedField::Associations, joined))
+        return f;
+    return unreadableLine(project.dlls, "OCX, DLL", CheckedField::Dlls, joined);
+}
+
 }  // namespace
 
 std::optional<CheckFailure> firstRefusedRowValue(const model::Project& project) {
@@ -72,7 +110,7 @@ std::optional<CheckFailure> firstRefusedRowValue(const model::Project& project) 
                                "\" is no file extension: it needs a character after the dot and no "
                                "blank or any of \\ / : * ? \" < > |");
     }
-    return std::nullopt;
+    return firstUnreadableLine(project);
 }
 
 }  // namespace corvane::builder

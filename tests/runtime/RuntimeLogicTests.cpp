@@ -159,6 +159,17 @@ void descriptionChecks() {
            carried.registry[0].overwrite && !carried.registry[0].uninstall);
     EXPECT(carried.ini.size() == 1 && carried.ini[0].value == L"x=1?y" && !carried.ini[0].uninstall);
     EXPECT(carried.dlls.size() == 1 && carried.dlls[0] == L"<InstallDir>\\a=b.dll");
+
+    // Lines read as the build's profile reader reads them: no comment lines, and a "[" opens a
+    // section only when a "]" closes it.
+    Description lines;
+    EXPECT(
+        lines.parse("[Settings]\r\nFileSize=1\r\n[Associations]\r\n  ;ext?<InstallDir>\\a.exe=\r\n"
+                    "[odd?<InstallDir>\\b.exe=\r\n#x?<InstallDir>\\c.exe=\r\n",
+                    error));
+    EXPECT(lines.associations.size() == 3 && lines.associations[0].extension == L";ext" &&
+           lines.associations[1].extension == L"[odd" &&
+           lines.associations[2].file == L"<InstallDir>\\c.exe");
 }
 
 void layoutChecks() {

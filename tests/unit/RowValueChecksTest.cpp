@@ -102,6 +102,22 @@ const RowCase kRowCases[] = {
      "File Associations row 2: the extension \"my ext\" is no file extension: it needs a character after "
      "the dot and no blank or any of \\ / : * ? \" < > |.",
      CheckedField::Associations},
+    // Setup.exe reads a line beginning with "[" and holding "]" as a section heading; a line
+    // beginning with ";" is a row like any other.
+    {"ExtensionsAsTheLineRuleReadsThem",
+     [](auto& p) {
+         for (const char* extension : {";txt", "[txt", "#txt"})
+             p.associations.push_back({extension, "<InstallDir>\\a.exe"});
+     },
+     nullptr},
+    {"ExtensionReadAsASection",
+     [](auto& p) {
+         p.associations.push_back({"txt", "<InstallDir>\\a.exe"});
+         p.associations.push_back({"[txt]", "<InstallDir>\\a.exe"});
+     },
+     "File Associations row 2: the setup would read its line, \"[txt]?<InstallDir>\\a.exe\", as a section "
+     "heading (it begins with \"[\" and holds \"]\"), not as this row.",
+     CheckedField::Associations},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, RowValues, ::testing::ValuesIn(kRowCases),

@@ -4,10 +4,12 @@
 
 #include "Text.h"
 #include "contract/DescriptionKeys.h"
+#include "contract/RowFormat.h"
 #include "contract/RowValues.h"
-#include "project/RowSplit.h"
 
 namespace corvane::rt {
+
+namespace rows = contract::rows;
 
 namespace {
 
@@ -51,30 +53,28 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
     while (start <= content.size()) {
         std::size_t end = content.find_first_of(L"\r\n", start);
         if (end == std::wstring::npos) end = content.size();
-        const std::wstring line = trimmed(std::wstring_view(content).substr(start, end - start));
+        // Lines read as the build's profile reader reads them: no comment lines, so a row that
+        // begins with ";" is a row.
+        const contract::ProfileLine<wchar_t> read =
+            contract::readProfileLine(std::wstring_view(content).substr(start, end - start));
+        const std::wstring line(read.text);
         start = end + 1;
         ++lineNumber;
-        if (line.empty() || line[0] == L';') continue;
-        if (line[0] == L'[') {
-            const std::size_t close = line.find(L']');
-            section = trimmed(std::wstring_view(line).substr(
-                1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+        if (read.kind == contract::LineKind::Nothing) continue;
+        if (read.kind == contract::LineKind::Section) {
+            section = std::wstring(read.name);
             continue;
         }
-        const std::size_t eq = line.find(L'=');
         if (isSection(section, contract::section::kSettings)) {
-            const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
-            const std::optional<contract::Setting> setting = contract::findSetting(std::wstring_view(key));
+            const std::optional<contract::Setting> setting = contract::findSetting(read.key);
             // The first line of a key counts, as for the private-profile reader.
             if (!setting || seen[std::size_t(*setting)]) continue;
             seen[std::size_t(*setting)] = true;
-            if (eq != std::wstring::npos)
-                m_settings[std::size_t(*setting)] =
-                    contract::settingValueAsRead(std::wstring_view(line).substr(eq + 1));
+            if (read.hasValue) m_settings[std::size_t(*setting)] = contract::settingValueAsRead(read.value);
             continue;
         }
         // A list line's row runs to its last "=" and may hold "?" in its free-text field.
-        const std::wstring key = trimmed(rows::rowOfLine(std::wstring_view(line)));
+        const std::wstring key(read.row);
         if (key.empty()) continue;
         const std::wstring_view row(key);
         const std::size_t separators = rows::separatorCount(row);
