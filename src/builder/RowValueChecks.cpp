@@ -33,6 +33,25 @@ CheckFailure refused(const char* list, CheckedField field, std::size_t row, cons
                         row};
 }
 
+// A flag Setup.exe would not read as Yes or No (If Exists as Overwrite or Skip): the editor shows
+// it by the same rule, so a hand-edited "true" is named rather than taken for No.
+std::optional<std::string> refusedFlag(const char* column, const std::string& value, bool ifExists = false) {
+    const std::string stored = project::withoutLineBreaks(value);
+    const std::string_view v(stored);
+    if (ifExists ? contract::overwritesExisting(v).has_value() : contract::yesOrNo(v).has_value())
+        return std::nullopt;
+    return std::string("\"") + column + "\" is \"" + value + "\"; it must be " +
+           (ifExists ? "Overwrite or Skip" : "Yes or No");
+}
+
+std::optional<CheckFailure> refusedFlags(const char* list, CheckedField field, std::size_t row,
+                                         const std::string& overwrite, const std::string& uninstall) {
+    std::optional<std::string> what = refusedFlag("Overwrite", overwrite);
+    if (!what) what = refusedFlag("Uninstall", uninstall);
+    if (what) return refused(list, field, row, *what);
+    return std::nullopt;
+}
+
 std::optional<CheckFailure> refusedRegistryValue(const model::RegistryEntry& r, std::size_t row,
                                                  const BuildTimeVariables& variables) {
     auto fail = [&](const std::string& what) {
@@ -93,10 +112,22 @@ std::optional<CheckFailure> firstUnreadableLine(const model::Project& project) {
 
 std::optional<CheckFailure> firstRefusedRowValue(const model::Project& project) {
     const BuildTimeVariables variables(project.settings, BuildTimeVariables::ForValues);
-    for (std::size_t i = 0; i < project.registry.size(); ++i)
+    for (std::size_t i = 0; i < project.files.size(); ++i) {
+        const model::FileEntry& f = project.files[i];
+        std::optional<std::string> what = refusedFlag("If Exists", f.ifExists, true);
+        if (!what) what = refusedFlag("Uninstall", f.uninstall);
+        if (what) return refused("Files", CheckedField::Files, i, *what);
+    }
+    for (std::size_t i = 0; i < project.registry.size(); ++i) {
         if (auto failure = refusedRegistryValue(project.registry[i], i, variables)) return failure;
+        const model::RegistryEntry& r = project.registry[i];
+        if (auto failure = refusedFlags("Registry", CheckedField::Registry, i, r.overwrite, r.uninstall))
+            return failure;
+    }
     for (std::size_t i = 0; i < project.ini.size(); ++i) {
         const model::IniEntry& e = project.ini[i];
+        if (auto failure = refusedFlags("INI Files", CheckedField::IniValues, i, e.overwrite, e.uninstall))
+            return failure;
         if (isBlankText(asSetupSees(e.section, variables)))
             return refused("INI Files", CheckedField::IniValues, i, "the section is empty");
         if (isBlankText(asSetupSees(e.key, variables)))

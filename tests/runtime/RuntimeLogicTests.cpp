@@ -135,6 +135,10 @@ void descriptionChecks() {
         "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12?Overwrite=\r\n",
         "[Settings]\r\nFileSize=1\r\n[Registry]\r\nHKEY_CURRENT_USER?S?N?Binary?1?Yes?Yes=\r\n",
         "[Settings]\r\nFileSize=1\r\n[Shortcuts]\r\n<Desktop>\\S?a?b=\r\n",
+        // A flag is Yes or No and If Exists Overwrite or Skip, in any letter case; nothing else.
+        "[Settings]\r\nFileSize=1\r\n[Registry]\r\nHKEY_CURRENT_USER?S?N?String?1?Yes?true=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[INI]\r\n<InstallDir>\\a.ini?S?K?V?1?No=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12?Replace?Yes=\r\n",
         "[Settings]\r\nFileSize=-5\r\n",
         "[Settings]\r\nFileSize=99999999999999999999999\r\n",
     };

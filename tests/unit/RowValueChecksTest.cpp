@@ -102,6 +102,19 @@ const RowCase kRowCases[] = {
      "File Associations row 2: the extension \"my ext\" is no file extension: it needs a character after "
      "the dot and no blank or any of \\ / : * ? \" < > |.",
      CheckedField::Associations},
+    // Flags read as Setup.exe and the editor read them; anything else is named, not taken for No.
+    {"FlagsInAnyLetterCase",
+     [](auto& p) {
+         p.registry.push_back({"HKCU", "S", "N", "String", "x", " yes ", "NO"});
+         p.ini.push_back({"<WindowsDir>\\a.ini", "S", "K", "V", "yES", "no"});
+         p.files.front().ifExists = "skip";
+     },
+     nullptr},
+    {"FlagNeitherYesNorNo",
+     [](auto& p) {
+         p.registry.push_back({"HKCU", "S", "N", "String", "x", "Yes", "true"});
+     },
+     "Registry row 2: \"Uninstall\" is \"true\"; it must be Yes or No."},
     // Setup.exe reads a line beginning with "[" and holding "]" as a section heading; a line
     // beginning with ";" is a row like any other.
     {"ExtensionsAsTheLineRuleReadsThem",

@@ -13,8 +13,15 @@ namespace rows = contract::rows;
 
 namespace {
 
-bool yes(const std::wstring& field) {
-    return equalsNoCase(trimmed(field), L"Yes");
+// A line's Overwrite and Uninstall flags, by the rule the editor and the build apply.
+bool flags(const std::wstring& overwriteField, const std::wstring& uninstallField, bool& overwrite,
+           bool& uninstall) {
+    const std::optional<bool> o = contract::yesOrNo(std::wstring_view(overwriteField));
+    const std::optional<bool> u = contract::yesOrNo(std::wstring_view(uninstallField));
+    if (!o || !u) return false;
+    overwrite = *o;
+    uninstall = *u;
+    return true;
 }
 
 int showCommand(const std::wstring& field) {
@@ -84,8 +91,12 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length))
                 return bad(line, L"expected destination?length?if-exists?uninstall");
             l.destination = trimmed(f[0]);
-            l.overwrite = !equalsNoCase(trimmed(f[2]), L"Skip");
-            l.uninstall = yes(f[3]);
+            const std::optional<bool> overwrite = contract::overwritesExisting(std::wstring_view(f[2]));
+            const std::optional<bool> uninstall = contract::yesOrNo(std::wstring_view(f[3]));
+            if (!overwrite || !uninstall)
+                return bad(line, L"if-exists is Overwrite or Skip, uninstall Yes or No");
+            l.overwrite = *overwrite;
+            l.uninstall = *uninstall;
             files.push_back(l);
         } else if (isSection(section, contract::section::kShortcuts)) {
             if (separators + 1 < rows::kShortcutLineFields) return bad(line, L"a shortcut has eight fields");
@@ -104,15 +115,15 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
                 contract::registryTypeNamed(std::wstring_view(f[3]));
             if (!type) return bad(line, L"the type is neither String nor Dword");
             r.isDword = *type == contract::RegistryType::Dword;
-            r.overwrite = yes(f[5]);
-            r.uninstall = yes(f[6]);
+            if (!flags(f[5], f[6], r.overwrite, r.uninstall))
+                return bad(line, L"a flag is neither Yes nor No");
             registry.push_back(r);
         } else if (isSection(section, contract::section::kIni)) {
             if (separators + 1 < rows::kIniLineFields) return bad(line, L"an INI value has six fields");
             const auto f = rows::splitRow(row, rows::kIniLineFields, rows::kIniLineFree);
             IniLine i{f[0], f[1], f[2], f[3]};
-            i.overwrite = yes(f[4]);
-            i.uninstall = yes(f[5]);
+            if (!flags(f[4], f[5], i.overwrite, i.uninstall))
+                return bad(line, L"a flag is neither Yes nor No");
             ini.push_back(i);
         } else if (isSection(section, contract::section::kAssociations)) {
             if (separators + 1 < rows::kAssociationLineFields)
