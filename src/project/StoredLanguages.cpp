@@ -66,11 +66,12 @@ std::optional<std::size_t> findByName(const std::vector<model::LanguageFile>& fi
 std::string LanguageChange::describe() const {
     std::string text;
     if (storedByName) {
-        text = "The language files of the program folder have changed since this project was saved.";
-        if (!missing.empty())
-            text += " It checks " + joined(missing) + ", which the Languages folder no longer holds.";
-        text += " Its languages follow the files it names: checked now " + joined(checked) +
-                "; by their stored positions alone it would check " + joined(byPosition) + ".";
+        text =
+            "The program folder's Languages folder has changed since this project was saved. The "
+            "project keeps the language files it names.";
+        if (!missing.empty()) text += " It names " + joined(missing) + ", which the folder no longer holds.";
+        text += " Checked now: " + joined(checked) + " (its stored positions alone would select " +
+                joined(byPosition) + ").";
         return text;
     }
     text =

@@ -389,8 +389,10 @@ void TForm1::openFile(const QString& path) {
         m_project.markModified();
         showWarning(m_services, this,
                     qs(languages->describe()) + QStringLiteral("\n\n") +
-                        tr("Check the languages on the Language tab and save the project: it then stores "
-                           "them by the names of their files as well."));
+                        (languages->storedByName && languages->missing.empty()
+                             ? tr("Saving the project stores their positions anew.")
+                             : tr("Check the languages on the Language tab and save the project: it then "
+                                  "stores them by the names of their files.")));
     }
 }
 

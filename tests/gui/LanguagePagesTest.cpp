@@ -273,8 +273,8 @@ private slots:
         m_window->openFile(work("Languages.zan"));
         QCOMPARE(m_messages.asked.size(), 1);
         QCOMPARE(m_messages.asked[0].icon, Icon::Warning);
-        QVERIFY2(m_messages.asked[0].text.contains(QStringLiteral("checked now Deutsch, English")) &&
-                     m_messages.asked[0].text.contains(QStringLiteral("would check Catal\u00e0, Deutsch")),
+        QVERIFY2(m_messages.asked[0].text.contains(QStringLiteral("Checked now: Deutsch, English")) &&
+                     m_messages.asked[0].text.contains(QStringLiteral("would select Catal\u00e0, Deutsch")),
                  qPrintable(m_messages.asked[0].text));
         auto* languages = widget<QListWidget>("CheckListBox1");
         QCOMPARE(languages->item(0)->text(), QStringLiteral("Catal\u00e0"));
