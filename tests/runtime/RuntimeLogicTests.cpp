@@ -146,6 +146,8 @@ void descriptionChecks() {
         Description bad;
         EXPECT(!bad.parse(b, error));
     }
+    Description bad;
+    EXPECT(!bad.parse(broken[0], error) && error.find(L"(line 4, [Files]") != std::wstring::npos);
 
     // "?" in a line's free-text field and "=" anywhere in a row come through as written.
     Description carried;

@@ -65,7 +65,8 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
         const contract::ProfileLine<wchar_t> read =
             contract::readProfileLine(std::wstring_view(content).substr(start, end - start));
         const std::wstring line(read.text);
-        start = end + 1;
+        // CR LF ends one line, so the line numbers in messages are the ones an editor shows.
+        start = end + (content.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
         ++lineNumber;
         if (read.kind == contract::LineKind::Nothing) continue;
         if (read.kind == contract::LineKind::Section) {
