@@ -26,7 +26,7 @@ cli/corvane-build: builder project model platform cabinet codec contract
 cli/corvane-cab: cabinet codec platform contract
 ui: *
 app: *
-runtime/windows/src: contract project/RowSplit.h
+runtime/windows/src: contract
 '
 # Folders that may find Qt.
 qt_folders='ui app'

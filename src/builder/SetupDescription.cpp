@@ -76,14 +76,15 @@ void SetupDescriptionWriter::writeFileLine(const model::FileEntry& row, std::uin
     m_profile.write(contract::section::kFiles, key, "");
 }
 
+std::string SetupDescriptionWriter::shortcutLine(const model::ShortcutEntry& s) {
+    // The first field is the shortcut's full path: folder and name joined by a backslash.
+    return stored(s.destination + '\\' + s.name + '?' + s.target + '?' + s.description + '?' + s.parameters +
+                  '?' + s.workingDir + '?' + s.iconFile + '?' + s.iconIndex + '?' + s.show);
+}
+
 void SetupDescriptionWriter::writeOtherSections(const model::Project& project) {
-    for (const model::ShortcutEntry& s : project.shortcuts) {
-        // The first field is the shortcut's full path: folder and name joined by a backslash.
-        const std::string key = s.destination + '\\' + s.name + '?' + s.target + '?' + s.description + '?' +
-                                s.parameters + '?' + s.workingDir + '?' + s.iconFile + '?' + s.iconIndex +
-                                '?' + s.show;
-        m_profile.write(contract::section::kShortcuts, stored(key), "");
-    }
+    for (const model::ShortcutEntry& s : project.shortcuts)
+        m_profile.write(contract::section::kShortcuts, shortcutLine(s), "");
     for (const auto& e : project.registry)
         m_profile.write(contract::section::kRegistry, stored(project::joinRow(e)), "");
     for (const auto& e : project.ini)

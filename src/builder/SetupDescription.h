@@ -25,6 +25,7 @@
 namespace corvane::model {
 class Project;
 struct FileEntry;
+struct ShortcutEntry;
 }  // namespace corvane::model
 
 namespace corvane::builder {
@@ -43,6 +44,9 @@ public:
     void writeFileLine(const model::FileEntry& row, std::uint64_t cabinetLength);
     // The key of that line before any "?2", "?3"... that keeps it apart from an equal one.
     static std::string fileLine(const model::FileEntry& row, std::uint64_t cabinetLength);
+    // The key of a shortcut's line: its full path (folder and name joined by "\\"), then the
+    // other fields.
+    static std::string shortcutLine(const model::ShortcutEntry& row);
     // Shortcuts, Registry, INI, Associations and DLL, each list in its order.
     void writeOtherSections(const model::Project& project);
     // Writes the file; it is then ready to be packed.

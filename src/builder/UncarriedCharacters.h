@@ -1,6 +1,6 @@
 #pragma once
 
-// A "?" that a list row cannot carry (project/RowSplit.h) would shift the fields of its line in
+// A "?" that a list row cannot carry (contract/RowFormat.h) would shift the fields of its line in
 // zansetup.ini, and Setup.exe would then refuse the description on every machine. The build is
 // refused first, naming the list, the row and the column.
 

@@ -13,6 +13,10 @@
 //  - An INI value's section and key are not empty or blank.
 //  - An extension, with or without its leading ".", has at least one character after the dot and
 //    no blank, control character or any of \ / : * ? " < > |.
+//  - A flag (a file's Uninstall, a registry or INI value's Overwrite and Uninstall) is Yes or No,
+//    and a file's If Exists is Overwrite or Skip, in any letter case, blanks around. The editor
+//    shows a flag by this same rule, so what it shows is what the setup does; anything else is
+//    refused, not taken for No.
 
 #include <cstdint>
 #include <optional>
@@ -96,6 +100,24 @@ constexpr bool parseDword(std::basic_string_view<Char> text, std::uint32_t& valu
     if (negative ? n > 0x80000000ull : n > 0xFFFFFFFFull) return false;
     value = negative ? std::uint32_t(0u - std::uint32_t(n)) : std::uint32_t(n);
     return true;
+}
+
+// Yes or No: true or false; nothing for any other text.
+template <class Char>
+constexpr std::optional<bool> yesOrNo(std::basic_string_view<Char> flag) {
+    flag = trimBlanks(flag);
+    if (equalsAsciiNoCase(flag, "Yes")) return true;
+    if (equalsAsciiNoCase(flag, "No")) return false;
+    return std::nullopt;
+}
+
+// A file's If Exists: true for Overwrite, false for Skip; nothing for any other text.
+template <class Char>
+constexpr std::optional<bool> overwritesExisting(std::basic_string_view<Char> ifExists) {
+    ifExists = trimBlanks(ifExists);
+    if (equalsAsciiNoCase(ifExists, "Overwrite")) return true;
+    if (equalsAsciiNoCase(ifExists, "Skip")) return false;
+    return std::nullopt;
 }
 
 template <class Char>

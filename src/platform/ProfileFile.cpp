@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include "contract/RowFormat.h"
 #include "platform/AtomicFile.h"
 #include "platform/TextCase.h"
 #include "platform/TextEncoding.h"
@@ -41,35 +42,26 @@ ProfileFile ProfileFile::parse(std::string_view text) {
     while (pos < text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = trimmed(text.substr(pos, end - pos));
+        const contract::ProfileLine<char> line = contract::readProfileLine(text.substr(pos, end - pos));
         pos = end;
         if (pos < text.size() && text[pos] == '\r') ++pos;
         if (pos < text.size() && text[pos] == '\n') ++pos;
-        if (line.empty()) continue;
+        if (line.kind == contract::LineKind::Nothing) continue;
 
-        if (line.front() == '[') {
-            const std::size_t close = line.rfind(']');
-            if (close != std::string_view::npos) {
-                const std::string_view name = trimmed(line.substr(1, close - 1));
-                file.m_sections.push_back({std::string(name), {}, {}});
-                file.m_sectionIndex.emplace(foldedCopy(name), file.m_sections.size() - 1);
-                current = &file.m_sections.back();
-                continue;
-            }
-            // Without a closing bracket the line is an ordinary entry, as Windows reads it.
+        if (line.kind == contract::LineKind::Section) {
+            file.m_sections.push_back({std::string(line.name), {}, {}});
+            file.m_sectionIndex.emplace(foldedCopy(line.name), file.m_sections.size() - 1);
+            current = &file.m_sections.back();
+            continue;
         }
         if (current == nullptr) continue;  // entries before the first section belong to none
 
-        const std::size_t eq = line.find('=');
         Entry entry;
-        entry.line = std::string(line);
-        if (eq == std::string_view::npos) {
-            entry.key = std::string(line);
-        } else {
-            entry.key = std::string(trimmed(line.substr(0, eq)));
-            entry.value = std::string(line.substr(eq + 1));
-            const std::size_t last = line.rfind('=');
-            if (last != eq) entry.row = std::string(trimmed(line.substr(0, last)));
+        entry.line = std::string(line.text);
+        entry.key = std::string(line.key);
+        if (line.hasValue) {
+            entry.value = std::string(line.value);
+            if (line.row != line.key) entry.row = std::string(line.row);
         }
         current->index.emplace(foldedCopy(entry.key), current->entries.size());
         current->entries.push_back(std::move(entry));

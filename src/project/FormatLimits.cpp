@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "contract/RowFormat.h"
 #include "model/Project.h"
 #include "model/SettingsTable.h"
 #include "platform/TextCase.h"
@@ -46,7 +47,7 @@ public:
                 report("it is empty, so it is not read back");
                 continue;
             }
-            if (key.front() == '[' && key.find(']') != std::string::npos)
+            if (contract::readProfileLine(std::string_view(row)).kind == contract::LineKind::Section)
                 report("it starts with \"[\" and would read as a section");
             const auto [it, added] = seen.emplace(key, i);
             if (!added)

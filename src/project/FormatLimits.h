@@ -1,7 +1,7 @@
 #pragma once
 
 // Values a .zan file cannot carry faithfully. A row is stored as an INI key, so a "?" inside a
-// field other than the row's free text shifts the fields after it (RowSplit.h), blanks at its
+// field other than the row's free text shifts the fields after it (contract/RowFormat.h), blanks at its
 // ends are dropped, and two rows equal up to letter case collapse into one; a setting's value
 // loses blanks at its ends and one pair of enclosing quotes. The model does not refuse such
 // values: the writer stores them as well as it can and reports them here, so the editor can

@@ -8,6 +8,7 @@
 #include "platform/FileProbe.h"
 #include "project/ProfileValues.h"
 #include "project/RowFields.h"
+#include "project/StoredLanguages.h"
 
 namespace corvane::project {
 
@@ -20,27 +21,17 @@ public:
     ProjectProfileReader(Project& project, const platform::ProfileFile& profile, std::filesystem::path folder)
         : m_project(project), m_profile(profile), m_folder(std::move(folder)) {}
 
-    void read() {
+    std::optional<LanguageChange> read() {
         const auto& fields = model::settingFields();
         settings(0, 10);
 
-        m_project.scanLanguageCatalogue();
-        const std::size_t catalogueSize = m_project.languageCatalogue().size();
-        for (const std::string& key : m_profile.keys("Language")) {
-            const std::optional<std::int32_t> pos = parseDecimal(key);
-            if (pos && *pos >= 0 && static_cast<std::size_t>(*pos) < catalogueSize)
-                m_project.setLanguageSelected(static_cast<std::size_t>(*pos), true);
-        }
-        m_project.rebuildDocumentLists();
+        const StoredLanguages languages(m_project, m_profile);
 
         settings(10, 15);  // DefaultLanguage, Protect, Password, License, Accept
-        std::int32_t& defaultLanguage = m_project.settings.defaultLanguage;
-        if (defaultLanguage < 0 ||
-            static_cast<std::size_t>(defaultLanguage) >= m_project.selectedLanguages().size())
-            defaultLanguage = model::kNoChoice;
-        documents("License", m_project.licenses);
+        languages.restoreDefaultLanguage(m_project.settings.defaultLanguage);
+        languages.restoreDocuments("License", m_project.licenses);
         settings(15, 16);
-        documents("Readme", m_project.readmes);
+        languages.restoreDocuments("Readme", m_project.readmes);
 
         // A master is applied before its companions, which then take their own stored values.
         settings(16, fields.size());
@@ -65,14 +56,10 @@ public:
         rows("Associations", m_project.associations);
         for (const std::string& key : m_profile.rowKeys("DLL"))
             m_project.dlls.push_back({key});
+        return languages.change();
     }
 
 private:
-    static std::optional<std::int32_t> parseDecimal(std::string_view text) {
-        if (text.find_first_of("xX$") != std::string_view::npos) return std::nullopt;
-        return parseProfileInteger(text);
-    }
-
     // A row whose source cannot be opened keeps its stored size and is marked, never dropped:
     // the next save would otherwise lose it for good.
     void measure(model::FileEntry& entry) const {
@@ -119,16 +106,6 @@ private:
         }
     }
 
-    // Stored documents go back to the rows at the same position, and only when that row is
-    // still for the same language: another machine's catalogue may select other languages.
-    void documents(const char* section, std::vector<model::LanguageDocEntry>& list) {
-        const std::vector<std::string> stored = m_profile.rowKeys(section);
-        for (std::size_t p = 0; p < stored.size() && p < list.size(); ++p) {
-            model::LanguageDocEntry entry = entryFromRow<model::LanguageDocEntry>(stored[p]);
-            if (list[p].language == entry.language) list[p].file = std::move(entry.file);
-        }
-    }
-
     template <class Entry>
     void rows(const char* section, std::vector<Entry>& list) {
         for (const std::string& row : m_profile.rowKeys(section))
@@ -142,14 +119,14 @@ private:
 
 }  // namespace
 
-void readProjectProfile(Project& project, const platform::ProfileFile& profile,
-                        const std::filesystem::path& projectFolder) {
-    ProjectProfileReader(project, profile, projectFolder).read();
+std::optional<LanguageChange> readProjectProfile(Project& project, const platform::ProfileFile& profile,
+                                                 const std::filesystem::path& projectFolder) {
+    return ProjectProfileReader(project, profile, projectFolder).read();
 }
 
-void readProjectFile(Project& project, const std::filesystem::path& path) {
+std::optional<LanguageChange> readProjectFile(Project& project, const std::filesystem::path& path) {
     const platform::ProfileFile profile = platform::ProfileFile::load(path);
-    readProjectProfile(project, profile, path.parent_path());
+    return readProjectProfile(project, profile, path.parent_path());
 }
 
 }  // namespace corvane::project

@@ -3,6 +3,7 @@
 #include "model/Project.h"
 #include "model/SettingsTable.h"
 #include "project/RowFields.h"
+#include "project/StoredLanguages.h"
 
 namespace corvane::project {
 
@@ -24,6 +25,8 @@ public:
         settings(15, 16);
         rows("Readme", m_project.readmes);
         settings(16, model::kSettingCount);
+        // The checked languages by name as well, after the settings older readers know.
+        m_profile.write("Settings", kLanguageFilesKey, withoutLineBreaks(storedLanguageFiles(m_project)));
         rows("Files", m_project.files);
         rows("Shortcuts", m_project.shortcuts);
         rows("Registry", m_project.registry);

@@ -2,7 +2,7 @@
 
 // A list row is stored as one INI key: the entry's fields joined by "?", with an empty value.
 // This file says which fields, in which order, and which one may hold "?"; the rule that splits
-// a key back is in RowSplit.h, shared with the setup runtime.
+// a key back is in contract/RowFormat.h, shared with the setup runtime.
 
 #include <array>
 #include <optional>
@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/RowFormat.h"
 #include "model/Entries.h"
-#include "project/RowSplit.h"
 
 namespace corvane::project {
 
@@ -56,7 +56,7 @@ constexpr auto rowFields<model::LanguageDocEntry>() {
     return std::array{&E::language, &E::file};
 }
 
-// The field of each row that may hold "?" (RowSplit.h): a free text whose neighbours are paths,
+// The field of each row that may hold "?" (contract/RowFormat.h): a free text whose neighbours are paths,
 // numbers and fixed words. Rows without a free text in the middle keep it in their last field.
 template <class Entry>
 inline constexpr std::size_t rowFreeField = rowFields<Entry>().size() - 1;
@@ -93,7 +93,7 @@ std::string joinRow(const Entry& entry) {
 template <class Entry>
 Entry entryFromRow(std::string_view row) {
     constexpr auto members = rowFields<Entry>();
-    std::vector<std::string> parts = rows::splitRow(row, members.size(), rowFreeField<Entry>);
+    std::vector<std::string> parts = contract::rows::splitRow(row, members.size(), rowFreeField<Entry>);
     Entry entry;
     for (std::size_t i = 0; i < members.size(); ++i)
         entry.*members[i] = std::move(parts[i]);

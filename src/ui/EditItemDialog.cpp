@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "contract/RowValues.h"
+
 namespace corvane::ui {
 
 namespace {
@@ -66,8 +68,10 @@ TForm7::TForm7(QWidget* parent)
 void TForm7::load(const model::FileEntry& row) {
     m_source->setText(QString::fromStdString(row.source));
     m_installTo->setText(QString::fromStdString(row.installTo));
-    m_ifExists->setCurrentIndex(row.ifExists == "Overwrite" ? 0 : 1);
-    m_uninstall->setChecked(row.uninstall == model::kYes);
+    // As Setup.exe reads them: in any letter case, blanks around (contract/RowValues.h).
+    m_ifExists->setCurrentIndex(
+        contract::overwritesExisting(std::string_view(row.ifExists)).value_or(true) ? 0 : 1);
+    m_uninstall->setChecked(contract::yesOrNo(std::string_view(row.uninstall)).value_or(false));
     m_installTo->setFocus();
 }
 

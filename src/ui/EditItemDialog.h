@@ -17,7 +17,8 @@ class TForm7 : public QDialog {
 public:
     explicit TForm7(QWidget* parent = nullptr);
 
-    // Fills the fields from a row: "Overwrite" and "Yes" only when they are exactly that.
+    // Fills the fields from a row, reading If Exists and Uninstall as Setup.exe does (any letter
+    // case, blanks around).
     void load(const model::FileEntry& row);
     // The row with the fields' values written into it, the destination as typed.
     model::FileEntry edited(model::FileEntry row) const;

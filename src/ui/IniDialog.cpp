@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
+#include "contract/RowValues.h"
 #include "ui/FormLayoutHelpers.h"
 #include "ui/VariableTokens.h"
 
@@ -49,8 +50,8 @@ void TForm11::load(const model::IniEntry& row) {
     m_section->setText(qs(row.section));
     m_key->setText(qs(row.key));
     m_value->setEditText(qs(row.value));
-    m_overwrite->setChecked(row.overwrite == model::kYes);
-    m_uninstall->setChecked(row.uninstall == model::kYes);
+    m_overwrite->setChecked(contract::yesOrNo(std::string_view(row.overwrite)).value_or(false));
+    m_uninstall->setChecked(contract::yesOrNo(std::string_view(row.uninstall)).value_or(false));
 }
 
 model::IniEntry TForm11::entry() const {

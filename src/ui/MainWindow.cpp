@@ -371,8 +371,9 @@ void TForm1::openFile(const QString& path) {
     const std::string previousPath = m_project.projectPath;
     m_project.projectPath = path.toStdString();
     if (m_recent.add(m_project.projectPath)) rebuildReopenMenu();
+    std::optional<project::LanguageChange> languages;
     try {
-        project::readProjectFile(m_project, path.toStdString());
+        languages = project::readProjectFile(m_project, path.toStdString());
     } catch (const std::exception& e) {
         // The file could not be read at all; the reader has changed nothing yet.
         m_project.projectPath = previousPath;
@@ -383,6 +384,16 @@ void TForm1::openFile(const QString& path) {
     updateCaption();
     m_project.clearModified();
     m_files->reportMissingSources();
+    if (languages) {
+        // What is checked now is not what the file's positions say: saving puts that right.
+        m_project.markModified();
+        showWarning(m_services, this,
+                    qs(languages->describe()) + QStringLiteral("\n\n") +
+                        (languages->storedByName && languages->missing.empty()
+                             ? tr("Saving the project stores their positions anew.")
+                             : tr("Check the languages on the Language tab and save the project: it then "
+                                  "stores them by the names of their files.")));
+    }
 }
 
 bool TForm1::save() {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 
+#include "contract/RowValues.h"
 #include "model/EntryRules.h"
 #include "ui/FormLayoutHelpers.h"
 
@@ -67,8 +68,8 @@ void TForm9::load(const model::RegistryEntry& row) {
     m_name->setText(qs(row.valueName));
     m_type->setCurrentIndex(qs(row.valueType) == kString ? 0 : 1);
     m_data->setEditText(qs(row.valueData));
-    m_overwrite->setChecked(row.overwrite == model::kYes);
-    m_uninstall->setChecked(row.uninstall == model::kYes);
+    m_overwrite->setChecked(contract::yesOrNo(std::string_view(row.overwrite)).value_or(false));
+    m_uninstall->setChecked(contract::yesOrNo(std::string_view(row.uninstall)).value_or(false));
 }
 
 model::RegistryEntry TForm9::entry() const {

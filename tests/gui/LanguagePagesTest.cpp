@@ -255,6 +255,43 @@ private slots:
             QVERIFY2(!fs::exists(members / absent), absent);
     }
 
+    // A language file added to the program folder since the save: the project keeps its own
+    // languages, default and documents, and the author is told once what changed.
+    void aLanguageAddedSinceTheSaveChangesNothingAndIsToldOnce() {
+        corvane::test::writeFile(*m_work / "en.txt", "English license");
+        setChecked(QStringLiteral("Deutsch"), true);
+        setChecked(QStringLiteral("English"), true);
+        widget<QComboBox>("ComboBox2")->setCurrentIndex(1);
+        widget<QCheckBox>("LicenseCheck")->click();
+        specify("ListLicense", 2, work("en.txt"));
+        m_files.answers.push_back(work("Languages.zan"));
+        QVERIFY(m_window->saveAs());
+        corvane::test::writeFile(*m_program / "Languages" / "Catal\xC3\xA0.lng", "[Language]\r\n");
+
+        m_window->newProject();
+        m_messages.asked.clear();
+        m_window->openFile(work("Languages.zan"));
+        QCOMPARE(m_messages.asked.size(), 1);
+        QCOMPARE(m_messages.asked[0].icon, Icon::Warning);
+        QVERIFY2(m_messages.asked[0].text.contains(QStringLiteral("Checked now: Deutsch, English")) &&
+                     m_messages.asked[0].text.contains(QStringLiteral("would select Catal\u00e0, Deutsch")),
+                 qPrintable(m_messages.asked[0].text));
+        auto* languages = widget<QListWidget>("CheckListBox1");
+        QCOMPARE(languages->item(0)->text(), QStringLiteral("Catal\u00e0"));
+        QCOMPARE(languages->item(0)->checkState(), Qt::Unchecked);
+        QCOMPARE(languages->item(1)->checkState(), Qt::Checked);
+        QCOMPARE(languages->item(2)->checkState(), Qt::Checked);
+        QCOMPARE(widget<QComboBox>("ComboBox2")->currentText(), QStringLiteral("English"));
+        QCOMPARE(listTexts("ListLicense", 1), (QStringList{"", "", work("en.txt")}));
+        QVERIFY(project().isModified());
+
+        // Saved, the positions agree with the folder again: no second word.
+        QVERIFY(m_window->save());
+        m_window->openFile(work("Languages.zan"));
+        QCOMPARE(m_messages.asked.size(), 1);
+        QVERIFY(!project().isModified());
+    }
+
     void execLinesBecomeCommandLines_data() {
         QTest::addColumn<QString>("exec");
         QTest::addColumn<QStringList>("command");

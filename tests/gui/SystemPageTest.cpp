@@ -330,8 +330,10 @@ private slots:
         QVERIFY(m_project->settings.allUsersMenu);
     }
 
-    void fixedListsTakeOnlyExactCells() {
-        m_project->registry = {{"HKEY_LOCAL_MACHINE", "S", "N", "string", "x", "yes", "Yes"}};
+    // A fixed list takes only a cell of its exact text; a flag is read as Setup.exe reads it, so a
+    // hand-edited "yes" shows ticked and stays Yes.
+    void fixedListsTakeExactCellsAndFlagsReadAsTheSetupReadsThem() {
+        m_project->registry = {{"HKEY_LOCAL_MACHINE", "S", "N", "string", "x", "yes", " NO "}};
         m_project->ini = {{"a.ini", "S", "K", "v", "yes", "Yes"}};
         m_page->loadFromProject();
         selectRows(list("RegistryList"), {0});
@@ -339,16 +341,18 @@ private slots:
             QCOMPARE(child<QComboBox>(m_page->registryDialog(), QStringLiteral("TypeCombo"))->currentText(),
                      QStringLiteral("Dword"));
             QVERIFY(
-                !child<QCheckBox>(m_page->registryDialog(), QStringLiteral("OverwriteCheck"))->isChecked());
+                child<QCheckBox>(m_page->registryDialog(), QStringLiteral("OverwriteCheck"))->isChecked());
+            QVERIFY(
+                !child<QCheckBox>(m_page->registryDialog(), QStringLiteral("UninstallCheck"))->isChecked());
             setText(m_page->registryDialog(), QStringLiteral("ValueDataCombo"), QStringLiteral("7"));
         });
         button(QStringLiteral("RegistryEditButton"))->click();
         QCOMPARE(m_project->registry[0],
-                 (corvane::model::RegistryEntry{"HKEY_LOCAL_MACHINE", "S", "N", "Dword", "7", "No", "Yes"}));
+                 (corvane::model::RegistryEntry{"HKEY_LOCAL_MACHINE", "S", "N", "Dword", "7", "Yes", "No"}));
         selectRows(list("IniList"), {0});
         whenShown(m_page->iniDialog(), [] {});
         button(QStringLiteral("IniEditButton"))->click();
-        QCOMPARE(m_project->ini[0].overwrite, std::string("No"));
+        QCOMPARE(m_project->ini[0].overwrite, std::string("Yes"));
     }
 
     void anUnknownRootKeyIsKept() {

@@ -729,7 +729,21 @@ wizard-walk)
     check "/?: exit code 0 (was $rc)" [ "$rc" -eq 0 ]
     check "/?: nothing installed" [ ! -e "$udir" ]
     check "/?: no log written" [ ! -e "$drive_c/Corvane Help.log" ]
-    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 14 ]
+    # A switch the setup does not know is said in a box as well as on standard error.
+    set +e
+    wine "$work/demo.exe" /VERYSILENT 2>"$work/refused.err" &
+    setup_pid=$!
+    timeout 60 xdotool search --sync --name "^Corvane Demo Setup$" >/dev/null
+    shot refused
+    xdotool key Return
+    wait "$setup_pid"
+    rc=$?
+    set -e
+    wineserver -k || true
+    check "/VERYSILENT: exit code 4 (was $rc)" [ "$rc" -eq 4 ]
+    check "/VERYSILENT: said on standard error" grep -q "Unknown switch: /VERYSILENT" "$work/refused.err"
+    check "/VERYSILENT: nothing installed" [ ! -e "$udir" ]
+    check "a screenshot of each page" [ "$(ls "$work/screens"/*.png | wc -l)" -eq 15 ]
     finish
     ;;
 
@@ -818,32 +832,59 @@ EOT
     ;;
 
 install-report)
-    # What a run reports: /LOG= lists each file installed, replaced and skipped with the exit
-    # code, for a run that succeeds and one that is rolled back; Add/Remove Programs shows the
-    # installed size, not the compressed one.
+    # What a run reports: /LOG= lists each file, shortcut, registry and INI value and association
+    # with the exit code, for a run that succeeds and one that is rolled back; Add/Remove Programs
+    # shows the installed size, not the compressed one. Switches the setup does not know end it
+    # with exit code 4 before it changes anything.
     rm -rf "$work"
     make_payload
     app="Corvane Report"
     udir="$drive_c/Corvane Report"
-    rm -rf "$udir" "$drive_c/Corvane Report.log" "$drive_c/Corvane Failing.log"
+    rm -rf "$udir" "$drive_c/Corvane Report.log" "$drive_c/Corvane Failing.log" "$drive_c/Corvane Refused"*
+    wine reg delete 'HKLM\Software\Classes\.;crpt' /f >/dev/null 2>&1 || true
+    # An extension beginning with ";" is a row like any other, not a comment line.
     { settings "$app" 1 2; cat <<EOT
 [Files]
 $work/payload/sub/data.bin?0?<InstallDir>\\data.bin?Overwrite?Yes=
 $work/payload/readme.txt?0?<InstallDir>\\readme.txt?Overwrite?Yes=
 $work/payload/settings.ini?0?<InstallDir>\\settings.ini?Skip?Yes=
 $CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+[Shortcuts]
+<ProgramGroup>?Report?<InstallDir>\\readme.txt?????0?Normal=
+[Registry]
+HKEY_CURRENT_USER?Software\\Corvane Report?Marker?String?x?Yes?Yes=
+[INI]
+<InstallDir>\\settings.ini?Options?Size?Large?Yes?Yes=
+[Associations]
+;crpt?<InstallDir>\\readme.txt=
 EOT
     } | make_project report
     build_setup report
+
+    # Refused switches: nothing installed, the reason on standard error and in the log.
+    for switch in /FOO /VERYSILENT /SILENT /LANG=Klingon; do
+        run_setup "$work/report.exe" /S "$switch" '/LOG=C:\Corvane Refused.log' '/D=C:\Corvane Refused'
+        check "$switch: exit code 4 (was $rc: $err)" [ "$rc" -eq 4 ]
+        check "$switch: named on standard error ($err)" grep -qF "${switch#/LANG=}" <<<"$err"
+        check "$switch: nothing installed" [ ! -e "$drive_c/Corvane Refused" ]
+    done
+    check "a refused switch: the log says why" grep -q "^Error: This setup has no language Klingon; it offers English" \
+        <(tr -d '\r' < "$drive_c/Corvane Refused.log")
+
     mkdir -p "$udir"
     printf 'the user file\r\n' > "$udir/settings.ini"
     printf 'old\r\n' > "$udir/readme.txt"
-    run_setup "$work/report.exe" /S '/LOG=C:\Corvane Report.log' '/D=C:\Corvane Report'
-    check "installed (rc $rc: $err)" [ "$rc" -eq 0 ]
+    run_setup "$work/report.exe" /s '/log=C:\Corvane Report.log' '/d=C:\Corvane Report'
+    check "installed, switches in any letter case (rc $rc: $err)" [ "$rc" -eq 0 ]
     log=$(tr -d '\r' < "$drive_c/Corvane Report.log")
     check "log: installed file" grep -qx 'Installed: C:\\Corvane Report\\data.bin' <<<"$log"
     check "log: replaced file" grep -qx 'Replaced: C:\\Corvane Report\\readme.txt' <<<"$log"
     check "log: skipped file" grep -qx 'Skipped (already there): C:\\Corvane Report\\settings.ini' <<<"$log"
+    check "log: shortcut" grep -q '^Shortcut: .*\\Corvane Report\\Report.lnk$' <<<"$log"
+    check "log: registry value" grep -qx 'Registry value: HKCU\\Software\\Corvane Report\\Marker' <<<"$log"
+    check "log: INI value" grep -qx 'INI value: C:\\Corvane Report\\settings.ini \[Options\] Size' <<<"$log"
+    check "log: association" grep -qx 'Association: .;crpt opens with C:\\Corvane Report\\readme.txt' <<<"$log"
+    check "the ';' extension is associated" [ -n "$(reg_value 'HKLM\Software\Classes\.;crpt' '(Default)')" ]
     check "log: exit code" [ "$(tail -1 <<<"$log")" = "Exit code: 0" ]
     # A log that cannot be written is said on standard error; the installation's exit code stays.
     run_setup "$work/report.exe" /S '/LOG=C:\No Such Folder\report.log' '/D=C:\Corvane Report'

@@ -135,6 +135,10 @@ void descriptionChecks() {
         "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12?Overwrite=\r\n",
         "[Settings]\r\nFileSize=1\r\n[Registry]\r\nHKEY_CURRENT_USER?S?N?Binary?1?Yes?Yes=\r\n",
         "[Settings]\r\nFileSize=1\r\n[Shortcuts]\r\n<Desktop>\\S?a?b=\r\n",
+        // A flag is Yes or No and If Exists Overwrite or Skip, in any letter case; nothing else.
+        "[Settings]\r\nFileSize=1\r\n[Registry]\r\nHKEY_CURRENT_USER?S?N?String?1?Yes?true=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[INI]\r\n<InstallDir>\\a.ini?S?K?V?1?No=\r\n",
+        "[Settings]\r\nFileSize=1\r\n[Files]\r\n<InstallDir>\\a?12?Replace?Yes=\r\n",
         "[Settings]\r\nFileSize=-5\r\n",
         "[Settings]\r\nFileSize=99999999999999999999999\r\n",
     };
@@ -142,6 +146,8 @@ void descriptionChecks() {
         Description bad;
         EXPECT(!bad.parse(b, error));
     }
+    Description bad;
+    EXPECT(!bad.parse(broken[0], error) && error.find(L"(line 4, [Files]") != std::wstring::npos);
 
     // "?" in a line's free-text field and "=" anywhere in a row come through as written.
     Description carried;
@@ -159,6 +165,17 @@ void descriptionChecks() {
            carried.registry[0].overwrite && !carried.registry[0].uninstall);
     EXPECT(carried.ini.size() == 1 && carried.ini[0].value == L"x=1?y" && !carried.ini[0].uninstall);
     EXPECT(carried.dlls.size() == 1 && carried.dlls[0] == L"<InstallDir>\\a=b.dll");
+
+    // Lines read as the build's profile reader reads them: no comment lines, and a "[" opens a
+    // section only when a "]" closes it.
+    Description lines;
+    EXPECT(
+        lines.parse("[Settings]\r\nFileSize=1\r\n[Associations]\r\n  ;ext?<InstallDir>\\a.exe=\r\n"
+                    "[odd?<InstallDir>\\b.exe=\r\n#x?<InstallDir>\\c.exe=\r\n",
+                    error));
+    EXPECT(lines.associations.size() == 3 && lines.associations[0].extension == L";ext" &&
+           lines.associations[1].extension == L"[odd" &&
+           lines.associations[2].file == L"<InstallDir>\\c.exe");
 }
 
 void layoutChecks() {

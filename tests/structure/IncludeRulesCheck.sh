@@ -29,7 +29,8 @@ expect FAIL 'names no folder' src/model/A.cpp '#include "Helper.h"'
 expect FAIL 'runtime/windows/src may not use project' runtime/windows/src/R.cpp '#include "project/ProjectFileReader.h"'
 expect PASS '' src/model/A.cpp '#include "platform/ProfileFile.h"' '#include <string>' '// #include "builder/B.h"'
 expect PASS '' src/ui/W.cpp '#include <QWidget>' '#include "builder/SetupBuilder.h"'
-expect PASS '' runtime/windows/src/R.cpp '#include "Text.h"' '#include "project/RowSplit.h"'
+expect FAIL 'runtime/windows/src may not use project (allowed: contract)' runtime/windows/src/R.cpp '#include "project/RowSplit.h"'
+expect PASS '' runtime/windows/src/R.cpp '#include "Text.h"' '#include "contract/RowFormat.h"'
 
 [ $failures -eq 0 ] && echo PASS
 exit $failures

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
+#include "CabinetListing.h"
 #include "TargetPathCases.h"
 #include "TestSupport.h"
 
@@ -82,6 +84,59 @@ TEST(BuildCommand, BuildsTheDemoAndReportsChecks) {
     r = run({(out / "broken.zan").string(), "--program-dir", program.path().string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "corvane-build: Wizard Bitmap must be specified.\n");
+}
+
+// A language file added to the program folder moves every stored position after it. The demo
+// names its language files: it builds with its own languages, documents and default, and the
+// change is noted. Written by an older Corvane (positions only) it is refused, naming them.
+TEST(BuildCommand, ALanguageAddedToTheProgramFolderChangesNoSetupSilently) {
+    test::TempDir program, work;
+    for (const char* name : {"Catal\xC3\xA0.lng", "Deutsch.lng", "English.lng"})
+        test::writeFile(program / "Languages" / name, "");
+    test::writeFile(program / "Setup.exe", "MZ stand-in stub");
+    std::filesystem::copy(test::testData("../../examples/demo"), work.path(),
+                          std::filesystem::copy_options::recursive);
+    const std::string project = (work / "Demo.zan").string();
+    const std::string setup = (work / "demo.exe").string();
+
+    CommandResult r = run({project, "--program-dir", program.path().string(), "-o", setup});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("corvane-build: note: " + project + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Checked now: Deutsch, English (its stored positions alone would select "
+                         "Catal\xC3\xA0, Deutsch)."),
+              std::string::npos)
+        << r.err;
+    const std::string bytes = test::readFile(setup);
+    const std::size_t length = std::stoul(bytes.substr(bytes.size() - 10));
+    std::vector<std::string> members;
+    for (const test::ListedFile& f :
+         test::listCabinet(std::vector<std::uint8_t>(bytes.end() - 10 - static_cast<std::ptrdiff_t>(length),
+                                                     bytes.end() - 10))
+             .files)
+        members.push_back(f.name);
+    for (const char* member : {"Deutsch.lng", "English.lng", "LEnglish.rtf", "LDeutsch.rtf", "REnglish.rtf"})
+        EXPECT_NE(std::find(members.begin(), members.end(), member), members.end()) << member;
+    EXPECT_EQ(std::count(members.begin(), members.end(), "Catal\xC3\xA0.lng"), 0);
+    r = run({"--describe", project, "--program-dir", program.path().string()});
+    EXPECT_NE(r.out.find("DefaultLanguage=English\r\n"), std::string::npos);
+
+    std::string older = test::readFile(project);
+    older.erase(older.find("LanguageFiles="),
+                older.find("\r\n", older.find("LanguageFiles=")) + 2 - older.find("LanguageFiles="));
+    test::writeFile(project, older);
+    std::filesystem::remove(setup);
+    for (const char* mode : {"--check", "--output"}) {
+        std::vector<std::string> args{project, "--program-dir", program.path().string(), mode};
+        if (std::string(mode) == "--output") args.push_back(setup);
+        r = run(args);
+        EXPECT_EQ(r.code, 1) << mode;
+        EXPECT_NE(r.err.find("It was saved with Deutsch, English, which its positions would now read as "
+                             "Catal\xC3\xA0, Deutsch."),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out.find("ready to build"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(setup));
 }
 
 // A project whose payload folder was renamed: nothing is dropped, nothing is built, every

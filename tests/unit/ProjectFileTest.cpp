@@ -104,7 +104,8 @@ TEST_F(ProjectFiles, RoundTripKeepsEveryValueAndMeasuresSizesAgain) {
 TEST_F(ProjectFiles, SettingsInterleaveButTheFileShowsThemFirst) {
     const std::string text = projectProfile(realisticProject()).text();
     const std::vector<std::string> order{"[Settings]",
-                                         "VisitSiteCecked=0\r\n[Language]\r\n0=\r\n1=\r\n[License]",
+                                         "VisitSiteCecked=0\r\nLanguageFiles=Deutsch.lng?English.lng\r\n"
+                                         "[Language]\r\n0=\r\n1=\r\n[License]",
                                          "[Readme]",
                                          "[Files]",
                                          "[Shortcuts]",
@@ -127,21 +128,63 @@ TEST_F(ProjectFiles, SettingsInterleaveButTheFileShowsThemFirst) {
         std::string::npos);
 }
 
-TEST_F(ProjectFiles, LanguagePositionsReferToTheReadingMachinesCatalogue) {
-    Project p = realisticProject();  // Deutsch and English at positions 0 and 1
-    writeProjectFile(p, projectFile());
-
-    // Another machine also has Chinese: positions 0 and 1 now mean Chinese and Deutsch.
+// Positions name languages only in the folder a project was saved against; the names stored
+// beside them, or in an older project its document rows, say what the author checked.
+TEST_F(ProjectFiles, LanguagesFollowTheirNamesWhenTheLanguagesFolderChanged) {
+    writeProjectFile(realisticProject(), projectFile());  // Deutsch and English at positions 0 and 1
+    const std::string written = test::readFile(projectFile());
+    const std::string names = "LanguageFiles=Deutsch.lng?English.lng\r\n";
+    ASSERT_NE(written.find(names), std::string::npos);
+    // Another machine also has Chinese: positions 0 and 1 would mean Chinese and Deutsch.
     test::TempDir other;
     for (const char* name : {"Chinese.lng", "Deutsch.lng", "English.lng"})
         test::writeFile(other / "Languages" / name, "");
-    Project elsewhere(other.folder(), "/home/x/Setup.exe");
-    readProjectFile(elsewhere, projectFile());
-    EXPECT_EQ(elsewhere.selectedLanguages(), (std::vector<std::string>{"Chinese", "Deutsch"}));
-    // Documents come back only where a row still names the same language at the same place.
-    EXPECT_EQ(elsewhere.licenses, (std::vector<model::LanguageDocEntry>{
-                                      {"(Default)", "docs/license.rtf"}, {"Chinese", ""}, {"Deutsch", ""}}));
-    EXPECT_EQ(elsewhere.settings.defaultLanguage, 1);
+    const std::vector<model::LanguageDocEntry> licenses{
+        {"(Default)", "docs/license.rtf"},
+        {"Deutsch", ""},
+        {"English", (m_work / "docs" / "license.rtf").string()}};
+    for (const bool older : {false, true}) {
+        SCOPED_TRACE(older ? "written without names" : "written with names");
+        if (older)
+            test::writeFile(projectFile(), written.substr(0, written.find(names)) +
+                                               written.substr(written.find(names) + names.size()));
+        Project elsewhere(other.folder(), "/home/x/Setup.exe");
+        const std::optional<LanguageChange> change = readProjectFile(elsewhere, projectFile());
+        EXPECT_EQ(elsewhere.selectedLanguages(), (std::vector<std::string>{"Deutsch", "English"}));
+        EXPECT_EQ(elsewhere.defaultLanguageName(), "English");
+        EXPECT_EQ(elsewhere.licenses, licenses);
+        EXPECT_EQ(elsewhere.readmes[1].file, "docs/liesmich.txt");
+        ASSERT_TRUE(change.has_value());
+        EXPECT_EQ(change->byPosition, (std::vector<std::string>{"Chinese", "Deutsch"}));
+        EXPECT_EQ(change->refusesBuild(), older) << "an older project's intent is a guess";
+        EXPECT_NE(change->describe().find("Chinese, Deutsch"), std::string::npos) << change->describe();
+        // Saved again, its positions and names agree, and it reads back without a word.
+        writeProjectFile(elsewhere, m_work / "again.zan");
+        Project again(other.folder(), "/home/x/Setup.exe");
+        EXPECT_FALSE(readProjectFile(again, m_work / "again.zan").has_value());
+        EXPECT_EQ(again.selectedLanguages(), elsewhere.selectedLanguages());
+    }
+
+    // A named language that is gone is unchecked and named; the default cannot follow it.
+    test::writeFile(projectFile(), written);
+    test::TempDir fewer;
+    for (const char* name : {"Deutsch.lng", "Francais.lng"})
+        test::writeFile(fewer / "Languages" / name, "");
+    Project without(fewer.folder(), "/home/x/Setup.exe");
+    const std::optional<LanguageChange> change = readProjectFile(without, projectFile());
+    EXPECT_EQ(without.selectedLanguages(), (std::vector<std::string>{"Deutsch"}));
+    EXPECT_EQ(without.settings.defaultLanguage, -1);
+    ASSERT_TRUE(change.has_value());
+    EXPECT_EQ(change->missing, (std::vector<std::string>{"English.lng"}));
+    EXPECT_TRUE(change->refusesBuild());
+
+    // An older project whose folder lost files points past its end, even without document rows.
+    test::writeFile(projectFile(), "[Settings]\r\nAppName=x\r\n[Language]\r\n1=\r\n4=\r\n");
+    Project shrunk(fewer.folder(), "/home/x/Setup.exe");
+    const std::optional<LanguageChange> past = readProjectFile(shrunk, projectFile());
+    ASSERT_TRUE(past.has_value());
+    EXPECT_EQ(past->beyond, (std::vector<std::size_t>{4}));
+    EXPECT_TRUE(past->refusesBuild());
 }
 
 TEST_F(ProjectFiles, RowsAtTheFormatsLimitsAreReportedAndTheRestSurvives) {

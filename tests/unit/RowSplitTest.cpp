@@ -18,7 +18,7 @@ namespace {
 using Fields = std::vector<std::string>;
 
 Fields split(std::string_view row, std::size_t count, std::size_t freeField) {
-    return rows::splitRow(row, count, freeField);
+    return contract::rows::splitRow(row, count, freeField);
 }
 
 TEST(RowSplit, RowsWithoutSurplusSeparatorsReadAsTheyAlwaysDid) {
@@ -39,11 +39,14 @@ TEST(RowSplit, SurplusSeparatorsBelongToTheFreeField) {
 }
 
 TEST(RowSplit, TheRowOfALineRunsToItsLastEquals) {
-    EXPECT_EQ(rows::rowOfLine(std::string_view("a?b=c?d=")), "a?b=c?d");
-    EXPECT_EQ(rows::rowOfLine(std::string_view("plain")), "plain");
+    EXPECT_EQ(contract::readProfileLine(std::string_view("a?b=c?d=")).row, "a?b=c?d");
+    EXPECT_EQ(contract::readProfileLine(std::string_view("plain")).row, "plain");
+    // No line is a comment: rows beginning with ";" or "#", or with a "[" that no "]" closes,
+    // are rows like any other.
     const platform::ProfileFile file = platform::ProfileFile::parse(
-        "[R]\r\n  a?x=1?b=  \r\nplain?row=\r\nKey=Value\r\n=lead=\r\n[S]\r\nPassword=a=b\r\n");
-    EXPECT_EQ(file.rowKeys("R"), (Fields{"a?x=1?b", "plain?row", "Key", "=lead"}));
+        "[R]\r\n  a?x=1?b=  \r\nplain?row=\r\nKey=Value\r\n=lead=\r\n;x?c=\r\n#y?d=\r\n[z?e=\r\n"
+        "[S]\r\nPassword=a=b\r\n");
+    EXPECT_EQ(file.rowKeys("R"), (Fields{"a?x=1?b", "plain?row", "Key", "=lead", ";x?c", "#y?d", "[z?e"}));
     EXPECT_EQ(file.readString("S", "Password"), "a=b");  // settings keep the first "="
 }
 

@@ -102,6 +102,35 @@ const RowCase kRowCases[] = {
      "File Associations row 2: the extension \"my ext\" is no file extension: it needs a character after "
      "the dot and no blank or any of \\ / : * ? \" < > |.",
      CheckedField::Associations},
+    // Flags read as Setup.exe and the editor read them; anything else is named, not taken for No.
+    {"FlagsInAnyLetterCase",
+     [](auto& p) {
+         p.registry.push_back({"HKCU", "S", "N", "String", "x", " yes ", "NO"});
+         p.ini.push_back({"<WindowsDir>\\a.ini", "S", "K", "V", "yES", "no"});
+         p.files.front().ifExists = "skip";
+     },
+     nullptr},
+    {"FlagNeitherYesNorNo",
+     [](auto& p) {
+         p.registry.push_back({"HKCU", "S", "N", "String", "x", "Yes", "true"});
+     },
+     "Registry row 2: \"Uninstall\" is \"true\"; it must be Yes or No."},
+    // Setup.exe reads a line beginning with "[" and holding "]" as a section heading; a line
+    // beginning with ";" is a row like any other.
+    {"ExtensionsAsTheLineRuleReadsThem",
+     [](auto& p) {
+         for (const char* extension : {";txt", "[txt", "#txt"})
+             p.associations.push_back({extension, "<InstallDir>\\a.exe"});
+     },
+     nullptr},
+    {"ExtensionReadAsASection",
+     [](auto& p) {
+         p.associations.push_back({"txt", "<InstallDir>\\a.exe"});
+         p.associations.push_back({"[txt]", "<InstallDir>\\a.exe"});
+     },
+     "File Associations row 2: the setup would read its line, \"[txt]?<InstallDir>\\a.exe\", as a section "
+     "heading (it begins with \"[\" and holds \"]\"), not as this row.",
+     CheckedField::Associations},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, RowValues, ::testing::ValuesIn(kRowCases),

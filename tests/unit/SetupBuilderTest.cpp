@@ -47,7 +47,7 @@ SetupLayout takeApart(const fs::path& setup, const fs::path& scratch) {
     std::size_t at = std::stoul(layout.description.readString("Settings", "FileSize"));
     layout.stub = bytes.substr(0, at);
     for (const std::string& line : layout.description.keys("Files")) {
-        const std::size_t length = std::stoul(rows::splitRow(std::string_view(line), 4, 3)[1]);
+        const std::size_t length = std::stoul(contract::rows::splitRow(std::string_view(line), 4, 3)[1]);
         layout.cabinets.push_back(bytes.substr(at, length));
         at += length;
     }

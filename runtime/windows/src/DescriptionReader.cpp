@@ -4,15 +4,24 @@
 
 #include "Text.h"
 #include "contract/DescriptionKeys.h"
+#include "contract/RowFormat.h"
 #include "contract/RowValues.h"
-#include "project/RowSplit.h"
 
 namespace corvane::rt {
 
+namespace rows = contract::rows;
+
 namespace {
 
-bool yes(const std::wstring& field) {
-    return equalsNoCase(trimmed(field), L"Yes");
+// A line's Overwrite and Uninstall flags, by the rule the editor and the build apply.
+bool flags(const std::wstring& overwriteField, const std::wstring& uninstallField, bool& overwrite,
+           bool& uninstall) {
+    const std::optional<bool> o = contract::yesOrNo(std::wstring_view(overwriteField));
+    const std::optional<bool> u = contract::yesOrNo(std::wstring_view(uninstallField));
+    if (!o || !u) return false;
+    overwrite = *o;
+    uninstall = *u;
+    return true;
 }
 
 int showCommand(const std::wstring& field) {
@@ -51,30 +60,29 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
     while (start <= content.size()) {
         std::size_t end = content.find_first_of(L"\r\n", start);
         if (end == std::wstring::npos) end = content.size();
-        const std::wstring line = trimmed(std::wstring_view(content).substr(start, end - start));
-        start = end + 1;
+        // Lines read as the build's profile reader reads them: no comment lines, so a row that
+        // begins with ";" is a row.
+        const contract::ProfileLine<wchar_t> read =
+            contract::readProfileLine(std::wstring_view(content).substr(start, end - start));
+        const std::wstring line(read.text);
+        // CR LF ends one line, so the line numbers in messages are the ones an editor shows.
+        start = end + (content.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
         ++lineNumber;
-        if (line.empty() || line[0] == L';') continue;
-        if (line[0] == L'[') {
-            const std::size_t close = line.find(L']');
-            section = trimmed(std::wstring_view(line).substr(
-                1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+        if (read.kind == contract::LineKind::Nothing) continue;
+        if (read.kind == contract::LineKind::Section) {
+            section = std::wstring(read.name);
             continue;
         }
-        const std::size_t eq = line.find(L'=');
         if (isSection(section, contract::section::kSettings)) {
-            const std::wstring key = trimmed(std::wstring_view(line).substr(0, eq));
-            const std::optional<contract::Setting> setting = contract::findSetting(std::wstring_view(key));
+            const std::optional<contract::Setting> setting = contract::findSetting(read.key);
             // The first line of a key counts, as for the private-profile reader.
             if (!setting || seen[std::size_t(*setting)]) continue;
             seen[std::size_t(*setting)] = true;
-            if (eq != std::wstring::npos)
-                m_settings[std::size_t(*setting)] =
-                    contract::settingValueAsRead(std::wstring_view(line).substr(eq + 1));
+            if (read.hasValue) m_settings[std::size_t(*setting)] = contract::settingValueAsRead(read.value);
             continue;
         }
         // A list line's row runs to its last "=" and may hold "?" in its free-text field.
-        const std::wstring key = trimmed(rows::rowOfLine(std::wstring_view(line)));
+        const std::wstring key(read.row);
         if (key.empty()) continue;
         const std::wstring_view row(key);
         const std::size_t separators = rows::separatorCount(row);
@@ -84,8 +92,12 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
             if (f.size() < 4 || !parseUnsigned(trimmed(f[1]), l.length))
                 return bad(line, L"expected destination?length?if-exists?uninstall");
             l.destination = trimmed(f[0]);
-            l.overwrite = !equalsNoCase(trimmed(f[2]), L"Skip");
-            l.uninstall = yes(f[3]);
+            const std::optional<bool> overwrite = contract::overwritesExisting(std::wstring_view(f[2]));
+            const std::optional<bool> uninstall = contract::yesOrNo(std::wstring_view(f[3]));
+            if (!overwrite || !uninstall)
+                return bad(line, L"if-exists is Overwrite or Skip, uninstall Yes or No");
+            l.overwrite = *overwrite;
+            l.uninstall = *uninstall;
             files.push_back(l);
         } else if (isSection(section, contract::section::kShortcuts)) {
             if (separators + 1 < rows::kShortcutLineFields) return bad(line, L"a shortcut has eight fields");
@@ -104,15 +116,15 @@ bool Description::parse(std::string_view bytes, std::wstring& error) {
                 contract::registryTypeNamed(std::wstring_view(f[3]));
             if (!type) return bad(line, L"the type is neither String nor Dword");
             r.isDword = *type == contract::RegistryType::Dword;
-            r.overwrite = yes(f[5]);
-            r.uninstall = yes(f[6]);
+            if (!flags(f[5], f[6], r.overwrite, r.uninstall))
+                return bad(line, L"a flag is neither Yes nor No");
             registry.push_back(r);
         } else if (isSection(section, contract::section::kIni)) {
             if (separators + 1 < rows::kIniLineFields) return bad(line, L"an INI value has six fields");
             const auto f = rows::splitRow(row, rows::kIniLineFields, rows::kIniLineFree);
             IniLine i{f[0], f[1], f[2], f[3]};
-            i.overwrite = yes(f[4]);
-            i.uninstall = yes(f[5]);
+            if (!flags(f[4], f[5], i.overwrite, i.uninstall))
+                return bad(line, L"a flag is neither Yes nor No");
             ini.push_back(i);
         } else if (isSection(section, contract::section::kAssociations)) {
             if (separators + 1 < rows::kAssociationLineFields)

@@ -454,6 +454,7 @@ bool Installer::associate(std::wstring& error) {
                 return false;
             }
         }
+        m_report.push_back(L"Association: " + a.extension + L" opens with " + a.file);
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     return true;

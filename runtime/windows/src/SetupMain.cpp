@@ -1,6 +1,7 @@
 // Setup.exe: checks its own file, then installs silently (/S or Silent=1) or through the
 // wizard. Switches: /S, /D=folder (last, may hold blanks), /LANG=name, /PASSWORD=text,
-// /NORESTART, /LOG=file, /?. Exit code 0 only when everything was installed.
+// /NORESTART, /LOG=file, /?, in any letter case; any other switch ends it with exit code 4
+// before anything is changed. Exit code 0 only when everything was installed.
 
 #include <windows.h>
 // after windows.h, which they need
@@ -28,12 +29,22 @@ constexpr wchar_t kUsage[] =
     L"/NORESTART \u2013 never restart the computer\n"
     L"/LOG=file \u2013 write what was installed, replaced, skipped and failed\n"
     L"/? \u2013 show this list\n\n"
+    L"Any other switch, or a language this setup does not carry, ends the setup before it changes "
+    L"anything.\n\n"
     L"The password only gates the wizard; it does not encrypt the files in the setup.\n\n"
     L"Exit codes: 0 installed, 1 cancelled or wrong password, 2 damaged setup, 3 installation failed "
     L"(rolled back), 4 unusable switch.";
 
 // Every message of the run, for /LOG=.
 std::vector<std::wstring>* g_report = nullptr;
+
+void writeStandardError(const std::wstring& text) {
+    const std::string bytes = toUtf8(text + L"\r\n");
+    DWORD written = 0;
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err && err != INVALID_HANDLE_VALUE)
+        WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
 
 // A log that was asked for and cannot be written is said on standard error, where a script that
 // asked for it looks, with the system's reason; the exit code stays the installation's.
@@ -52,12 +63,7 @@ void writeReport(const std::wstring& path, const std::vector<std::wstring>& line
         if (!ok) failure = GetLastError();
         ok = CloseHandle(h) && ok;
     }
-    if (ok) return;
-    const std::string message =
-        toUtf8(L"Setup: cannot write the log " + path + L": " + systemError(failure) + L"\r\n");
-    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (err && err != INVALID_HANDLE_VALUE)
-        WriteFile(err, message.data(), DWORD(message.size()), &written, nullptr);
+    if (!ok) writeStandardError(L"Setup: cannot write the log " + path + L": " + systemError(failure));
 }
 
 class SilentObserver : public InstallObserver {
@@ -66,15 +72,27 @@ public:
     void progress(unsigned) override {}
 };
 
-SetupOptions parseCommandLine(const wchar_t* commandLine) {
+// The switch with its value, when arg is "name=value" for that name (in any letter case).
+bool valueOf(const std::wstring& arg, std::wstring_view name, std::wstring& value) {
+    if (arg.size() < name.size() || !equalsNoCase(std::wstring_view(arg).substr(0, name.size()), name))
+        return false;
+    value = arg.substr(name.size());
+    return true;
+}
+
+// Reads the switches (letter case aside, as Windows programs do). Anything else on the line, or a
+// switch without the value it needs, goes into refused: the setup then stops with exit code 4
+// before it changes anything, rather than doing something other than asked.
+SetupOptions parseCommandLine(const wchar_t* commandLine, std::wstring& refused) {
     SetupOptions options;
     std::wstring line(commandLine);
     // /D= takes the rest of the line, so a folder with blanks needs no quotes; a launcher that
     // quotes the whole switch ("/D=C:\My App") is understood too.
-    std::size_t d = line.find(L" /D=");
+    const std::wstring lower = lowered(line);
+    std::size_t d = lower.find(L" /d=");
     std::size_t skip = 4;
     if (d == std::wstring::npos) {
-        d = line.find(L" \"/D=");
+        d = lower.find(L" \"/d=");
         skip = 5;
     }
     if (d != std::wstring::npos) {
@@ -82,24 +100,35 @@ SetupOptions parseCommandLine(const wchar_t* commandLine) {
         if (!folder.empty() && folder.front() == L'"') folder.erase(folder.begin());
         if (!folder.empty() && folder.back() == L'"') folder.pop_back();
         options.installDir = folder;
+        if (folder.empty()) refused = L"The switch /D= needs a folder.";
         line.resize(d);
     }
     int count = 0;
     wchar_t** args = CommandLineToArgvW(line.c_str(), &count);
     for (int i = 1; args && i < count; ++i) {
         const std::wstring a = args[i];
-        if (equalsNoCase(a, L"/S"))
+        std::wstring value;
+        const wchar_t* problem = nullptr;
+        if (equalsNoCase(a, L"/S")) {
             options.silent = true;
-        else if (equalsNoCase(a, L"/NORESTART"))
+        } else if (equalsNoCase(a, L"/NORESTART")) {
             options.noRestart = true;
-        else if (a.size() > 6 && equalsNoCase(a.substr(0, 6), L"/LANG="))
-            options.language = a.substr(6);
-        else if (a.size() > 10 && equalsNoCase(a.substr(0, 10), L"/PASSWORD="))
-            options.password = a.substr(10);
-        else if (a.size() > 5 && equalsNoCase(a.substr(0, 5), L"/LOG="))
-            options.logPath = a.substr(5);
-        else if (a == L"/?")
+        } else if (a == L"/?") {
             options.help = true;
+        } else if (valueOf(a, L"/LANG=", value)) {
+            options.language = value;
+            if (value.empty()) problem = L"The switch /LANG= needs a language name.";
+        } else if (valueOf(a, L"/PASSWORD=", value)) {
+            options.password = value;  // a setup's password may be empty
+        } else if (valueOf(a, L"/LOG=", value)) {
+            options.logPath = value;
+            if (value.empty()) problem = L"The switch /LOG= needs a file name.";
+        } else {
+            if (refused.empty())
+                refused = L"Unknown switch: " + a + L". Run the setup with /? to see the switches it knows.";
+            continue;
+        }
+        if (problem && refused.empty()) refused = problem;
     }
     if (args) LocalFree(args);
     return options;
@@ -148,11 +177,7 @@ void reportError(const SetupSession& session, const SetupOptions& options, const
     if (options.silent) {
         // No window in a silent run: the message goes to the standard error of whoever
         // started the setup, for scripts and logs.
-        const std::string bytes = toUtf8(L"Setup: " + message + L"\r\n");
-        DWORD written = 0;
-        HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-        if (err && err != INVALID_HANDLE_VALUE)
-            WriteFile(err, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        writeStandardError(L"Setup: " + message);
         return;
     }
     const std::wstring name = session.description().text(Setting::AppName);
@@ -163,25 +188,34 @@ void reportError(const SetupSession& session, const SetupOptions& options, const
 }  // namespace corvane::rt
 
 namespace {
-int runSetup(HINSTANCE instance, SetupOptions& options);
+int runSetup(HINSTANCE instance, SetupOptions& options, const std::wstring& refusedSwitch);
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    SetupOptions options = parseCommandLine(GetCommandLineW());
+    std::wstring refused;
+    SetupOptions options = parseCommandLine(GetCommandLineW(), refused);
     if (options.help) {
         MessageBoxW(nullptr, kUsage, L"Setup", MB_OK | MB_ICONINFORMATION);
         return kExitSuccess;
     }
     std::vector<std::wstring> report;
     g_report = &report;
-    const int code = runSetup(instance, options);
+    const int code = runSetup(instance, options, refused);
     if (!options.logPath.empty()) writeReport(options.logPath, report, code);
     return code;
 }
 
 namespace {
 
-int runSetup(HINSTANCE instance, SetupOptions& options) {
+// A switch the setup cannot follow is said on standard error, where a script looks, and in a box
+// unless the run is silent; nothing has been changed yet.
+int refuseSwitch(const SetupSession& session, const SetupOptions& options, const std::wstring& message) {
+    if (!options.silent) writeStandardError(L"Setup: " + message);
+    reportError(session, options, message);
+    return kExitBadArguments;
+}
+
+int runSetup(HINSTANCE instance, SetupOptions& options, const std::wstring& refusedSwitch) {
     std::vector<std::wstring>& report = *g_report;
     std::wstring exe(32768, L'\0');
     exe.resize(GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size())));
@@ -191,8 +225,21 @@ int runSetup(HINSTANCE instance, SetupOptions& options) {
         reportError(session, options, error);
         return kExitDamaged;
     }
+    // Checked once the setup is open: a setup built silent is silent here too, and the box has
+    // the application's caption.
     if (session.description().flag(Setting::Silent)) options.silent = true;
-    if (!options.language.empty()) session.chooseLanguage(options.language);
+    if (!refusedSwitch.empty()) return refuseSwitch(session, options, refusedSwitch);
+    if (!options.language.empty()) {
+        session.chooseLanguage(options.language);
+        if (session.language().empty()) {
+            std::wstring offered;
+            for (const std::wstring& language : session.languages())
+                offered += (offered.empty() ? L"" : L", ") + language;
+            return refuseSwitch(session, options,
+                                L"This setup has no language " + options.language + L"; it offers " +
+                                    (offered.empty() ? L"none" : offered) + L".");
+        }
+    }
     if (session.language().empty()) session.chooseLanguage(session.defaultLanguage());
     return options.silent ? runSilent(session, options, report)
                           : runWizard(instance, session, options, report);

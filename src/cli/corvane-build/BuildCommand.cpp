@@ -280,13 +280,24 @@ int runBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     model::Project project(options->programDir.empty() ? platform::programFolder() : options->programDir,
                            platform::defaultSetupFile());
+    std::optional<project::LanguageChange> languages;
     try {
-        project::readProjectFile(project, projectFile);
+        languages = project::readProjectFile(project, projectFile);
     } catch (const std::exception& e) {
         err << "corvane-build: cannot read " << options->project << ": " << e.what() << "\n";
         return kExitFailed;
     }
     project.projectPath = projectFile.string();
+    // Languages followed by the names the project stores are worth a note; a project that stores
+    // none and no longer matches the program folder, or names a language that is gone, would build
+    // a setup with other languages than its author chose.
+    if (languages && languages->refusesBuild() && !options->describe) {
+        err << "corvane-build: " << options->project << ": " << languages->describe()
+            << " Open the project in Corvane, check its languages on the Language tab and save it.\n";
+        return kExitFailed;
+    }
+    if (languages)
+        err << "corvane-build: note: " << options->project << ": " << languages->describe() << "\n";
 
     if (options->describe) {
         describe(project, out);
