@@ -963,7 +963,9 @@ EOT
 
 planted-libraries)
     # A setup started from a downloads folder that also holds DLLs named like system DLLs, with
-    # wine preferring them: none of them runs, and the setup installs every file.
+    # wine preferring them: none of them runs, and the setup installs every file. Its uninstaller
+    # runs its copy from a folder of its own, so DLLs put in the temporary folders do not run
+    # either, and the restart removes that folder.
     rm -rf "$work"
     make_payload
     app="Corvane Planted"
@@ -987,6 +989,30 @@ EOT
     check "data.bin in place" cmp -s "$work/payload/sub/data.bin" "$udir/sub/data.bin"
     check "Uninstall.exe in place" cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
     check "no DLL beside the setup ran ($(ran_planted "$downloads"))" [ -z "$(ran_planted "$downloads")" ]
+
+    # Wine's own advapi32 loads version.dll as any program starts, before the program's first
+    # instruction: a version.dll beside the uninstaller's copy would show it runs where others write.
+    user_temp=$(winepath_u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+    windows_temp=$drive_c/windows/temp
+    for temp in "$user_temp" "$windows_temp"; do
+        rm -rf "$temp"/corvane-uninstall-*
+        plant "$temp" $planted version
+    done
+    prefer_planted version
+    run_setup "$udir/Uninstall.exe" /S
+    check "uninstalled (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "installation folder removed" [ ! -e "$udir" ]
+    ran=$(ran_planted "$user_temp" "$windows_temp")
+    check "no DLL in the temporary folders ran ($ran)" [ -z "$ran" ]
+    copy=$(find "$user_temp" "$windows_temp" -maxdepth 1 -name 'corvane-uninstall-*')
+    check "the copy ran from a folder of its own, holding nothing else ($copy)" \
+        [ "$(ls "$copy" 2>/dev/null)" = Uninstall.exe ]
+    wineboot -r >/dev/null 2>&1
+    wineserver -w
+    check "the restart removes the copy's folder" [ ! -e "$copy" ]
+    for temp in "$user_temp" "$windows_temp"; do
+        for name in $planted version; do rm -f "$temp/$name.dll" "$temp/$name.dll.ran"; done
+    done
     finish
     ;;
 
