@@ -12,7 +12,8 @@ advapi32 registry, tokens, access lists, random numbers
 gdi32 the wizard pictures and fonts
 kernel32 files, processes, the loader
 msvcrt the C runtime (mingw-w64 links msvcrt.dll)
-ole32 COM: shortcuts
+ole32 COM: shortcuts, the desktop shell
+oleaut32 strings and variants for the desktop shell
 shell32 folders, shortcuts, command lines, ShellExecute
 shlwapi path helpers
 user32 windows and messages

@@ -659,7 +659,9 @@ wizard-walk)
     # Walks the demo's wizard with the keyboard under a virtual X server, in English and in
     # German, keeping a screenshot of every page in wizard-walk/screens. The demo gets pictures
     # of other proportions than the defaults: each must show once, whole, fitted to its area.
-    # DLLs named like system DLLs lie beside the setup, preferred by wine: none of them runs.
+    # DLLs named like system DLLs lie beside the setup, preferred by wine: none of them runs. The
+    # finish page launches a witness program, which the desktop's shell must start, not the
+    # elevated setup.
     if [ -z "${CORVANE_IN_XVFB:-}" ]; then
         command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
         CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
@@ -671,7 +673,10 @@ wizard-walk)
     cp -r "$src/payload" "$src/docs" "$work/"
     python3 "$screens" make "$work/wizard.bmp" 240 300
     python3 "$screens" make "$work/header.bmp" 90 45
-    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" "$src/Demo.zan" > "$work/Demo.zan"
+    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" \
+        -e 's|^LaunchFileName=.*|LaunchFileName=<InstallDir>\\LaunchWitness.exe\r|' -e 's|^LaunchCecked=.*|LaunchCecked=1\r|' \
+        -e "/^\[Files\]/a $CORVANE_LAUNCH_WITNESS?0?<InstallDir>\\\\LaunchWitness.exe?Overwrite?Yes=\r" \
+        "$src/Demo.zan" > "$work/Demo.zan"
     "$CORVANE_BUILD" "$work/Demo.zan" -o "$work/demo.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
     plant "$work" $planted
     prefer_planted $planted
@@ -710,8 +715,13 @@ wizard-walk)
         wait "$setup_pid"
         rc=$?
         set -e
+        witness=$udir/LaunchWitness.exe.parent
+        for _ in $(seq 1 20); do [ -s "$witness" ] && break; sleep 0.5; done
         wineserver -k || true
         check "$lang: wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+        started_by=$(cat "$witness" 2>/dev/null | tr -d '\000' || true)
+        check "$lang: the desktop's shell started the program the finish page launched (not: $started_by)" \
+            [ "$started_by" = explorer.exe ]
         check "$lang: installed through the wizard" cmp -s "$src/payload/demo.cmd" "$udir/demo.cmd"
         # The side panel is 164 x 314 at 96 dpi, the header's square 49 x 49.
         for page in 02-welcome 07-finish; do

@@ -1,7 +1,11 @@
-// A witness for the wine suites, built with the runtime's compiler.
+// A witness for the wine suites, built twice with the runtime's compiler.
 // As a DLL (CORVANE_PLANTED_LIBRARY), planted under the names of system DLLs beside a setup: a
 // process that loads it leaves "<the DLL's path>.ran" beside it.
+// As a program, offered by a setup's finish page: it writes the file name of the program that
+// started it to "<its own path>.parent" (explorer.exe when the desktop's shell started it).
 #include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
 
 namespace {
 
@@ -30,6 +34,26 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void*) {
         leave(path, L"");
     }
     return TRUE;
+}
+
+#else
+
+int main() {
+    PROCESSENTRY32W entry{sizeof entry};
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    DWORD parent = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    const wchar_t* name = L"(unknown)";
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == parent) {
+            name = entry.szExeFile;
+            break;
+        }
+    wchar_t path[MAX_PATH + 16];
+    besideSelf(nullptr, L".parent", path);
+    leave(path, name);
+    return 0;
 }
 
 #endif

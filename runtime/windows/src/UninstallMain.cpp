@@ -13,6 +13,7 @@
 #include <sddl.h>
 #include <shellapi.h>
 
+#include "FinishActions.h"
 #include "Text.h"
 #include "UninstallLog.h"
 
@@ -166,15 +167,6 @@ int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, b
     return outcome;
 }
 
-void openAddress(const std::wstring& address) {
-    SHELLEXECUTEINFOW info{sizeof info};
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    info.lpVerb = L"open";
-    info.lpFile = address.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&info);
-}
-
 int finish(const Options& options, int outcome) {
     if (options.outcome[outcome]) SetEvent(options.outcome[outcome]);
     return outcome;
@@ -213,7 +205,7 @@ int uninstall(const Options& options) {
         MessageBoxW(nullptr, formatText(log.text(key, L"%1 was removed."), {name}).c_str(), caption.c_str(),
                     MB_OK | MB_ICONINFORMATION);
         const std::wstring address = log.first(corvane::contract::LogKind::WebPage);
-        if (!address.empty()) openAddress(address);
+        if (!address.empty()) openWithShell(address);
     }
     finish(options, kRemoved);
 
