@@ -28,6 +28,17 @@ ini_value() {  # ini_value FILE SECTION KEY
     tr -d '\r' < "$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on=1; next } /^\[/ { on=0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'
 }
 
+# DLLs an attacker puts beside a setup: copies of the witness DLL (Witness.cpp) under the names
+# of system DLLs that are no KnownDLLs. prefer_planted NAME... makes wine prefer a DLL of that
+# name found beside a program to its own, as Windows does for DLLs that are no KnownDLLs.
+planted="cabinet bcrypt msftedit riched20"
+prefer_planted() { export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(echo "$@" | tr ' ' ,)=n,b"; }
+plant() {  # plant FOLDER NAME...
+    local folder=$1 name; shift
+    for name in "$@"; do cp "$CORVANE_PLANTED_LIBRARY" "$folder/$name.dll"; done
+}
+ran_planted() { find "$@" -maxdepth 1 -name '*.dll.ran' -printf '%f ' 2>/dev/null || true; }  # FOLDER...
+
 # run_setup SETUP ARGS... -> exit code in $rc, standard error in $err
 run_setup() {
     local setup=$1; shift
@@ -648,6 +659,9 @@ wizard-walk)
     # Walks the demo's wizard with the keyboard under a virtual X server, in English and in
     # German, keeping a screenshot of every page in wizard-walk/screens. The demo gets pictures
     # of other proportions than the defaults: each must show once, whole, fitted to its area.
+    # DLLs named like system DLLs lie beside the setup, preferred by wine: none of them runs. The
+    # finish page launches a witness program, which the desktop's shell must start, not the
+    # elevated setup.
     if [ -z "${CORVANE_IN_XVFB:-}" ]; then
         command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: xvfb-run or xdotool missing"; exit 0; }
         CORVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$scenario"
@@ -659,8 +673,13 @@ wizard-walk)
     cp -r "$src/payload" "$src/docs" "$work/"
     python3 "$screens" make "$work/wizard.bmp" 240 300
     python3 "$screens" make "$work/header.bmp" 90 45
-    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" "$src/Demo.zan" > "$work/Demo.zan"
+    sed -e "s|^Wizard=.*|Wizard=$work/wizard.bmp\r|" -e "s|^Header=.*|Header=$work/header.bmp\r|" \
+        -e 's|^LaunchFileName=.*|LaunchFileName=<InstallDir>\\LaunchWitness.exe\r|' -e 's|^LaunchCecked=.*|LaunchCecked=1\r|' \
+        -e "/^\[Files\]/a $CORVANE_LAUNCH_WITNESS?0?<InstallDir>\\\\LaunchWitness.exe?Overwrite?Yes=\r" \
+        "$src/Demo.zan" > "$work/Demo.zan"
     "$CORVANE_BUILD" "$work/Demo.zan" -o "$work/demo.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+    plant "$work" $planted
+    prefer_planted $planted
     udir="$drive_c/Program Files/Corvane Demo"
     shot() {
         sleep "${2:-1.5}"
@@ -696,8 +715,13 @@ wizard-walk)
         wait "$setup_pid"
         rc=$?
         set -e
+        witness=$udir/LaunchWitness.exe.parent
+        for _ in $(seq 1 20); do [ -s "$witness" ] && break; sleep 0.5; done
         wineserver -k || true
         check "$lang: wizard exit code 0 (was $rc)" [ "$rc" -eq 0 ]
+        started_by=$(cat "$witness" 2>/dev/null | tr -d '\000' || true)
+        check "$lang: the desktop's shell started the program the finish page launched (not: $started_by)" \
+            [ "$started_by" = explorer.exe ]
         check "$lang: installed through the wizard" cmp -s "$src/payload/demo.cmd" "$udir/demo.cmd"
         # The side panel is 164 x 314 at 96 dpi, the header's square 49 x 49.
         for page in 02-welcome 07-finish; do
@@ -714,6 +738,7 @@ wizard-walk)
     }
     walk en n
     walk de w /LANG=Deutsch
+    check "no DLL beside the setup ran ($(ran_planted "$work"))" [ -z "$(ran_planted "$work")" ]
     # /? lists the switches in a message box and does nothing else.
     rm -rf "$udir"
     set +e
@@ -984,6 +1009,61 @@ EOT
     expect_refused forged "decoder failed" 3
     run_setup "$work/good.exe" /S
     check "the untouched setup installs (rc $rc: $err)" cmp -s "$work/payload/sub/data.bin" "$udir/data.bin"
+    finish
+    ;;
+
+planted-libraries)
+    # A setup started from a downloads folder that also holds DLLs named like system DLLs, with
+    # wine preferring them: none of them runs, and the setup installs every file. Its uninstaller
+    # runs its copy from a folder of its own, so DLLs put in the temporary folders do not run
+    # either, and the restart removes that folder.
+    rm -rf "$work"
+    make_payload
+    app="Corvane Planted"
+    udir="$drive_c/Program Files/$app"
+    rm -rf "$udir"
+    { settings "$app" 1 | sed -e 's/^Protect=0/Protect=1/' -e 's/^Password=$/Password=open sesame/'; cat <<EOT
+[Files]
+$work/payload/app.cmd?0?<InstallDir>\\app.cmd?Overwrite?Yes=
+$work/payload/sub/data.bin?0?<InstallDir>\\sub\\data.bin?Overwrite?Yes=
+$CORVANE_PROGRAM_DIR/Uninstall.exe?0?<InstallDir>\\Uninstall.exe?Overwrite?Yes=
+EOT
+    } | make_project planted
+    downloads=$work/Downloads
+    mkdir -p "$downloads"
+    "$CORVANE_BUILD" "$work/planted.zan" -o "$downloads/setup.exe" --program-dir "$CORVANE_PROGRAM_DIR" >/dev/null
+    plant "$downloads" $planted
+    prefer_planted $planted
+    run_setup "$downloads/setup.exe" /S "/PASSWORD=open sesame"
+    check "installed (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "app.cmd in place" cmp -s "$work/payload/app.cmd" "$udir/app.cmd"
+    check "data.bin in place" cmp -s "$work/payload/sub/data.bin" "$udir/sub/data.bin"
+    check "Uninstall.exe in place" cmp -s "$CORVANE_PROGRAM_DIR/Uninstall.exe" "$udir/Uninstall.exe"
+    check "no DLL beside the setup ran ($(ran_planted "$downloads"))" [ -z "$(ran_planted "$downloads")" ]
+
+    # Wine's own advapi32 loads version.dll as any program starts, before the program's first
+    # instruction: a version.dll beside the uninstaller's copy would show it runs where others write.
+    user_temp=$(winepath_u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+    windows_temp=$drive_c/windows/temp
+    for temp in "$user_temp" "$windows_temp"; do
+        rm -rf "$temp"/corvane-uninstall-*
+        plant "$temp" $planted version
+    done
+    prefer_planted version
+    run_setup "$udir/Uninstall.exe" /S
+    check "uninstalled (rc $rc: $err)" [ "$rc" -eq 0 ]
+    check "installation folder removed" [ ! -e "$udir" ]
+    ran=$(ran_planted "$user_temp" "$windows_temp")
+    check "no DLL in the temporary folders ran ($ran)" [ -z "$ran" ]
+    copy=$(find "$user_temp" "$windows_temp" -maxdepth 1 -name 'corvane-uninstall-*')
+    check "the copy ran from a folder of its own, holding nothing else ($copy)" \
+        [ "$(ls "$copy" 2>/dev/null)" = Uninstall.exe ]
+    wineboot -r >/dev/null 2>&1
+    wineserver -w
+    check "the restart removes the copy's folder" [ ! -e "$copy" ]
+    for temp in "$user_temp" "$windows_temp"; do
+        for name in $planted version; do rm -f "$temp/$name.dll" "$temp/$name.dll.ran"; done
+    done
     finish
     ;;
 

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "SystemLibrary.h"
 #include "Text.h"
 #include "contract/DescriptionLimits.h"
 
@@ -24,6 +25,22 @@ constexpr DWORD kPollMs = 200;
 
 enum class Kind { Source, FileOut, MemoryOut };
 
+// The system's decoder, FDI in cabinet.dll, taken from System32 (no KnownDLL: imported, it would
+// be looked for beside the setup first).
+struct Fdi {
+    decltype(FDICreate)* create;
+    decltype(FDICopy)* copy;
+    decltype(FDIDestroy)* destroy;
+};
+
+bool loadFdi(Fdi& fdi) {
+    const HMODULE cabinet = loadSystemLibrary(L"cabinet.dll");
+    fdi = {systemFunction<decltype(FDICreate)>(cabinet, "FDICreate"),
+           systemFunction<decltype(FDICopy)>(cabinet, "FDICopy"),
+           systemFunction<decltype(FDIDestroy)>(cabinet, "FDIDestroy")};
+    return fdi.create && fdi.copy && fdi.destroy;
+}
+
 // One open "file" of FDI's: the cabinet's byte range inside the setup file, or an output.
 struct OpenFile {
     Kind kind;
@@ -37,6 +54,7 @@ struct OpenFile {
 struct Extraction {
     const SetupFile* setup;
     ByteRange range;
+    Fdi fdi{};
     // The decoder's thread: its private heap, the output file it may leave open when it dies,
     // and a count of its reads and writes that shows it is still moving.
     HANDLE heap = nullptr;
@@ -290,15 +308,15 @@ LONG WINAPI decoderFault(EXCEPTION_POINTERS*) {
 DWORD WINAPI decode(void* parameter) {
     auto& x = *static_cast<Extraction*>(parameter);
     HFDI fdi =
-        FDICreate(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &x.erf);
+        x.fdi.create(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &x.erf);
     if (!fdi) {
         x.failure = L"The system's cabinet decoder could not be started";
         return 0;
     }
     char name[] = "*";
     char path[] = "";
-    x.copied = FDICopy(fdi, name, path, 0, fdiNotify, nullptr, &x);
-    FDIDestroy(fdi);
+    x.copied = x.fdi.copy(fdi, name, path, 0, fdiNotify, nullptr, &x);
+    x.fdi.destroy(fdi);
     return 0;
 }
 
@@ -310,6 +328,12 @@ std::wstring what(const Extraction& x) {
 
 // Runs the decoder on its own thread and waits while it keeps reading or writing.
 void decodeWatched(Extraction& x) {
+    // Loaded here, not on the decoder's thread: a thread given up while it holds the loader's
+    // lock would stop the whole setup.
+    if (!loadFdi(x.fdi)) {
+        x.failure = L"The system's cabinet decoder (cabinet.dll) could not be loaded";
+        return;
+    }
     DWORD id = 0;
     const HANDLE thread = CreateThread(nullptr, 0, decode, &x, CREATE_SUSPENDED, &id);
     if (!thread) {

@@ -20,6 +20,8 @@ public:
     T* get() const { return m_p; }
     // For the functions that hand out an interface through a void**; the pointer must be empty.
     void** out() { return reinterpret_cast<void**>(&m_p); }
+    // The same for the functions that hand it out typed.
+    T** put() { return &m_p; }
 
 private:
     T* m_p = nullptr;

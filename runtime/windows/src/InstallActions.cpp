@@ -11,6 +11,7 @@
 #include "LanguageStrings.h"
 #include "PathExpander.h"
 #include "Registry.h"
+#include "SystemLibrary.h"
 #include "Text.h"
 #include "contract/RowValues.h"
 #include "contract/TargetPaths.h"
@@ -270,7 +271,7 @@ bool Installer::registerServers(InstallObserver& observer, std::wstring& error) 
         const WORD machine = machineOf(path);
         bool ok = false;
         if (machine == IMAGE_FILE_MACHINE_AMD64) {
-            if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+            if (HMODULE module = loadInstalledLibrary(path)) {
                 using Entry = HRESULT(STDAPICALLTYPE*)();
                 if (auto entry = reinterpret_cast<Entry>(
                         reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer"))))

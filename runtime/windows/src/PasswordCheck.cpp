@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "SystemLibrary.h"
 #include "Text.h"
 
 namespace corvane::rt {
@@ -40,16 +41,23 @@ bool passwordMatches(const std::wstring& typed, const std::wstring& stored) {
         iterations == 0 || iterations > kMaxIterations || !fromHex(parts[2], salt) ||
         !fromHex(parts[3], key) || key.size() != 32)
         return false;
+    // bcrypt.dll is no KnownDLL: taken from System32, never from beside the setup.
+    const HMODULE bcrypt = loadSystemLibrary(L"bcrypt.dll");
+    const auto open =
+        systemFunction<decltype(BCryptOpenAlgorithmProvider)>(bcrypt, "BCryptOpenAlgorithmProvider");
+    const auto derive = systemFunction<decltype(BCryptDeriveKeyPBKDF2)>(bcrypt, "BCryptDeriveKeyPBKDF2");
+    const auto close =
+        systemFunction<decltype(BCryptCloseAlgorithmProvider)>(bcrypt, "BCryptCloseAlgorithmProvider");
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr,
-                                                    BCRYPT_ALG_HANDLE_HMAC_FLAG)))
+    if (!open || !derive || !close ||
+        !BCRYPT_SUCCESS(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)))
         return false;
     std::string secret = toUtf8(typed);
     unsigned char derived[32] = {};
-    const bool ok = BCRYPT_SUCCESS(
-        BCryptDeriveKeyPBKDF2(algorithm, reinterpret_cast<PUCHAR>(secret.data()), ULONG(secret.size()),
+    const bool ok =
+        BCRYPT_SUCCESS(derive(algorithm, reinterpret_cast<PUCHAR>(secret.data()), ULONG(secret.size()),
                               salt.data(), ULONG(salt.size()), iterations, derived, sizeof derived, 0));
-    BCryptCloseAlgorithmProvider(algorithm, 0);
+    close(algorithm, 0);
     SecureZeroMemory(secret.data(), secret.size());
     // Every byte compared, so the time taken says nothing about where a guess went wrong.
     unsigned char difference = 0;

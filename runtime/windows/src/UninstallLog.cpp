@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "Registry.h"
+#include "SystemLibrary.h"
 #include "Text.h"
 
 namespace corvane::rt {
@@ -96,7 +97,7 @@ void removeAssociation(const std::vector<std::wstring>& f) {
 void unregisterServer(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     OleInitialize(nullptr);
-    if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+    if (HMODULE module = loadInstalledLibrary(path)) {
         using Entry = HRESULT(STDAPICALLTYPE*)();
         if (auto entry = reinterpret_cast<Entry>(
                 reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer"))))

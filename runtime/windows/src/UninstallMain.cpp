@@ -1,15 +1,19 @@
 // Uninstall.exe: replays Uninstall.log from its own folder backwards. A running program cannot
-// delete its own file, so the uninstaller first copies itself to the temporary folder and
-// starts the copy. The copy removes everything but the original program, tells the original
-// how it went and waits for it to end, then deletes it and the folders left empty.
+// delete its own file, so the uninstaller first copies itself into a folder of its own in the
+// temporary folder and starts the copy. The copy removes everything but the original program,
+// tells the original how it went and waits for it to end, then deletes it and the folders left
+// empty; the copy and its folder go at the next restart.
 // The original's exit code is the outcome: 0 removed, 1 cancelled, 2 no uninstall log.
 // Switches: /S (silent); "_?=folder" runs in place on that folder.
 
 // windows.h first: the other Windows headers rely on its types.
 #include <windows.h>
 
+#include <ntsecapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
+#include "FinishActions.h"
 #include "Text.h"
 #include "UninstallLog.h"
 
@@ -61,14 +65,60 @@ Options parseCommandLine() {
     return o;
 }
 
-// Runs the removal from a copy in the temporary folder and returns its outcome, or -1 when the
-// copy cannot be started (the caller then removes in place).
-int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, bool silent) {
-    wchar_t temp[MAX_PATH];
-    if (!GetTempPathW(MAX_PATH, temp)) return -1;
-    const std::wstring copy =
-        std::wstring(temp) + L"corvane-uninstall-" + decimal(GetCurrentProcessId()) + L".exe";
-    if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return -1;
+// The copy's folder lets in administrators and SYSTEM, and the copy inherits that. An elevated
+// run leaves the user out, so the user's other, unelevated programs can neither change the copy
+// nor put a DLL beside it. A run that is not elevated adds its own user, who could not use the
+// folder otherwise.
+std::wstring copyFolderAccess(HANDLE token, bool elevated) {
+    const std::wstring administrators = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+    if (elevated) return administrators;
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    if (!GetTokenInformation(token, TokenUser, user, sizeof user, &size) ||
+        !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
+        return administrators;
+    const std::wstring access = administrators + L"(A;OICI;FA;;;" + sid + L")";
+    LocalFree(sid);
+    return access;
+}
+
+// Creates a new folder with a random name for the copy, with copyFolderAccess, and returns it
+// open. Elevated, it lies in Windows' own temporary folder, where other users may add files and
+// folders but can neither list, rename nor delete what is not theirs: nobody unelevated can put
+// another folder in its place. Not elevated, it lies in the user's temporary folder. A folder of
+// that name already there is never used, and while the handle is open (it shares no delete
+// access) nobody can rename the folder.
+HANDLE makeCopyFolder(std::wstring& folder) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return INVALID_HANDLE_VALUE;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                          elevation.TokenIsElevated;
+    const std::wstring access = copyFolderAccess(token, elevated);
+    CloseHandle(token);
+    wchar_t base[MAX_PATH + 1];
+    const DWORD length =
+        elevated ? GetSystemWindowsDirectoryW(base, MAX_PATH) : GetTempPathW(MAX_PATH + 1, base);
+    std::uint64_t random = 0;
+    if (!length || length > MAX_PATH || !RtlGenRandom(&random, sizeof random)) return INVALID_HANDLE_VALUE;
+    folder = std::wstring(base) + (elevated ? L"\\Temp\\" : L"") + L"corvane-uninstall-" + decimal(random);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(access.c_str(), SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const bool made = CreateDirectoryW(folder.c_str(), &attributes);
+    LocalFree(descriptor);
+    return made ? CreateFileW(folder.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr)
+                : INVALID_HANDLE_VALUE;
+}
+
+// Starts the copy on the original's folder and waits for its outcome.
+int runCopy(const std::wstring& copy, const std::wstring& self, const std::wstring& folder, bool silent) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE me = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0);
@@ -83,11 +133,8 @@ int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, b
                            L"\" \"_?=" + folder + L"\"";
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        DeleteFileW(copy.c_str());
+    if (!CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return -1;
-    }
     CloseHandle(pi.hThread);
     const HANDLE wait[4] = {events[0], events[1], events[2], pi.hProcess};
     const DWORD which = WaitForMultipleObjects(4, wait, FALSE, INFINITE);
@@ -96,13 +143,28 @@ int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, b
     return which < WAIT_OBJECT_0 + 3 ? int(which - WAIT_OBJECT_0) : kNoLog;
 }
 
-void openAddress(const std::wstring& address) {
-    SHELLEXECUTEINFOW info{sizeof info};
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    info.lpVerb = L"open";
-    info.lpFile = address.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&info);
+// Runs the removal from a copy in a folder of its own and returns its outcome, or -1 when the
+// copy cannot be made or started (the caller then removes in place). The copy only ever starts
+// from the file this run wrote into the folder this run created, both held open until the copy
+// has answered: the file shares neither write nor delete access, so it cannot be changed or
+// replaced meanwhile.
+int runFromTemporaryCopy(const std::wstring& self, const std::wstring& folder, bool silent) {
+    std::wstring place;
+    const HANDLE placeHeld = makeCopyFolder(place);
+    if (placeHeld == INVALID_HANDLE_VALUE) return -1;
+    const std::wstring copy = place + L"\\Uninstall.exe";
+    const HANDLE copyHeld =
+        CopyFileW(self.c_str(), copy.c_str(), TRUE)
+            ? CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+            : INVALID_HANDLE_VALUE;
+    const int outcome = copyHeld != INVALID_HANDLE_VALUE ? runCopy(copy, self, folder, silent) : -1;
+    if (copyHeld != INVALID_HANDLE_VALUE) CloseHandle(copyHeld);
+    CloseHandle(placeHeld);
+    if (outcome < 0) {
+        DeleteFileW(copy.c_str());
+        RemoveDirectoryW(place.c_str());
+    }
+    return outcome;
 }
 
 int finish(const Options& options, int outcome) {
@@ -110,19 +172,8 @@ int finish(const Options& options, int outcome) {
     return outcome;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    Options options = parseCommandLine();
-    std::wstring self(32768, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), DWORD(self.size())));
-    if (options.folder.empty()) {
-        options.folder = self.substr(0, self.rfind(L'\\'));
-        const int outcome = runFromTemporaryCopy(self, options.folder, options.silent);
-        if (outcome >= 0) return outcome;
-        options.original = self;  // no copy: remove in place, this file at the next restart
-    }
-
+// Removes what the log in options.folder records and returns the outcome.
+int uninstall(const Options& options) {
     const std::wstring logPath = options.folder + L"\\Uninstall.log";
     UninstallLog log;
     const bool loaded = log.load(logPath);
@@ -154,7 +205,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         MessageBoxW(nullptr, formatText(log.text(key, L"%1 was removed."), {name}).c_str(), caption.c_str(),
                     MB_OK | MB_ICONINFORMATION);
         const std::wstring address = log.first(corvane::contract::LogKind::WebPage);
-        if (!address.empty()) openAddress(address);
+        if (!address.empty()) openWithShell(address);
     }
     finish(options, kRemoved);
 
@@ -166,7 +217,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     removeLater(log.records(), options.original);
     if (GetFileAttributesW(options.original.c_str()) != INVALID_FILE_ATTRIBUTES)
         MoveFileExW(options.original.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    // This copy lives in the temporary folder: gone at the next restart where that is allowed.
-    if (self != options.original) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return kRemoved;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    Options options = parseCommandLine();
+    std::wstring self(32768, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), DWORD(self.size())));
+    const std::wstring selfFolder = self.substr(0, self.rfind(L'\\'));
+    if (options.folder.empty()) {
+        options.folder = selfFolder;
+        const int outcome = runFromTemporaryCopy(self, options.folder, options.silent);
+        if (outcome >= 0) return outcome;
+        options.original = self;  // no copy: remove in place, this file at the next restart
+    }
+    const int outcome = uninstall(options);
+    // A copy, whatever the outcome, goes at the next restart where that is allowed, and so does
+    // the folder made for it: a running program cannot delete its own file.
+    if (!options.original.empty() && self != options.original) {
+        MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (selfFolder.find(L"\\corvane-uninstall-") != std::wstring::npos)
+            MoveFileExW(selfFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    return outcome;
 }

@@ -17,6 +17,7 @@
 #include "PasswordCheck.h"
 #include "PathExpander.h"
 #include "SetupSession.h"
+#include "SystemLibrary.h"
 #include "Text.h"
 #include "WizardResources.h"
 
@@ -683,8 +684,20 @@ HICON iconFrom(HBITMAP picture) {
 
 int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& options,
               std::vector<std::wstring>& report) {
+    // The common controls are no KnownDLL either. Loaded by name they come from Windows' own
+    // side-by-side store (Common Controls 6, as the manifest asks), never from beside the setup.
+    const HMODULE commonControls = loadSystemLibrary(L"comctl32.dll");
+    const auto initControls =
+        systemFunction<decltype(InitCommonControlsEx)>(commonControls, "InitCommonControlsEx");
+    const auto createPage =
+        systemFunction<decltype(CreatePropertySheetPageW)>(commonControls, "CreatePropertySheetPageW");
+    const auto showSheet = systemFunction<decltype(PropertySheetW)>(commonControls, "PropertySheetW");
+    if (!initControls || !createPage || !showSheet) {
+        reportError(session, options, L"The wizard cannot be shown: comctl32.dll could not be loaded.");
+        return kExitFailed;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    initControls(&controls);
     const HBITMAP header = bitmapFrom(session.member(contract::member::kHeaderBitmap));
     g_icon = iconFrom(header);
     if (session.languages().size() > 1 && options.language.empty() &&
@@ -697,9 +710,9 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     w.appName = d.text(Setting::AppName);
     w.appVersion = d.text(Setting::AppVersion);
     w.installDir = options.installDir.empty() ? session.proposedInstallDir() : options.installDir;
-    if (LoadLibraryW(L"Msftedit.dll"))
+    if (loadSystemLibrary(L"msftedit.dll"))
         w.documentClass = MSFTEDIT_CLASS;
-    else if (LoadLibraryW(L"Riched20.dll"))
+    else if (loadSystemLibrary(L"riched20.dll"))
         w.documentClass = RICHEDIT_CLASSW;
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -724,7 +737,7 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
             p.pszHeaderTitle = w.keep(w.t(titleKey));
             p.pszHeaderSubTitle = w.keep(w.t(subtitleKey));
         }
-        pages[count++] = CreatePropertySheetPageW(&p);
+        pages[count++] = createPage(&p);
     };
     add(IDD_WELCOME, welcomeProc, nullptr, nullptr);
     if (d.flag(Setting::License) && session.document(L'L'))
@@ -747,7 +760,7 @@ int runWizard(HINSTANCE instance, SetupSession& session, const SetupOptions& opt
     sheet.nPages = count;
     sheet.phpage = pages.data();
     sheet.pszCaption = caption;
-    PropertySheetW(&sheet);
+    showSheet(&sheet);
     if (w.installer) report.insert(report.end(), w.installer->report().begin(), w.installer->report().end());
     return w.exitCode;
 }
