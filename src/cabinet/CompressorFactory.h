@@ -4,7 +4,10 @@
 #include <memory>
 
 #include "codec/FolderCompressor.h"
-#include "codec/JobQueue.h"
+
+namespace corvane::codec {
+class JobQueue;
+}
 
 namespace corvane::cabinet {
 

@@ -4,8 +4,11 @@
 #include <memory>
 
 #include "codec/FolderCompressor.h"
-#include "codec/JobQueue.h"
 #include "lzx/LzxFormat.h"
+
+namespace corvane::codec {
+class JobQueue;
+}
 
 namespace corvane::lzx {
 
